@@ -1,0 +1,18 @@
+# Windows builds (mingw-w64): everything is linked statically, so the program needs
+# no DLL beyond Windows' own.
+set(VELMORA_STATIC_LINK -static -static-libgcc -static-libstdc++)
+
+# The core's test suite for Windows, run under wine64 from the x86_64 build; it
+# exercises the Windows file layer. GoogleTest is compiled from Debian's sources.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8 AND EXISTS /usr/src/googletest/CMakeLists.txt)
+  set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  file(GLOB VELMORA_WIN_TEST_SOURCES CONFIGURE_DEPENDS tests/*/*_win_test.cpp)
+  add_executable(velmora_win_tests ${VELMORA_CORE_TEST_SOURCES} ${VELMORA_WIN_TEST_SOURCES})
+  velmora_options(velmora_win_tests)
+  target_include_directories(velmora_win_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+  target_compile_definitions(velmora_win_tests PRIVATE VELMORA_CORPUS_DIR="${VELMORA_CORPUS_DIR}")
+  target_link_libraries(velmora_win_tests PRIVATE velmora_core gtest gtest_main ${VELMORA_STATIC_LINK})
+endif()

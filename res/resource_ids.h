@@ -1,0 +1,39 @@
+/* Identifiers shared by the resource scripts and the code. Plain #defines only:
+   windres reads this file too. */
+#ifndef VELMORA_RESOURCE_IDS_H
+#define VELMORA_RESOURCE_IDS_H
+
+/* Main window (DIALOG_MAIN): controls and the commands of buttons and menus. */
+#define IDC_CHUNK_TABLE     1001
+#define IDC_DELETE          1002
+#define IDC_NOTICE          1003
+#define IDC_LOAD            1004
+#define IDC_SAVE            1005
+#define IDC_MERGE           1006
+#define IDC_STATUS          1007
+#define IDC_STATUS_LEFT     1008
+#define IDC_REPAIR          1009
+
+/* Menu and accelerator commands. */
+#define IDM_EXIT            40001
+#define IDM_SELECT_ALL      40003
+#define IDM_ABOUT           40005
+#define IDM_HELP            40006
+#define IDM_INVERT          40008
+
+/* Progress window (DIALOG_REPAIR). */
+#define IDC_REPAIR_POSITION 1010
+#define IDC_REPAIR_LENGTH   1011
+#define IDC_REPAIR_ESTIMATE 1012
+#define IDC_REPAIR_CANCEL   1019
+
+/* About box (DIALOG_ABOUT): the two links. */
+#define IDC_ABOUT_MAIL      1017
+#define IDC_ABOUT_WEB       1018
+
+/* Numbered resources. */
+#define IDR_MAIN_MENU       106
+#define IDR_ACCELERATORS    107
+#define IDR_CONTEXT_MENU    110
+
+#endif

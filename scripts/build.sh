@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Configures and builds the three builds of the same sources:
+#   build/native  the portable core and its tests (Linux)
+#   build/win32   the shipped program (i686, static)
+#   build/win64   the same program and the Windows-side tests, for wine64
+# Usage: scripts/build.sh [native] [win32] [win64]   (all three by default)
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+jobs=$(nproc 2>/dev/null || echo 2)
+targets=("$@"); [ ${#targets[@]} -gt 0 ] || targets=(native win32 win64)
+for t in "${targets[@]}"; do
+  dir="$top/build/$t"
+  case "$t" in
+    native) extra=() ;;
+    win32)  extra=(-DCMAKE_TOOLCHAIN_FILE="$top/cmake/toolchain-i686.cmake") ;;
+    win64)  extra=(-DCMAKE_TOOLCHAIN_FILE="$top/cmake/toolchain-x86_64.cmake") ;;
+    *) echo "unknown build: $t" >&2; exit 2 ;;
+  esac
+  if [ ! -f "$dir/CMakeCache.txt" ]; then
+    cmake -S "$top" -B "$dir" -DCMAKE_BUILD_TYPE=Release "${extra[@]}" >/dev/null
+  fi
+  echo "== building $t"
+  cmake --build "$dir" -j "$jobs" >"$dir/build.log" 2>&1 || { tail -50 "$dir/build.log" >&2; echo "build $t failed" >&2; exit 1; }
+done

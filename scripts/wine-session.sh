@@ -1,0 +1,40 @@
+# Sourced by test.sh and run.sh: a fresh wine64 prefix with the Japanese locale
+# (ANSI code page 932) and, when asked or when there is no display, a virtual X
+# display. Everything it starts is stopped by wine_session_end.
+#   wine_session_begin [virtual]   # "virtual" forces Xvfb even when DISPLAY is set
+#   wine_run PROGRAM.exe ARGS...    # runs under wine64, returns its exit code
+#   wine_session_end
+WINE64=/usr/lib/wine/wine64
+wine_xvfb_pid=""
+wine_session_dir=""
+
+wine_session_begin() {
+  wine_session_dir=$(mktemp -d /tmp/velmora-wine.XXXXXX)
+  export WINEPREFIX="$wine_session_dir/prefix" WINEARCH=win64 WINEDEBUG=-all
+  export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 WINEDLLOVERRIDES="mscoree,mshtml=,winemenubuilder.exe=d"
+  if [ "${1:-}" = virtual ] || [ -z "${DISPLAY:-}" ]; then
+    local n
+    for n in $(seq 90 130); do
+      [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+      Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+      wine_xvfb_pid=$!
+      export DISPLAY=":$n"
+      break
+    done
+    local tries=0
+    until xdpyinfo >/dev/null 2>&1 || [ $tries -ge 50 ]; do sleep 0.1; tries=$((tries + 1)); done
+  fi
+  wineboot -i >/dev/null 2>&1 || true
+  wineserver -w 2>/dev/null || true
+}
+
+wine_run() {
+  "$WINE64" "$@"
+}
+
+wine_session_end() {
+  wineserver -k 2>/dev/null || true
+  [ -n "$wine_xvfb_pid" ] && kill "$wine_xvfb_pid" 2>/dev/null || true
+  [ -n "$wine_session_dir" ] && rm -rf "$wine_session_dir"
+  wine_xvfb_pid=""; wine_session_dir=""
+}

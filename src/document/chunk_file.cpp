@@ -1,0 +1,303 @@
+#include "chunk_file.h"
+
+#include <string.h>
+
+#include "alert.h"
+#include "byte_order.h"
+#include "crc32.h"
+#include "document_texts.h"
+#include "file_layer.h"
+#include "memory.h"
+
+ChunkDocument g_document = {nullptr, 0, 0};
+
+static const uint8_t PNG_SIGNATURE[8] = {0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A};
+static const uint32_t TYPE_IEND = 0x49454E44;  // "IEND"
+
+// A file error: task-modal, error icon, the path as body and the error as caption.
+static void report_file_error(const char* caption, const char* path)
+{
+    show_alert(path ? path : "", caption, ALERT_ICON_ERROR | ALERT_TASK_MODAL);
+}
+
+static void free_records(ChunkRecord* records, int32_t count)
+{
+    for (int32_t i = 0; i < count; i++) {
+        zero_free(records[i].data);
+    }
+    zero_free(records);
+}
+
+void release_document()
+{
+    if (!g_document.loaded) {
+        return;
+    }
+    g_document.loaded = 0;
+    free_records(g_document.records, g_document.count);
+    g_document.records = nullptr;
+    g_document.count = 0;
+}
+
+// Counts the chunks up to the first IEND. Every declared length is checked against
+// the bytes left before anything moves past it, in 64-bit arithmetic, so a length
+// near 2^32 can neither wrap the position nor promise bytes the file lacks.
+// Returns the count, or 0 when the file ends early.
+static int32_t count_chunks(const uint8_t* bytes, uint64_t size)
+{
+    uint64_t position = 8;
+    int32_t count = 0;
+    for (;;) {
+        if (size - position < 8) {
+            return 0;
+        }
+        uint32_t length = read_u32(bytes + position);
+        uint32_t type = read_u32(bytes + position + 4);
+        if (size - position - 8 < (uint64_t)length + 4) {
+            return 0;
+        }
+        count++;
+        if (type == TYPE_IEND) {
+            return count;
+        }
+        position += 12 + (uint64_t)length;
+    }
+}
+
+// Fills `count` zeroed records from the counted chunks; 0 when memory runs out.
+static int fill_records(ChunkRecord* records, int32_t count, const uint8_t* bytes)
+{
+    uint64_t position = 8;
+    for (int32_t i = 0; i < count; i++) {
+        ChunkRecord& record = records[i];
+        record.length = read_u32(bytes + position);
+        memcpy(record.type, bytes + position + 4, 4);
+        record.data = (uint8_t*)zero_alloc(record.length);
+        if (!record.data) {
+            return 0;
+        }
+        memcpy(record.data, bytes + position + 8, record.length);
+        record.stored_crc = read_u32(bytes + position + 8 + record.length);
+        record.computed_crc = chunk_crc(record);
+        position += 12 + (uint64_t)record.length;
+    }
+    return 1;
+}
+
+// Parses a whole file image into the document.
+static int load_from_bytes(const uint8_t* bytes, uint64_t size, const char* path)
+{
+    if (size < 4 || memcmp(bytes, PNG_SIGNATURE, 4) != 0 || size < 8 ||
+        memcmp(bytes + 4, PNG_SIGNATURE + 4, 4) != 0) {
+        report_file_error(TEXT_NOT_PNG, path);
+        return LOAD_NOT_PNG;
+    }
+    int32_t count = count_chunks(bytes, size);
+    if (count == 0) {
+        report_file_error(TEXT_READ_FAILED, path);
+        return LOAD_READ_FAILED;
+    }
+    ChunkRecord* records = (ChunkRecord*)zero_alloc((size_t)count * sizeof(ChunkRecord));
+    if (!records) {
+        return LOAD_OUT_OF_MEMORY;
+    }
+    if (!fill_records(records, count, bytes)) {
+        free_records(records, count);
+        return LOAD_OUT_OF_MEMORY;
+    }
+    g_document.records = records;
+    g_document.count = count;
+    g_document.loaded = 1;
+    return LOAD_OK;
+}
+
+int load_png(const char* path)
+{
+    release_document();
+    build_crc_table();
+    if (!path) {
+        report_file_error(TEXT_OPEN_FAILED, path);
+        return LOAD_OPEN_FAILED;
+    }
+    const FileLayer* layer = file_layer();
+    FileHandle file = layer->open_existing(path);
+    if (file == FILE_NONE) {
+        report_file_error(TEXT_OPEN_FAILED, path);
+        return LOAD_OPEN_FAILED;
+    }
+    uint64_t size = 0;
+    if (!layer->size(file, &size)) {
+        layer->close(file);
+        report_file_error(TEXT_READ_FAILED, path);
+        return LOAD_READ_FAILED;
+    }
+    if (size >= PNG_SIZE_LIMIT) {
+        layer->close(file);
+        show_alert(TEXT_TOO_LARGE, CAPTION_PRODUCT, ALERT_OK);
+        report_file_error(TEXT_READ_FAILED, path);
+        return LOAD_READ_FAILED;
+    }
+    // The file is small enough to read in one go; both passes then run in memory.
+    uint8_t* bytes = (uint8_t*)zero_alloc((size_t)size);
+    if (!bytes) {
+        layer->close(file);
+        return LOAD_OUT_OF_MEMORY;
+    }
+    // A read that stops early leaves fewer bytes to parse: the passes then meet
+    // the end where the read stopped, exactly as reading piece by piece would.
+    uint64_t got = layer->read(file, bytes, (uint32_t)size);
+    layer->close(file);
+    int result = load_from_bytes(bytes, got, path);
+    zero_free(bytes);
+    return result;
+}
+
+uint64_t saved_file_size()
+{
+    if (!g_document.loaded) {
+        return 0;
+    }
+    uint64_t size = 8;
+    for (int32_t i = 0; i < g_document.count; i++) {
+        size += (uint64_t)g_document.records[i].length + 12;
+    }
+    return size;
+}
+
+// Output through one buffer, so that a file of many small chunks costs few writes.
+struct SaveWriter {
+    FileHandle file;
+    uint32_t used;
+    int failed;
+    uint8_t buffer[64 * 1024];
+};
+
+static void flush_writer(SaveWriter& writer)
+{
+    if (!writer.failed && writer.used > 0 &&
+        file_layer()->write(writer.file, writer.buffer, writer.used) != writer.used) {
+        writer.failed = 1;
+    }
+    writer.used = 0;
+}
+
+static void put_bytes(SaveWriter& writer, const uint8_t* bytes, uint32_t count)
+{
+    while (count > 0 && !writer.failed) {
+        uint32_t room = (uint32_t)sizeof(writer.buffer) - writer.used;
+        uint32_t part = count < room ? count : room;
+        memcpy(writer.buffer + writer.used, bytes, part);
+        writer.used += part;
+        bytes += part;
+        count -= part;
+        if (writer.used == sizeof(writer.buffer)) {
+            flush_writer(writer);
+        }
+    }
+}
+
+static void put_u32(SaveWriter& writer, uint32_t value)
+{
+    uint8_t bytes[4];
+    write_u32(bytes, value);
+    put_bytes(writer, bytes, 4);
+}
+
+static int write_document(FileHandle file)
+{
+    static SaveWriter writer;
+    writer.file = file;
+    writer.used = 0;
+    writer.failed = 0;
+    put_bytes(writer, PNG_SIGNATURE, 8);
+    for (int32_t i = 0; i < g_document.count; i++) {
+        const ChunkRecord& record = g_document.records[i];
+        put_u32(writer, record.length);
+        put_bytes(writer, record.type, 4);
+        put_bytes(writer, record.data, record.length);
+        put_u32(writer, record.stored_crc);
+    }
+    flush_writer(writer);
+    return !writer.failed;
+}
+
+// Where the folder part of a path ends (just after its last separator). On
+// Windows a 0x5C that is the second byte of a double-byte character is no separator.
+static size_t folder_length(const char* path)
+{
+    size_t end = 0;
+    for (size_t k = 0; path[k]; k++) {
+        unsigned char c = (unsigned char)path[k];
+#ifdef _WIN32
+        if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) {
+            if (path[k + 1]) {
+                k++;
+            }
+            continue;
+        }
+        if (c == '\\' || c == '/' || (c == ':' && k == 1)) {
+            end = k + 1;
+        }
+#else
+        if (c == '/') {
+            end = k + 1;
+        }
+#endif
+    }
+    return end;
+}
+
+// The new file is written beside the target under a free temporary name.
+static FileHandle create_temporary(const char* path, char* temp_path, size_t temp_size)
+{
+    static const char HEX[] = "0123456789ABCDEF";
+    size_t folder = folder_length(path);
+    if (folder + 13 > temp_size) {
+        return FILE_NONE;
+    }
+    const FileLayer* layer = file_layer();
+    memcpy(temp_path, path, folder);
+    for (unsigned attempt = 0; attempt < 256; attempt++) {
+        memcpy(temp_path + folder, "~vlm00.tmp", 11);
+        temp_path[folder + 4] = HEX[attempt >> 4];
+        temp_path[folder + 5] = HEX[attempt & 15];
+        FileHandle file = layer->create_exclusive(temp_path);
+        if (file != FILE_NONE || !layer->exists(temp_path)) {
+            return file;
+        }
+    }
+    return FILE_NONE;
+}
+
+int save_png(const char* path)
+{
+    if (!g_document.loaded) {
+        return SAVE_OK;
+    }
+    if (!path) {
+        report_file_error(TEXT_CREATE_FAILED, path);
+        return SAVE_CREATE_FAILED;
+    }
+    // Nothing touches the target until every byte is safely in the temporary file:
+    // a failed save leaves an existing file exactly as it was.
+    const FileLayer* layer = file_layer();
+    char temp_path[512];
+    FileHandle file = create_temporary(path, temp_path, sizeof(temp_path));
+    if (file == FILE_NONE) {
+        report_file_error(TEXT_CREATE_FAILED, path);
+        return SAVE_CREATE_FAILED;
+    }
+    int written = write_document(file) && layer->flush(file);
+    layer->close(file);
+    if (!written) {
+        layer->remove(temp_path);
+        report_file_error(TEXT_WRITE_FAILED, path);
+        return SAVE_WRITE_FAILED;
+    }
+    if (!layer->replace(temp_path, path)) {
+        layer->remove(temp_path);
+        report_file_error(TEXT_CREATE_FAILED, path);
+        return SAVE_CREATE_FAILED;
+    }
+    return SAVE_OK;
+}

@@ -1,0 +1,45 @@
+// The one document of the process: the chunks of the loaded PNG file, in file
+// order, up to and including the first IEND.
+#pragma once
+#include <stdint.h>
+
+struct ChunkRecord {
+    uint32_t length;        // data length, host order
+    uint8_t  type[4];       // the type bytes exactly as stored
+    uint32_t stored_crc;    // the CRC read from the file; what saving writes
+    uint32_t computed_crc;  // chunk_crc of type and data, kept current
+    uint8_t* data;          // exactly `length` bytes, owned by the record
+};
+
+struct ChunkDocument {
+    ChunkRecord* records;   // exactly `count` records, owned by the document
+    int32_t      count;
+    int32_t      loaded;    // 1 while a document is present
+};
+
+extern ChunkDocument g_document;
+
+enum LoadResult {
+    LOAD_OK            = 0,
+    LOAD_OPEN_FAILED   = 1,  // no path, or the file cannot be opened
+    LOAD_READ_FAILED   = 2,  // read or size failure, too large, or the file ends early
+    LOAD_NOT_PNG       = 3,
+    LOAD_OUT_OF_MEMORY = 4,
+};
+
+enum SaveResult {
+    SAVE_OK            = 0,  // also when no document is loaded: nothing is written
+    SAVE_CREATE_FAILED = 1,  // no path, or the file cannot be created or replaced
+    SAVE_WRITE_FAILED  = 2,
+};
+
+// Files of this many bytes or more are refused.
+const uint32_t PNG_SIZE_LIMIT = 0x400000;
+
+// A null path means "no path".
+int  load_png(const char* path);
+int  save_png(const char* path);
+void release_document();
+
+// The size in bytes of the file that saving would write now (signature and every chunk).
+uint64_t saved_file_size();

@@ -9,7 +9,7 @@ cd "$(dirname "$0")"
 
 status=0
 echo "== native tests"
-(cd build/native && ctest --output-on-failure) || status=1
+(cd "${VELMORA_BUILD_ROOT:-build}/native" && ctest --output-on-failure) || status=1
 
 for script in scripts/test-*.sh; do
   [ -e "$script" ] || continue

@@ -4,12 +4,14 @@
 #   build/win32   the shipped program (i686, static)
 #   build/win64   the same program and the Windows-side tests, for wine64
 # Usage: scripts/build.sh [native] [win32] [win64]   (all three by default)
+# VELMORA_BUILD_ROOT puts the build folders elsewhere (default: build/).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc 2>/dev/null || echo 2)
+build_root="${VELMORA_BUILD_ROOT:-$top/build}"
 targets=("$@"); [ ${#targets[@]} -gt 0 ] || targets=(native win32 win64)
 for t in "${targets[@]}"; do
-  dir="$top/build/$t"
+  dir="$build_root/$t"
   case "$t" in
     native) extra=() ;;
     win32)  extra=(-DCMAKE_TOOLCHAIN_FILE="$top/cmake/toolchain-i686.cmake") ;;

@@ -6,4 +6,4 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 . "$top/scripts/wine-session.sh"
 trap wine_session_end EXIT
 wine_session_begin virtual
-wine_run "$top/build/win64/velmora_win_tests.exe" --gtest_brief=1
+wine_run "${VELMORA_BUILD_ROOT:-$top/build}/win64/velmora_win_tests.exe" --gtest_brief=1

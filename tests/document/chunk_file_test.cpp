@@ -6,6 +6,7 @@
 #include "document/crc32.h"
 #include "document/file_layer.h"
 #include "document/memory.h"
+#include "support/faulty_layer.h"
 #include "support/test_support.h"
 
 namespace {
@@ -182,53 +183,6 @@ TEST_F(ChunkFile, SaveIntoMissingFolderIsCreateFailureAndWritesNothing)
     EXPECT_EQ((std::vector<std::string>{"a.png"}), dir.entries());
     EXPECT_EQ(1, g_document.loaded);
 }
-
-// A file layer that passes everything through but lets a test cut writes short,
-// refuse the final move, or stop reading early.
-struct FaultyLayer {
-    static FileLayer table;
-    static int64_t write_budget;   // bytes that may still be written; -1: no limit
-    static int refuse_replace;
-    static int64_t read_budget;
-    static uint32_t write(FileHandle f, const void* b, uint32_t n)
-    {
-        uint32_t allowed = n;
-        if (write_budget >= 0) {
-            allowed = (uint32_t)std::min<int64_t>(n, write_budget);
-            write_budget -= allowed;
-        }
-        return platform_file_layer()->write(f, b, allowed);
-    }
-    static uint32_t read(FileHandle f, void* b, uint32_t n)
-    {
-        uint32_t allowed = n;
-        if (read_budget >= 0) {
-            allowed = (uint32_t)std::min<int64_t>(n, read_budget);
-            read_budget -= allowed;
-        }
-        return platform_file_layer()->read(f, b, allowed);
-    }
-    static int replace(const char* from, const char* to)
-    {
-        return refuse_replace ? 0 : platform_file_layer()->replace(from, to);
-    }
-    FaultyLayer()
-    {
-        table = *platform_file_layer();
-        table.write = write;
-        table.read = read;
-        table.replace = replace;
-        write_budget = -1;
-        read_budget = -1;
-        refuse_replace = 0;
-        set_file_layer(&table);
-    }
-    ~FaultyLayer() { set_file_layer(nullptr); }
-};
-FileLayer FaultyLayer::table;
-int64_t FaultyLayer::write_budget;
-int FaultyLayer::refuse_replace;
-int64_t FaultyLayer::read_budget;
 
 TEST_F(ChunkFile, EveryShortWriteLeavesTheOldFileAndNoTemporary)
 {

@@ -41,7 +41,7 @@
 
 // Column headers.
 #define HEADER_TYPE       "形式"
-#define HEADER_SIZE       "サイズ"
+#define HEADER_LENGTH     "サイズ"
 #define HEADER_CRC        "CRC32"
 #define HEADER_DAMAGED    "破損"
 #define HEADER_ANCILLARY  "補助"

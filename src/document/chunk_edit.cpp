@@ -42,9 +42,13 @@ int is_deletable(int32_t index)
 
 int is_mergeable(int32_t index)
 {
+    // The last possible index has no next one, and index + 1 would overflow.
+    if (index == INT32_MAX) {
+        return 0;
+    }
     const ChunkRecord* record = record_at(index);
     const ChunkRecord* next = record_at(index + 1);
-    if (!record || !next || index == INT32_MAX) {
+    if (!record || !next) {
         return 0;
     }
     return type_word(record->type) == TYPE_IDAT && type_word(next->type) == TYPE_IDAT &&

@@ -1,0 +1,11 @@
+# The benchmark of the repair search (native only): velmora_bench, run by
+# scripts/bench.sh. Skipped with a message when Google Benchmark is missing.
+find_package(benchmark QUIET)
+if(benchmark_FOUND)
+  add_executable(velmora_bench bench/repair_bench.cpp)
+  velmora_options(velmora_bench)
+  target_include_directories(velmora_bench PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+  target_link_libraries(velmora_bench PRIVATE velmora_core benchmark::benchmark)
+else()
+  message(STATUS "Google Benchmark not found: velmora_bench is not built")
+endif()

@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Builds the native tree and runs the repair benchmark at low priority; prints the
+# time of every search size, the plain search's times and the ratio between them.
+# Extra arguments go to the benchmark (e.g. --benchmark_filter=BM_Search).
+# VELMORA_BUILD_ROOT puts the build folders elsewhere (default: build/).
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+"$top/scripts/build.sh" native
+exec nice "${VELMORA_BUILD_ROOT:-$top/build}/native/velmora_bench" "$@"

@@ -31,6 +31,12 @@
 #define IDC_ABOUT_MAIL      1017
 #define IDC_ABOUT_WEB       1018
 
+/* Named resources. */
+#define RES_MAIN_DIALOG     "DIALOG_MAIN"
+#define RES_REPAIR_DIALOG   "DIALOG_REPAIR"
+#define RES_ABOUT_DIALOG    "DIALOG_ABOUT"
+#define RES_APP_ICON        "APPICON"
+
 /* Numbered resources. */
 #define IDR_MAIN_MENU       106
 #define IDR_ACCELERATORS    107

@@ -1,0 +1,27 @@
+// The window half of the chunk table and the status line: the core's texts put into
+// the list view (control 1001) and the status control (control 1007).
+//
+// The table is a virtual list (LVS_OWNERDATA): filling it only sets the row count,
+// and the list asks for each cell it shows through LVN_GETDISPINFOA, which the main
+// window answers with answer_cell_request. A fill therefore costs the same for ten
+// rows as for three hundred thousand, and LVM_GETITEMTEXTA still returns exactly
+// the cell texts of format_cell.
+#pragma once
+#include <windows.h>
+#include <commctrl.h>
+
+void create_columns(HWND table);
+// Rebuilds the table from g_document: every row removed, then one row per record,
+// none of them selected.
+void fill_table(HWND table);
+void write_status_line(HWND status, const char* path);
+
+// Puts the text of the requested cell into the list's buffer.
+void answer_cell_request(NMLVDISPINFOA* request);
+
+// Small forwards to the list's selection messages. Row -1 means every row.
+int  list_row_count(HWND table);
+int  list_selected_count(HWND table);
+int  list_is_selected(HWND table, int row);
+int  list_first_selected(HWND table);
+void list_set_selected(HWND table, int row, int selected);

@@ -1,0 +1,107 @@
+#include "repair/progress_window_win.h"
+
+#include "app/app.h"
+#include "resource_ids.h"
+
+static HWND s_progress;     // the window of the running search
+static DWORD s_last_look;   // clock reading at the pump's last look at the queue
+
+INT_PTR CALLBACK progress_window_proc(HWND, UINT message, WPARAM wparam, LPARAM)
+{
+    if (message != WM_COMMAND) {
+        return FALSE;
+    }
+    if (LOWORD(wparam) == IDC_REPAIR_CANCEL) {
+        g_cancel = 1;
+    }
+    return TRUE;
+}
+
+HWND progress_window()
+{
+    return s_progress;
+}
+
+static void enable_owner(void* owner, int enabled)
+{
+    EnableWindow((HWND)owner, enabled);
+}
+
+static void open_progress(void* owner)
+{
+    s_progress = CreateDialogParamA(g_instance, RES_REPAIR_DIALOG, (HWND)owner, progress_window_proc, 0);
+    s_last_look = GetTickCount() - PUMP_INTERVAL_MS;
+}
+
+static void show_number(int field, uint32_t value)
+{
+    SetDlgItemInt(s_progress, field, value, FALSE);
+}
+
+static void show_text(int field, const char* text)
+{
+    SetDlgItemTextA(s_progress, field, text);
+}
+
+static uint32_t read_clock()
+{
+    return GetTickCount();
+}
+
+// At most one message, never waiting. A quit message is not the search's to
+// swallow: it is posted again so that the main loop still ends once the search has.
+static void pump_one_event()
+{
+    DWORD now = GetTickCount();
+    if (now - s_last_look < PUMP_INTERVAL_MS) {
+        return;
+    }
+    s_last_look = now;
+    MSG message;
+    if (!PeekMessageA(&message, NULL, 0, 0, PM_REMOVE)) {
+        return;
+    }
+    if (message.message == WM_QUIT) {
+        PostQuitMessage((int)message.wParam);
+        return;
+    }
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+}
+
+static void info_box(void* owner, const char* text, const char* caption)
+{
+    MessageBoxA((HWND)owner, text, caption, MB_OK | MB_ICONINFORMATION);
+}
+
+static int ask_yes_no(void* owner, const char* text, const char* caption)
+{
+    return MessageBoxA((HWND)owner, text, caption, MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+// The window is destroyed, not only hidden, so that repeated repairs leave no
+// windows behind.
+static void close_progress()
+{
+    if (s_progress) {
+        EndDialog(s_progress, 0);
+        DestroyWindow(s_progress);
+        s_progress = NULL;
+    }
+}
+
+RepairPorts repair_window_ports(HWND owner)
+{
+    RepairPorts ports;
+    ports.owner = owner;
+    ports.enable_owner = enable_owner;
+    ports.open_progress = open_progress;
+    ports.show_number = show_number;
+    ports.show_text = show_text;
+    ports.read_clock = read_clock;
+    ports.pump_one_event = pump_one_event;
+    ports.info_box = info_box;
+    ports.ask_yes_no = ask_yes_no;
+    ports.close_progress = close_progress;
+    return ports;
+}

@@ -1,0 +1,108 @@
+#!/usr/bin/env python3
+"""Writes the seed corpus of each fuzz target into OUTPUT/<target>/.
+
+  load:      the public sample files (when present) and PNG files built here, one
+             for each kind of chunk content the summaries and edits look at;
+  argument:  the command lines of the parser's tests;
+  repair:    chunks in the repair fuzzer's input layout (see repair_fuzzer.cpp).
+
+Usage: make_seeds.py OUTPUT [SAMPLE_FOLDER]
+"""
+import os
+import struct
+import sys
+import zlib
+
+
+def chunk(kind, data, crc=None):
+    if crc is None:
+        crc = zlib.crc32(kind + data) & 0xFFFFFFFF
+    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", crc)
+
+
+SIGNATURE = b"\x89PNG\r\n\x1a\n"
+IHDR = chunk(b"IHDR", struct.pack(">IIBBBBB", 640, 480, 8, 2, 0, 0, 0))
+IEND = chunk(b"IEND", b"")
+
+
+def png(*middle, header=IHDR):
+    return SIGNATURE + header + b"".join(middle) + IEND
+
+
+def built_files():
+    long_keyword = b"K" * 200
+    sjis_keyword = "キーワード".encode("cp932") * 30
+    return {
+        "minimal": SIGNATURE + IEND,
+        "idat_run": png(chunk(b"IDAT", b"\x01\x02"), chunk(b"IDAT", b"\x03"), chunk(b"IDAT", b"\x04" * 40)),
+        "damaged_idat": png(chunk(b"IDAT", b"\x01"), chunk(b"IDAT", b"\x02", 7), chunk(b"IDAT", b"\x03")),
+        "texts": png(chunk(b"tEXt", b"Title\0Sample"), chunk(b"tEXt", b"Comment"), chunk(b"tEXt", b""),
+                     chunk(b"tEXt", b"\0" + b"t" * 129), chunk(b"tEXt", long_keyword + b"\0" + b"x" * 200),
+                     chunk(b"zTXt", b"Title\0\0xyz"), chunk(b"iTXt", long_keyword),
+                     chunk(b"zTXt", sjis_keyword), chunk(b"tEXt", sjis_keyword + b"\0" + sjis_keyword)),
+        "known_types": png(chunk(b"PLTE", b"\0" * 768), chunk(b"bKGD", b"\0\0"), chunk(b"cHRM", b"\0" * 32),
+                           chunk(b"gAMA", b"\0\0\xb1\x8f"), chunk(b"hIST", b"\0\0"),
+                           chunk(b"iCCP", b"P" * 100), chunk(b"iCCP", b"name\0\0z"), chunk(b"pHYs", b"\0" * 9),
+                           chunk(b"sBIT", b"\x08\x08\x08"), chunk(b"sPLT", b"S" * 20),
+                           chunk(b"sRGB", b"\x00"), chunk(b"sRGB", b"\xff"), chunk(b"sRGB", b""),
+                           chunk(b"tIME", b"\x07\xd0\x01\x02\x03\x04\x05"), chunk(b"tIME", b"\x07"),
+                           chunk(b"tRNS", b"\0"), chunk(b"IDAT", b"x")),
+        "odd_types": png(chunk(b"\0\0\0\0", b""), chunk(b"\x80\xff\x01z", b"\x09"), chunk(b"AbCD", b"")),
+        "no_ihdr_first": SIGNATURE + chunk(b"gAMA", b"\0\0\0\1") + IHDR + IEND,
+        "short_ihdr": png(header=chunk(b"IHDR", b"\0\0\1")),
+        "after_iend": png(chunk(b"IDAT", b"\1")) + chunk(b"tEXt", b"after") + b"\7",
+        "no_iend": SIGNATURE + IHDR + chunk(b"IDAT", b"\1"),
+        "huge_length": SIGNATURE + IHDR + b"\xff\xff\xff\xf0IDAT" + b"\0" * 8,
+    }
+
+
+ARGUMENTS = [
+    b"", b"   ", b"   a.png", b"a.png b.png", b'"D:\\My Files\\a.png" b.png', b'"a.png"b.png',
+    b'D:\\My" "Files\\a.png', b'"" a.png', b'""', b'"D:\\My Files\\a.png', b'a.png"', b"a.png\tb.png",
+    b'" " a.png', b"x" * 300, b'"' + b" " * 270 + b'"a', "\"日本語 フォルダ\\表.png\"".encode("cp932"),
+]
+
+
+def repair_seed(flags, kind, word, clock, steps, cancel, data):
+    """One repair input: flags, type, a 32-bit word, the first clock reading, two
+    clock steps, the pump that cancels, then the chunk data."""
+    return bytes([flags]) + kind + struct.pack(">IIHHB", word, clock, steps[0], steps[1], cancel) + data
+
+
+def repair_seeds():
+    data = bytes(range(40))
+    return {
+        "one_byte_yes": repair_seed(0x03, b"IDAT", 0x00170055, 0, (0, 0), 0, data),
+        "one_byte_clock": repair_seed(0x02, b"tEXt", 0x00000001, 0xFFFFFF00, (700, 400), 0, data),
+        "stored_word_no": repair_seed(0x00, b"IDAT", 0x12345678, 5000, (1200, 30), 0, data),
+        "stored_word_yes": repair_seed(0x01, b"zTXt", 0xCAFEBABE, 0, (2000, 2000), 0, b"\x00" * 17),
+        "cancel": repair_seed(0x00, b"IDAT", 0x0BADF00D, 100, (400, 400), 5, data),
+        "empty": repair_seed(0x01, b"IEND", 0, 0, (0, 0), 0, b""),
+        "one": repair_seed(0x02, b"sRGB", 0x0000FF00, 0, (0, 0), 0, b"\x01"),
+        "type_damage": repair_seed(0x04, b"IDAT", 0x00020010, 0, (0, 0), 0, data),
+    }
+
+
+def write_all(folder, files):
+    os.makedirs(folder, exist_ok=True)
+    for name, content in files.items():
+        with open(os.path.join(folder, name), "wb") as f:
+            f.write(content)
+
+
+def main():
+    output = sys.argv[1]
+    samples = sys.argv[2] if len(sys.argv) > 2 else ""
+    loads = built_files()
+    if samples and os.path.isdir(samples):
+        for name in sorted(os.listdir(samples)):
+            if name.endswith(".png"):
+                with open(os.path.join(samples, name), "rb") as f:
+                    loads["sample_" + name] = f.read()
+    write_all(os.path.join(output, "load"), loads)
+    write_all(os.path.join(output, "argument"), {"line%02d" % k: a for k, a in enumerate(ARGUMENTS)})
+    write_all(os.path.join(output, "repair"), repair_seeds())
+
+
+if __name__ == "__main__":
+    main()

@@ -9,10 +9,11 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "resource_ids.h"
+
 static const char* const PROGRAM_CLASS = "VELMORACLASS";
 static const char* const HELP_CAPTION = "VELMORAヘルプ";
 static const char* const HELP_MISSING = "velmora.chm が見つかりません。";
-static const int HELP_COMMAND = 40006;
 static const int MESSAGE_BOX_TEXT_ID = 0xFFFF;  // the static text of a message box
 
 static int g_failures = 0;
@@ -79,7 +80,7 @@ static void send_help(HWND main_window, int use_key) {
         PostMessageA(main_window, WM_KEYDOWN, VK_F1, 0x003B0001);
         PostMessageA(main_window, WM_KEYUP, VK_F1, 0xC03B0001);
     } else {
-        PostMessageA(main_window, WM_COMMAND, MAKEWPARAM(HELP_COMMAND, 0), 0);
+        PostMessageA(main_window, WM_COMMAND, MAKEWPARAM(IDM_HELP, 0), 0);
     }
 }
 

@@ -131,7 +131,9 @@ TEST_F(Robustness, EveryShortWriteOfASmallFileLeavesNoTrace)
             FaultyLayer::write_budget = k;
             ASSERT_EQ(SAVE_WRITE_FAILED, save_png(target.c_str()));
             ASSERT_EQ(std::string(WRITE_FAILED) + "|" + target + "\n", log.summary());
-            if (target_exists) ASSERT_EQ(old_file, read_file(target));
+            if (target_exists) {
+                ASSERT_EQ(old_file, read_file(target));
+            }
             std::vector<std::string> entries = {"new.png"};
             if (target_exists) entries.push_back("old.png");
             ASSERT_EQ(entries, dir.entries());

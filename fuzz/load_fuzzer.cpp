@@ -1,8 +1,8 @@
 // Arbitrary bytes as a PNG file: load it; on success ask every question of every
 // chunk, make every cell and the status line, delete and merge everything the
-// commands allow, save, and load the saved file again. Every step is held to the
-// plain account in chunk_model.h; a failed load must leave no document and no
-// open file behind.
+// commands allow, save, load the saved file again, and fail a save over it. Every
+// step is held to the plain account in chunk_model.h; a failed load must leave no
+// document and no open file behind.
 #include <stddef.h>
 #include <stdint.h>
 
@@ -51,6 +51,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
     fuzz_require(folder->files["out.png"] == model_file(slim), "the saved bytes differ");
     fuzz_require(load_png("out.png") == LOAD_OK, "the saved file does not load");
     fuzz_require(document_faults(slim));
+
+    // A save over that file which stops short, at a point the input chooses, must
+    // leave it as it was and no temporary file beside it.
+    std::vector<uint8_t> saved = folder->files["out.png"];
+    folder->write_budget = (int64_t)((bytes[size / 2] * 131u + size) % saved.size());
+    fuzz_require(save_png("out.png") == SAVE_WRITE_FAILED, "a short write was not reported");
+    folder->write_budget = -1;
+    fuzz_require(folder->files.size() == 2 && folder->files["out.png"] == saved, "a failed save lost the file");
+    fuzz_require(folder->open_handles == 0, "a failed save left a file open");
     release_document();
     fuzz_require(empty_document_faults());
     fuzz_require(presentation_faults());

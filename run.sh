@@ -1,37 +1,46 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, leaves the Windows program in dist/ and runs it
-# under Wine: on the current display, or on a virtual one (with a screenshot) when
-# there is none.   Usage: ./run.sh [FILE.png]
+# under Wine: on the current display, or on a virtual one when there is none; then
+# it saves a screenshot of the window with its table and prints the screenshot's
+# path.   Usage: ./run.sh [FILE.png]
 set -euo pipefail
 cd "$(dirname "$0")"
 top=$(pwd)
+build_root="${VELMORA_BUILD_ROOT:-$top/build}"
 ./scripts/install-deps.sh
 ./scripts/build.sh win32 win64
 ./scripts/make-dist.sh
 
-program="$top/build/win64/velmora.exe"
+program="$build_root/win64/velmora.exe"
 if [ ! -f "$program" ]; then
-  echo "Built the core; the window program is not part of this build yet."
-  exit 0
+  echo "The window program was not built: see $build_root/win64/build.log" >&2
+  exit 1
 fi
-arg=()
-[ $# -gt 0 ] && arg=("$(realpath "$1")")
+file=""
+if [ $# -gt 0 ]; then
+  [ -f "$1" ] || { echo "no such file: $1" >&2; exit 2; }
+  file=$(realpath "$1")
+fi
 
 . "$top/scripts/wine-session.sh"
 trap wine_session_end EXIT
 if [ -n "${DISPLAY:-}" ]; then
   wine_session_begin
+  arg=(); [ -n "$file" ] && arg=("$(winepath -w "$file")")
   wine_run "$program" "${arg[@]}"
 else
   # No display: run on Xvfb, take a screenshot once the window is up, then close it.
   wine_session_begin virtual
+  arg=(); [ -n "$file" ] && arg=("$(winepath -w "$file")")
   wine_run "$program" "${arg[@]}" &
   pid=$!
-  for _ in $(seq 1 100); do
-    xdotool search --name 'VELMORA' >/dev/null 2>&1 && break
+  window=""
+  for _ in $(seq 1 150); do
+    window=$(xdotool search --name '^VELMORA Ver' 2>/dev/null | head -1) && [ -n "$window" ] && break
     sleep 0.2
   done
-  sleep 1
+  [ -n "$window" ] || echo "the window did not appear" >&2
+  sleep 1.5
   mkdir -p "$top/dist"
   shot="$top/dist/screenshot.png"
   import -window root "$shot"

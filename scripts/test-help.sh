@@ -39,6 +39,18 @@ if [ -f "$root/win32/velmora.exe" ]; then
 else
   echo "SKIP: $root/win32/velmora.exe is not built"
 fi
+# The version is set once, in CMakeLists.txt; no product or build file may spell it
+# out again (tests may state what they expect to see).
+header="$root/win32/generated/velmora_version.h"
+version=$(sed -n 's/^#define[[:space:]]*VELMORA_VERSION_TEXT[[:space:]]*"\([^"]*\)".*/\1/p' "$header" 2>/dev/null || true)
+if [ -z "$version" ]; then
+  echo "FAIL: no version in $header"
+  status=1
+elif grep -rIl -F -e "Ver.$version" -e "Version $version" -e "velmora-$version" \
+       "$top/src" "$top/res" "$top/help" "$top/cmake" "$top/scripts"; then
+  echo "FAIL: the files above write the version $version out instead of taking it from the build"
+  status=1
+fi
 
 echo "-- F1 and the Help menu under wine64"
 if [ -f "$root/win64/velmora.exe" ] && [ -f "$root/win64/velmora_help_check.exe" ]; then

@@ -6,7 +6,9 @@
       it, every page, the contents and the index are inside it byte for byte as the
       build converted them (DIR, code page 932, with the version filled in), every
       link between the pages resolves, and every program text the pages quote
-      (<samp>) is one of the program's texts in the given source folders.
+      (<samp>) is one of the program's texts in the given source folders: a part
+      of a string literal as the screen shows it (a mnemonic's ampersand dropped),
+      or, for a formatted text, what its format can produce (the examples).
 
   check_help.py release --dist DIR --build DIR
       DIR holds velmora.exe (i686), velmora.chm, readme.txt (code page 932, CRLF,

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# The Windows program's GUI tests (x86_64 build, in-process and as a real
+# velmora.exe) under wine64 on a virtual display. Builds nothing: ./test.sh
+# builds first. The test program and velmora.exe are copied into a folder of
+# their own, so that no velmora.chm lies beside them.
+#   scripts/test-gui.sh [GTEST ARGUMENTS...]
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+build="${VELMORA_BUILD_ROOT:-$top/build}/win64"
+if [ ! -f "$build/velmora_gui_tests.exe" ] || [ ! -f "$build/velmora.exe" ]; then
+  echo "velmora_gui_tests.exe or velmora.exe is not built in $build: no GUI tests to run"
+  exit 0
+fi
+. "$top/scripts/wine-session.sh"
+trap wine_session_end EXIT
+wine_session_begin virtual
+bin="$wine_session_dir/bin"
+mkdir -p "$bin"
+cp "$build/velmora_gui_tests.exe" "$build/velmora.exe" "$bin/"
+# With no window manager on the virtual display, Wine would wait two seconds for
+# one each time a top-level window is hidden; unmanaged windows skip that wait.
+"$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+# Generous outer limit: a hung dialog must not stall the whole test run.
+timeout 600 "$WINE64" "$bin/velmora_gui_tests.exe" --gtest_brief=1 "$@"

@@ -1,0 +1,76 @@
+#include "app/gui_fixtures_win.h"
+
+#include <stdio.h>
+
+#include "app/gui_harness_win.h"
+
+const char* const SUMMARY_IHDR = u8"ヘッダ: PNG形式はこのチャンクから始まる必要があります。";
+const char* const SUMMARY_IDAT = u8"画像データ";
+const char* const SUMMARY_IEND = u8"終了チャンク: このチャンクで終わる必要があります。";
+const char* const STATUS_LOAD_ERROR = u8" 読み込み中にエラーが発生しました。";
+
+Bytes text_data(const std::string& keyword, const std::string& text)
+{
+    Bytes data(keyword.begin(), keyword.end());
+    data.push_back(0);
+    data.insert(data.end(), text.begin(), text.end());
+    return data;
+}
+
+std::vector<Bytes> sample_chunks()
+{
+    return {
+        make_chunk("IHDR", ihdr_data(640, 480, 8)),
+        make_chunk("tEXt", text_data("Title", "Sample text!!!")),
+        make_chunk("IDAT", pattern(1000, 1)),
+        make_chunk("IDAT", pattern(500, 2)),
+        make_chunk("IEND", {}),
+    };
+}
+
+Bytes pattern(size_t count, uint8_t seed)
+{
+    Bytes data(count);
+    uint32_t value = seed * 2654435761u + 1;
+    for (size_t i = 0; i < count; i++) {
+        value = value * 1103515245u + 12345u;
+        data[i] = (uint8_t)(value >> 16);
+    }
+    return data;
+}
+
+Bytes joined(const std::vector<Bytes>& parts)
+{
+    Bytes all;
+    for (const Bytes& part : parts) all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+Bytes damaged_chunk(const char* type, const Bytes& data)
+{
+    Bytes chunk = make_chunk(type, data);
+    chunk.back() ^= 1;
+    return chunk;
+}
+
+static uint32_t be32(const Bytes& bytes, size_t at)
+{
+    return (uint32_t)bytes[at] << 24 | (uint32_t)bytes[at + 1] << 16 | (uint32_t)bytes[at + 2] << 8 | bytes[at + 3];
+}
+
+std::string row(int number, const Bytes& chunk, const char* marks, const std::string& summary)
+{
+    char head[64];
+    snprintf(head, sizeof head, "%3d|%.4s|%7u|%08X", number, (const char*)&chunk[4], be32(chunk, 0),
+             be32(chunk, chunk.size() - 4));
+    std::string line = utf8(head);
+    for (const char* mark = marks; *mark; mark++) line += *mark == 'o' ? u8"|○" : "|--";
+    return line + "|" + summary;
+}
+
+std::string status_line(uint32_t width, uint32_t height, int depth, size_t size, const std::string& path)
+{
+    char head[96];
+    snprintf(head, sizeof head, " %ux%ux%d / %zuBytes / ", width, height, depth, size);
+    return head + utf8(path);
+}

@@ -1,0 +1,31 @@
+// PNG files for the GUI tests and the rows the table must show for them.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "support/test_support.h"
+
+// The example file of the table's description: IHDR 640x480x8, tEXt of 20 bytes,
+// IDAT of 1000 and of 500 bytes, IEND; all intact.
+std::vector<Bytes> sample_chunks();
+// `count` bytes that differ from position to position.
+Bytes pattern(size_t count, uint8_t seed);
+Bytes joined(const std::vector<Bytes>& parts);
+// tEXt data: keyword, a zero byte, text.
+Bytes text_data(const std::string& keyword, const std::string& text);
+// A chunk whose stored CRC is off by one.
+Bytes damaged_chunk(const char* type, const Bytes& data);
+
+// The row the table shows for `chunk` (as it stands in a file) at 1-based
+// `number`: number, type, length, stored CRC, then the seven marks given as
+// "o" (yes) and "-" (no) in column order (damaged, ancillary, private, reserved,
+// safe to copy, deletable, mergeable), then the summary. UTF-8, cells joined by "|".
+std::string row(int number, const Bytes& chunk, const char* marks, const std::string& summary);
+// The status line for a file of `size` bytes at `path` (code page 932).
+std::string status_line(uint32_t width, uint32_t height, int depth, size_t size, const std::string& path);
+
+// UTF-8 texts of the program that several tests expect.
+extern const char* const SUMMARY_IHDR;
+extern const char* const SUMMARY_IDAT;
+extern const char* const SUMMARY_IEND;
+extern const char* const STATUS_LOAD_ERROR;

@@ -1,0 +1,645 @@
+// The main window as the user meets it: start-up with a file, the table and the
+// status line, the commands on selections, keys, the context menu, the layout,
+// dropped files and the Open and Save As dialogs.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "app/gui_fixtures_win.h"
+#include "app/gui_harness_win.h"
+#include "resource_ids.h"
+
+struct StartUp : GuiTest {};
+struct MainWindow : GuiTest {};
+
+static std::string rect_text(const RECT& r)
+{
+    return std::to_string(r.left) + "," + std::to_string(r.top) + " " + std::to_string(r.right - r.left) + "x" +
+           std::to_string(r.bottom - r.top);
+}
+
+// A control cannot be narrower or lower than nothing.
+static std::string rect_text(int x, int y, int width, int height)
+{
+    RECT r = {x, y, x + std::max(width, 0), y + std::max(height, 0)};
+    return rect_text(r);
+}
+
+static HWND table() { return gui_item(IDC_CHUNK_TABLE); }
+
+static bool wait_rows(int count)
+{
+    std::string what = std::to_string(count) + " rows in the table";
+    return wait_until([&] { return row_count() == count; }, what.c_str());
+}
+
+static bool wait_status(const std::string& text)
+{
+    std::string what = "the status line \"" + text + "\"";
+    return wait_until([&] { return status_text() == text; }, what.c_str());
+}
+
+// A file in `dir` holding `chunks`, its path.
+static std::string png_file(const TempDir& dir, const std::string& name, const std::vector<Bytes>& chunks)
+{
+    std::string path = dir.root + "\\" + name;
+    write_file(path, make_png(chunks));
+    return path;
+}
+
+static std::vector<std::string> dialogs_opened()
+{
+    std::vector<std::string> dialogs;
+    for (const std::string& line : windows_opened()) {
+        if (line.rfind("#32770|", 0) == 0) dialogs.push_back(line);
+    }
+    return dialogs;
+}
+
+TEST_F(StartUp, ArgumentFileShowsEveryRowAndTheStatusLine)
+{
+    std::vector<Bytes> sample = sample_chunks();
+    Bytes ihdr = make_chunk("IHDR", ihdr_data(1, 2, 16));
+    Bytes japanese = make_chunk("tEXt", text_data("Title", "日本語のテキスト"));
+    Bytes private_critical = make_chunk("AbCD", pattern(3, 3));
+    Bytes damaged_idat = damaged_chunk("IDAT", pattern(10, 4));
+    Bytes idat = make_chunk("IDAT", pattern(10, 5));
+    Bytes gama = make_chunk("gAMA", {0, 0, 0xB1, 0x8F});
+    Bytes iend = make_chunk("IEND", {});
+    std::vector<Bytes> mixed = {ihdr, japanese, private_critical, damaged_idat, idat, iend};
+    struct Case {
+        const char* name;
+        std::vector<Bytes> chunks;
+        std::vector<std::string> rows;
+        std::string status_head;   // the status line up to the path
+        bool with_path;
+    } cases[] = {
+        {"the example file", sample,
+         {row(1, sample[0], "-------", SUMMARY_IHDR),
+          row(2, sample[1], "-o--oo-", u8"埋め込みテキスト: [Title]Sample text!!!"),
+          row(3, sample[2], "------o", SUMMARY_IDAT), row(4, sample[3], "-------", SUMMARY_IDAT),
+          row(5, sample[4], "-------", SUMMARY_IEND)},
+         u8" 640x480x8 / 1601Bytes / ", true},
+        {"damage, a private critical chunk and Japanese text", mixed,
+         {row(1, ihdr, "-------", SUMMARY_IHDR),
+          row(2, japanese, "-o--oo-", u8"埋め込みテキスト: [Title]日本語のテキスト"),
+          row(3, private_critical, "--o--o-", u8"認識できないチャンク"),
+          row(4, damaged_idat, "o------", SUMMARY_IDAT), row(5, idat, "-------", SUMMARY_IDAT),
+          row(6, iend, "-------", SUMMARY_IEND)},
+         status_line(1, 2, 16, make_png(mixed).size(), ""), true},
+        {"a first chunk that is not IHDR", {gama, ihdr, iend},
+         {row(1, gama, "-o---o-", u8"ガンマ値: sRGB または iCCP はこれを含んでいます。"),
+          row(2, ihdr, "-------", SUMMARY_IHDR), row(3, iend, "-------", SUMMARY_IEND)},
+         u8" 破損PNG - IHDRチャンクが見つかりません。", false},
+    };
+    TempDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string path = png_file(dir, "start.png", c.chunks);
+        ASSERT_TRUE(gui_start(quote_path(path)));
+        EXPECT_EQ(boxes_seen(), std::vector<std::string>{});
+        EXPECT_EQ(table_rows(), c.rows);
+        EXPECT_EQ(status_text(), c.status_head + (c.with_path ? utf8(path) : ""));
+        EXPECT_EQ(selected_rows(), std::vector<int>{});
+        ASSERT_TRUE(gui_stop());
+    }
+}
+
+TEST_F(StartUp, BadFileShowsTheLoadBoxesInOrderAndAnEmptyTable)
+{
+    TempDir dir;
+    std::string path = dir.root + "\\bad.png";
+    std::string p = utf8(path);
+    Bytes ihdr = make_chunk("IHDR", ihdr_data(1, 1, 8));
+    Bytes too_large = make_png({ihdr, make_chunk("IDAT", Bytes(0x400000 - 8 - 25 - 12 - 12, 7)), make_chunk("IEND", {})});
+    struct Case {
+        const char* name;
+        bool exists;
+        Bytes bytes;
+        std::vector<std::string> boxes;
+    } cases[] = {
+        {"a missing file", false, {}, {u8"ファイルのオープンに失敗しました。|" + p + "|error|OK|none,task-modal"}},
+        {"not a PNG file", true, text_bytes("GIF89a, not a PNG"),
+         {u8"PNGファイルではありません。|" + p + "|error|OK|none,task-modal"}},
+        {"a file without IEND", true, make_png({ihdr, make_chunk("IDAT", pattern(40, 1))}),
+         {u8"ファイルの読み込みに失敗しました。|" + p + "|error|OK|none,task-modal"}},
+        {"a file of 4 MiB", true, too_large,
+         {u8"VELMORA|PNGファイルのサイズが大きすぎます。|none|OK|none",
+          u8"ファイルの読み込みに失敗しました。|" + p + "|error|OK|none,task-modal"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DeleteFileA(path.c_str());
+        if (c.exists) write_file(path, c.bytes);
+        ASSERT_TRUE(gui_start(quote_path(path)));
+        EXPECT_EQ(boxes_seen(), c.boxes);
+        EXPECT_EQ(status_text(), STATUS_LOAD_ERROR);
+        EXPECT_EQ(row_count(), 0);
+        ASSERT_TRUE(gui_stop());
+    }
+}
+
+TEST_F(MainWindow, EmptyWindowShowsItsControlsColumnsAndMenus)
+{
+    ASSERT_TRUE(gui_start(""));
+    HWND main = gui_main();
+    EXPECT_EQ(window_text(main), u8"VELMORA Ver.1.02");
+    EXPECT_EQ(window_class(main), "VELMORACLASS");
+    EXPECT_EQ(status_text(), u8" D&&Dできます。");
+    RECT outer = window_rect(main);
+    EXPECT_EQ(rect_text(0, 0, outer.right - outer.left, outer.bottom - outer.top), "0,0 530x234");
+    LONG_PTR style = GetWindowLongPtrA(main, GWL_STYLE);
+    LONG_PTR wanted = WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+    EXPECT_EQ(style & wanted, wanted);
+    EXPECT_TRUE(GetWindowLongPtrA(main, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+
+    // The five buttons down the left side, where the template puts them.
+    std::vector<std::string> buttons;
+    const int button_ids[] = {IDC_LOAD, IDC_DELETE, IDC_MERGE, IDC_REPAIR, IDC_SAVE};
+    for (int i = 0; i < 5; i++) {
+        // Position and size are each mapped from dialog units on their own.
+        RECT units = {4, 4 + 20 * i, 52, 14};
+        MapDialogRect(main, &units);
+        std::string expected = rect_text(units.left, units.top, units.right, units.bottom);
+        HWND button = gui_item(button_ids[i]);
+        std::string actual = rect_text(child_rect(button));
+        buttons.push_back(std::to_string(button_ids[i]) + "=" + window_text(button) + " " +
+                          (actual == expected ? "in place" : actual + " instead of " + expected));
+    }
+    EXPECT_EQ(buttons, (std::vector<std::string>{u8"1004=読み込み(&L) in place", u8"1002=チャンク削除(&D) in place",
+                                                 u8"1006=チャンク結合(&U) in place", u8"1009=チャンク修復(&R) in place",
+                                                 u8"1005=保存(&W) in place"}));
+
+    // The twelve columns: header, width, alignment.
+    std::vector<std::string> columns;
+    for (int c = 0; c < 12; c++) {
+        char header[64] = {0};
+        LVCOLUMNA column = {};
+        column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
+        column.pszText = header;
+        column.cchTextMax = sizeof header;
+        SendMessageA(table(), LVM_GETCOLUMNA, c, (LPARAM)&column);
+        const char* alignments[] = {"left", "right", "centre", "?"};
+        columns.push_back(utf8(header) + "/" + std::to_string(column.cx) + "/" + alignments[column.fmt & LVCFMT_JUSTIFYMASK]);
+    }
+    EXPECT_EQ(columns, (std::vector<std::string>{
+                           "--/27/centre", u8"形式/39/right", u8"サイズ/60/right", "CRC32/60/right", u8"破損/39/centre",
+                           u8"補助/0/centre", u8"非公開/0/centre", u8"予約/0/centre", u8"安全/0/centre",
+                           u8"削除可/51/centre", u8"結合可/51/centre", u8"チャンク概要/500/left"}));
+    EXPECT_EQ(SendMessageA(table(), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0), LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+    LONG_PTR list_style = GetWindowLongPtrA(table(), GWL_STYLE);
+    EXPECT_EQ(list_style & (LVS_TYPEMASK | LVS_SHOWSELALWAYS | LVS_SINGLESEL | LVS_NOSCROLL),
+              LVS_REPORT | LVS_SHOWSELALWAYS);
+    // The dialog manager draws a template's border as a sunken client edge.
+    EXPECT_TRUE((list_style & WS_BORDER) || (GetWindowLongPtrA(table(), GWL_EXSTYLE) & WS_EX_CLIENTEDGE));
+
+    // The table's font.
+    LOGFONTA font = {};
+    GetObjectA((HFONT)SendMessageA(table(), WM_GETFONT, 0, 0), sizeof font, &font);
+    HDC screen = GetDC(main);
+    int height = -MulDiv(9, GetDeviceCaps(screen, LOGPIXELSY), 72);
+    ReleaseDC(main, screen);
+    EXPECT_EQ(utf8(font.lfFaceName) + " " + std::to_string(font.lfHeight) + " " + std::to_string(font.lfWeight) + " " +
+                  std::to_string(font.lfCharSet) + " " + std::to_string(font.lfQuality) + " " +
+                  std::to_string(font.lfPitchAndFamily),
+              u8"ＭＳ ゴシック " + std::to_string(height) + " 400 128 4 1");
+
+    // The status and notice lines.
+    LONG_PTR status_style = GetWindowLongPtrA(gui_item(IDC_STATUS), GWL_STYLE);
+    EXPECT_EQ(status_style & (SS_TYPEMASK | SS_SUNKEN | SS_CENTERIMAGE), SS_LEFT | SS_SUNKEN | SS_CENTERIMAGE);
+    EXPECT_EQ(GetWindowLongPtrA(gui_item(IDC_NOTICE), GWL_STYLE) & SS_TYPEMASK, SS_CENTER);
+    EXPECT_NE(notice_text(), "");
+    EXPECT_EQ(window_text(gui_item(IDC_STATUS_LEFT)), "");
+
+    EXPECT_EQ(menu_items(GetMenu(main)),
+              (std::vector<std::string>{
+                  u8"ファイル(&F)>", u8"  開く(&O)\tCtrl+O=1004", u8"  名前を付けて保存(&W)\tCtrl+S=1005", "  -",
+                  u8"  終了(&E)=40001", u8"編集(&E)>", u8"  選択チャンクを削除(&D)\tDel=1002",
+                  u8"  選択チャンクを結合(&U)\tIns=1006", u8"  チャンクを修復(&R)=1009", "  -",
+                  u8"  すべて選択(&A)\tCtrl-A=40003", u8"  選択を反転\tCtrl+I=40008", u8"ヘルプ(&H)>",
+                  u8"  ヘルプ(&H)\tF1=40006", u8"  バージョン情報(&V)=40005"}));
+}
+
+TEST_F(MainWindow, AcceleratorTableHoldsTheSevenKeysWithTheirFlagWords)
+{
+    HRSRC found = FindResourceA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_ACCELERATORS), (LPCSTR)RT_ACCELERATOR);
+    ASSERT_NE(found, nullptr);
+    const WORD* entry = (const WORD*)LockResource(LoadResource(GetModuleHandleA(nullptr), found));
+    std::vector<std::string> entries;
+    for (DWORD i = 0; i < SizeofResource(GetModuleHandleA(nullptr), found) / 8; i++, entry += 4) {
+        char text[48];
+        snprintf(text, sizeof text, "%02X %02X %u", entry[0], entry[1], entry[2]);
+        entries.push_back(text);
+    }
+    EXPECT_EQ(entries, (std::vector<std::string>{"0B 41 40003", "0B 49 40008", "0B 4F 1004", "0B 53 1005",
+                                                 "03 2E 1002", "03 70 40006", "83 2D 1006"}));
+}
+
+TEST_F(MainWindow, DeleteRemovesOnlyTheDeletableSelectedChunks)
+{
+    Bytes ihdr = make_chunk("IHDR", ihdr_data(3, 4, 8));
+    Bytes title = make_chunk("tEXt", text_data("Title", "a"));
+    Bytes author = make_chunk("tEXt", text_data("Author", "bc"));
+    Bytes idat = make_chunk("IDAT", pattern(30, 1));
+    Bytes iend = make_chunk("IEND", {});
+    Bytes time = make_chunk("tIME", {0x07, 0xD0, 1, 2, 3, 4, 5});
+    struct Case {
+        const char* name;
+        std::vector<Bytes> chunks;
+        std::vector<int> selection;
+        void (*command)();
+        std::vector<Bytes> left;
+    } cases[] = {
+        {"IHDR, two tEXt and IEND by the button", {ihdr, title, author, idat, iend}, {0, 1, 2, 4},
+         [] { click_button(IDC_DELETE); }, {ihdr, idat, iend}},
+        {"one tIME by the Del key", {ihdr, time, idat, iend}, {1}, [] { press_key(VK_DELETE); }, {ihdr, idat, iend}},
+        {"tEXt by the Edit menu", {ihdr, title, idat, iend}, {1}, [] { post_command(IDC_DELETE); }, {ihdr, idat, iend}},
+    };
+    TempDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string path = png_file(dir, "delete.png", c.chunks);
+        ASSERT_TRUE(gui_start(quote_path(path)));
+        select_rows(c.selection);
+        clear_status_history();
+        c.command();
+        ASSERT_TRUE(wait_rows((int)c.left.size()));
+        ASSERT_TRUE(gui_sync());
+        std::vector<std::string> rows;
+        for (size_t i = 0; i < c.left.size(); i++) {
+            std::string type(c.left[i].begin() + 4, c.left[i].begin() + 8);
+            const char* summary = type == "IHDR" ? SUMMARY_IHDR : type == "IDAT" ? SUMMARY_IDAT : SUMMARY_IEND;
+            rows.push_back(row((int)i + 1, c.left[i], "-------", summary));
+        }
+        EXPECT_EQ(table_rows(), rows);
+        std::vector<std::string> progress;
+        int selected = (int)c.selection.size();
+        for (int done = 1; done <= selected; done++) {
+            progress.push_back(u8" 処理中です。 " + std::to_string(done) + "/" + std::to_string(selected) + " (" +
+                               std::to_string(done * 100 / selected) + "%)");
+        }
+        progress.push_back(status_line(3, 4, 8, make_png(c.left).size(), path));
+        EXPECT_EQ(status_history(), progress);
+        EXPECT_EQ(boxes_seen(), std::vector<std::string>{});
+        ASSERT_TRUE(gui_stop());
+    }
+}
+
+TEST_F(MainWindow, MergeJoinsRunsOfIntactIdatChunks)
+{
+    Bytes ihdr = make_chunk("IHDR", ihdr_data(5, 6, 8));
+    Bytes a = pattern(100, 1), b = pattern(200, 2), c = pattern(50, 3);
+    Bytes idat_a = make_chunk("IDAT", a), idat_b = make_chunk("IDAT", b), idat_c = make_chunk("IDAT", c);
+    Bytes broken_b = damaged_chunk("IDAT", b);
+    Bytes iend = make_chunk("IEND", {});
+    Bytes abc = make_chunk("IDAT", joined({a, b, c}));
+    Bytes ab = make_chunk("IDAT", joined({a, b}));
+    struct Case {
+        const char* name;
+        std::vector<Bytes> chunks;
+        std::vector<int> selection;
+        void (*command)();
+        std::vector<std::string> rows;
+        std::vector<std::string> progress;
+    } cases[] = {
+        {"three IDAT selected, by the button", {ihdr, idat_a, idat_b, idat_c, iend}, {1, 2, 3},
+         [] { click_button(IDC_MERGE); },
+         {row(1, ihdr, "-------", SUMMARY_IHDR), row(2, abc, "-------", SUMMARY_IDAT), row(3, iend, "-------", SUMMARY_IEND)},
+         {u8" 処理中です。 1/3 (33%)", u8" 処理中です。 2/3 (66%)", u8" 処理中です。 3/3 (100%)"}},
+        {"only the first of two IDAT selected, by the Ins key", {ihdr, idat_a, idat_b, iend}, {1},
+         [] { press_key(VK_INSERT); },
+         {row(1, ihdr, "-------", SUMMARY_IHDR), row(2, ab, "-------", SUMMARY_IDAT), row(3, iend, "-------", SUMMARY_IEND)},
+         {u8" 処理中です。 1/1 (100%)"}},
+        {"a damaged IDAT is not merged, by the Edit menu", {ihdr, idat_a, broken_b, iend}, {1, 2},
+         [] { post_command(IDC_MERGE); },
+         {row(1, ihdr, "-------", SUMMARY_IHDR), row(2, idat_a, "-------", SUMMARY_IDAT),
+          row(3, broken_b, "o------", SUMMARY_IDAT), row(4, iend, "-------", SUMMARY_IEND)},
+         {u8" 処理中です。 1/2 (50%)", u8" 処理中です。 2/2 (100%)"}},
+    };
+    TempDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string path = png_file(dir, "merge.png", c.chunks);
+        ASSERT_TRUE(gui_start(quote_path(path)));
+        select_rows(c.selection);
+        clear_status_history();
+        c.command();
+        ASSERT_TRUE(wait_until([&] { return status_history().size() == c.progress.size() + 1; }, "the merge to end"));
+        ASSERT_TRUE(gui_sync());
+        EXPECT_EQ(table_rows(), c.rows);
+        std::vector<std::string> statuses = c.progress;
+        size_t saved = 8;
+        for (const Bytes& chunk : c.chunks) saved += chunk.size();
+        saved -= 12 * (c.chunks.size() - c.rows.size());
+        statuses.push_back(status_line(5, 6, 8, saved, path));
+        EXPECT_EQ(status_history(), statuses);
+        ASSERT_TRUE(gui_stop());
+    }
+}
+
+TEST_F(MainWindow, SelectAllAndInvertReachTheListAndGiveItTheFocus)
+{
+    struct Case {
+        const char* name;
+        std::vector<int> before;
+        std::vector<void (*)()> commands;
+        std::vector<int> after;
+    } cases[] = {
+        {"Ctrl+A", {}, {[] { press_key('A', true); }}, {0, 1, 2, 3, 4}},
+        {"Ctrl+I on a partial selection", {1, 3}, {[] { press_key('I', true); }}, {0, 2, 4}},
+        {"Ctrl+A then Ctrl+I", {2}, {[] { press_key('A', true); }, [] { press_key('I', true); }}, {}},
+        {"Select all from the menu", {4}, {[] { post_command(IDM_SELECT_ALL); }}, {0, 1, 2, 3, 4}},
+        {"Invert from the menu", {0, 1}, {[] { post_command(IDM_INVERT); }}, {2, 3, 4}},
+        {"A without Ctrl does nothing", {1}, {[] { press_key('A'); }}, {1}},
+    };
+    TempDir dir;
+    std::string path = png_file(dir, "select.png", sample_chunks());
+    ASSERT_TRUE(gui_start(quote_path(path)));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        select_rows(c.before);
+        SetFocus(nullptr);
+        PostMessageA(gui_main(), WM_NEXTDLGCTL, (WPARAM)gui_item(IDC_LOAD), TRUE);
+        ASSERT_TRUE(gui_sync());
+        for (auto command : c.commands) {
+            command();
+            ASSERT_TRUE(gui_sync());
+        }
+        EXPECT_EQ(selected_rows(), c.after);
+        if (c.after != c.before) {
+            EXPECT_EQ(focused_window(), table());
+        }
+    }
+    EXPECT_EQ(row_count(), 5);
+}
+
+TEST_F(MainWindow, LayoutFollowsTheClientSize)
+{
+    TempDir dir;
+    ASSERT_TRUE(gui_start(quote_path(png_file(dir, "layout.png", sample_chunks()))));
+    HWND main = gui_main();
+    RECT notice = window_rect(gui_item(IDC_NOTICE));
+    int w = notice.right - notice.left, h = notice.bottom - notice.top;
+    ASSERT_GT(w, 0);
+    ASSERT_GT(h, 0);
+    struct Case {
+        const char* name;
+        int width, height;   // outer size; 0 for the size at start
+        bool maximised;
+    } cases[] = {{"at start", 0, 0, false}, {"wide", 900, 300, false}, {"tall", 600, 700, false},
+                 {"maximised", 0, 0, true}, {"smaller than the minimum", 300, 150, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.maximised) ShowWindow(main, SW_MAXIMIZE);
+        else if (c.width) {
+            ShowWindow(main, SW_RESTORE);
+            SetWindowPos(main, nullptr, 0, 0, c.width, c.height, SWP_NOMOVE | SWP_NOZORDER);
+        }
+        ASSERT_TRUE(gui_sync());
+        RECT client;
+        GetClientRect(main, &client);
+        int W = client.right, H = client.bottom;
+        std::vector<std::string> actual = {rect_text(child_rect(table())), rect_text(child_rect(gui_item(IDC_STATUS))),
+                                           rect_text(child_rect(gui_item(IDC_STATUS_LEFT))),
+                                           rect_text(child_rect(gui_item(IDC_NOTICE)))};
+        std::vector<std::string> expected = {rect_text(106, 2, W - 104, H - 40), rect_text(0, H - 2 * h, W, h),
+                                             rect_text(0, H - h, W - w, h), rect_text(W - w, H - h, w, h)};
+        EXPECT_EQ(actual, expected);
+    }
+}
+
+TEST_F(MainWindow, SizingStopsAt530By234OnTheDraggedEdge)
+{
+    ASSERT_TRUE(gui_start(""));
+    struct Case {
+        int edge;
+        RECT proposed;
+        RECT expected;
+    } cases[] = {
+        {WMSZ_LEFT, {100, 100, 300, 200}, {-230, 100, 300, 200}},
+        {WMSZ_RIGHT, {100, 100, 300, 200}, {100, 100, 630, 200}},
+        {WMSZ_TOP, {100, 100, 300, 200}, {100, -34, 300, 200}},
+        {WMSZ_TOPLEFT, {100, 100, 300, 200}, {-230, -34, 300, 200}},
+        {WMSZ_TOPRIGHT, {100, 100, 300, 200}, {100, -34, 630, 200}},
+        {WMSZ_BOTTOM, {100, 100, 300, 200}, {100, 100, 300, 334}},
+        {WMSZ_BOTTOMLEFT, {100, 100, 300, 200}, {-230, 100, 300, 334}},
+        {WMSZ_BOTTOMRIGHT, {100, 100, 300, 200}, {100, 100, 630, 334}},
+        {WMSZ_BOTTOMRIGHT, {0, 0, 530, 234}, {0, 0, 530, 234}},
+        {WMSZ_TOPLEFT, {10, 20, 800, 600}, {10, 20, 800, 600}},
+        {WMSZ_LEFT, {100, 100, 300, 500}, {-230, 100, 300, 500}},
+        {WMSZ_TOP, {100, 100, 900, 200}, {100, -34, 900, 200}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("edge " + std::to_string(c.edge) + ", proposed " + rect_text(c.proposed));
+        RECT rect = c.proposed;
+        SendMessageA(gui_main(), WM_SIZING, c.edge, (LPARAM)&rect);
+        EXPECT_EQ(rect_text(rect), rect_text(c.expected));
+    }
+}
+
+TEST_F(MainWindow, ContextMenuOpensAtTheClickWithoutChangingTheSelection)
+{
+    TempDir dir;
+    ASSERT_TRUE(gui_start(quote_path(png_file(dir, "context.png", sample_chunks()))));
+    EXPECT_EQ(menu_items(LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_CONTEXT_MENU))),
+              (std::vector<std::string>{u8"(ﾟДﾟ)>", u8"  選択チャンクを削除(&D)=1002", u8"  選択チャンクを結合(&U)=1006",
+                                        u8"  チャンクを修復(&R)=1009", "  -", u8"  すべて選択(&A)\tCtrl-A=40003",
+                                        u8"  選択を反転\tCtrl+I=40008"}));
+    struct Case {
+        const char* name;
+        POINT click;        // in the table's client coordinates
+        std::vector<int> selection;
+    } cases[] = {{"on a row that is not selected", {60, 30}, {1, 3}}, {"below the rows", {200, 80}, {0}},
+                 {"nothing selected", {30, 45}, {}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        select_rows(c.selection);
+        clear_windows_opened();
+        PostMessageA(table(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(c.click.x, c.click.y));
+        ASSERT_TRUE(wait_until([] { return find_popup_menu() != nullptr; }, "the context menu"));
+        HWND menu = find_popup_menu();
+        POINT at = c.click;
+        ClientToScreen(table(), &at);
+        RECT placed = window_rect(menu);
+        EXPECT_EQ(std::to_string(placed.left) + "," + std::to_string(placed.top),
+                  std::to_string(at.x) + "," + std::to_string(at.y));
+        EXPECT_EQ(menu_items((HMENU)SendMessageA(menu, MN_GETHMENU, 0, 0)),
+                  (std::vector<std::string>{u8"選択チャンクを削除(&D)=1002", u8"選択チャンクを結合(&U)=1006",
+                                            u8"チャンクを修復(&R)=1009", "-", u8"すべて選択(&A)\tCtrl-A=40003",
+                                            u8"選択を反転\tCtrl+I=40008"}));
+        EXPECT_EQ(selected_rows(), c.selection);
+        press_key(VK_ESCAPE);
+        ASSERT_TRUE(wait_until([] { return find_popup_menu() == nullptr; }, "the context menu to close"));
+        ASSERT_TRUE(gui_sync());
+        EXPECT_EQ(selected_rows(), c.selection);
+        EXPECT_EQ(row_count(), 5);
+    }
+
+    // Its first item deletes the selected chunks.
+    select_rows({1});
+    PostMessageA(table(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(60, 30));
+    ASSERT_TRUE(wait_until([] { return find_popup_menu() != nullptr; }, "the context menu"));
+    press_key(VK_DOWN);
+    press_key(VK_RETURN);
+    ASSERT_TRUE(wait_rows(4));
+    EXPECT_EQ(table_row(1).substr(0, 8), "  2|IDAT");
+}
+
+TEST_F(MainWindow, DroppedFileLoadsOnlyTheFirstOfSeveral)
+{
+    TempDir dir;
+    // A folder whose name holds 0x5C as the second byte of two characters.
+    std::string folder = dir.root + "\\" + "表示ソフト";
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    std::string first = folder + "\\" + "画像.png";
+    write_file(first, make_png(sample_chunks()));
+    std::string second = png_file(dir, "second.png", {make_chunk("IHDR", ihdr_data(9, 9, 1)), make_chunk("IEND", {})});
+    std::string not_png = dir.root + "\\not.png";
+    write_file(not_png, text_bytes("plain text"));
+
+    ASSERT_TRUE(gui_start(""));
+    HGLOBAL drop = drop_files({first, second});
+    ASSERT_TRUE(wait_status(status_line(640, 480, 8, 1601, first)));
+    EXPECT_EQ(row_count(), 5);
+    EXPECT_TRUE(hdrop_released(drop));
+
+    // A failed load empties the table.
+    drop = drop_files({not_png});
+    ASSERT_TRUE(wait_status(STATUS_LOAD_ERROR));
+    EXPECT_EQ(boxes_seen(), std::vector<std::string>{u8"PNGファイルではありません。|" + utf8(not_png) +
+                                                     "|error|OK|none,task-modal"});
+    EXPECT_EQ(row_count(), 0);
+    EXPECT_TRUE(hdrop_released(drop));
+
+    drop = drop_files({second, first});
+    ASSERT_TRUE(wait_status(status_line(9, 9, 1, 45, second)));
+    EXPECT_EQ(row_count(), 2);
+}
+
+// The common file dialog's controls: the file name (an edit, or a combo box
+// holding one) and the file types.
+static HWND file_dialog() { return find_dialog_with(0x0470); }
+
+static HWND file_name_control(HWND dialog)
+{
+    HWND combo = GetDlgItem(dialog, 0x047C);
+    return combo ? combo : GetDlgItem(dialog, 0x0480);
+}
+
+static void choose_file(HWND dialog, const std::string& path)
+{
+    SendMessageA(file_name_control(dialog), WM_SETTEXT, 0, (LPARAM)path.c_str());
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(dialog, IDOK));
+}
+
+static std::vector<std::string> file_types(HWND dialog)
+{
+    HWND combo = GetDlgItem(dialog, 0x0470);
+    std::vector<std::string> types;
+    int count = (int)SendMessageA(combo, CB_GETCOUNT, 0, 0);
+    for (int i = 0; i < count; i++) {
+        char text[256] = {0};
+        SendMessageA(combo, CB_GETLBTEXT, i, (LPARAM)text);
+        types.push_back(utf8(text) + (SendMessageA(combo, CB_GETCURSEL, 0, 0) == i ? " (chosen)" : ""));
+    }
+    return types;
+}
+
+TEST_F(MainWindow, OpenDialogLoadsTheChosenFileAndCancelKeepsTheDocument)
+{
+    TempDir dir;
+    std::string path = png_file(dir, "open.png", sample_chunks());
+    ASSERT_TRUE(gui_start(""));
+
+    press_key('O', true);
+    ASSERT_TRUE(wait_until([] { return file_dialog() != nullptr; }, "the Open dialog"));
+    HWND dialog = file_dialog();
+    EXPECT_EQ(GetWindow(dialog, GW_OWNER), gui_main());
+    EXPECT_EQ(file_types(dialog),
+              (std::vector<std::string>{"Portable Network Graphics (*.png) (chosen)", u8"全てのファイル(*.*)"}));
+    choose_file(dialog, path);
+    ASSERT_TRUE(wait_status(status_line(640, 480, 8, 1601, path)));
+    EXPECT_EQ(row_count(), 5);
+
+    // Cancel changes nothing; the button opens the same dialog.
+    click_button(IDC_LOAD);
+    ASSERT_TRUE(wait_until([] { return file_dialog() != nullptr; }, "the Open dialog from the button"));
+    PostMessageA(file_dialog(), WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(wait_until([] { return file_dialog() == nullptr; }, "the Open dialog to close"));
+    ASSERT_TRUE(gui_sync());
+    EXPECT_EQ(status_text(), status_line(640, 480, 8, 1601, path));
+    EXPECT_EQ(row_count(), 5);
+    EXPECT_EQ(boxes_seen(), std::vector<std::string>{});
+}
+
+TEST_F(MainWindow, SaveAsWritesTheEditedDocumentThroughTheCommonDialog)
+{
+    TempDir dir;
+    std::vector<Bytes> chunks = sample_chunks();
+    std::string path = png_file(dir, "save.png", chunks);
+    ASSERT_TRUE(gui_start(quote_path(path)));
+    select_rows({1});
+    press_key(VK_DELETE);
+    ASSERT_TRUE(wait_rows(4));
+    std::string status = status_text();
+    chunks.erase(chunks.begin() + 1);
+
+    // A name without extension gets .png.
+    press_key('S', true);
+    ASSERT_TRUE(wait_until([] { return file_dialog() != nullptr; }, "the Save As dialog"));
+    EXPECT_EQ(GetWindow(file_dialog(), GW_OWNER), gui_main());
+    EXPECT_EQ(file_types(file_dialog()),
+              (std::vector<std::string>{"Portable Network Graphics (*.png) (chosen)", u8"全てのファイル(*.*)"}));
+    choose_file(file_dialog(), dir.root + "\\slim");
+    std::string saved = dir.root + "\\slim.png";
+    ASSERT_TRUE(wait_until([&] { return file_dialog() == nullptr && read_file(saved) == make_png(chunks); },
+                           "the saved file"));
+    ASSERT_TRUE(gui_sync());
+    EXPECT_EQ(status_text(), status);
+    EXPECT_EQ(boxes_seen(), std::vector<std::string>{});
+
+    // Over an existing file, the dialog asks first; the button opens it too.
+    write_file(path, text_bytes("to be replaced"));
+    script_answers({IDYES});
+    click_button(IDC_SAVE);
+    ASSERT_TRUE(wait_until([] { return file_dialog() != nullptr; }, "the Save As dialog from the button"));
+    choose_file(file_dialog(), path);
+    ASSERT_TRUE(wait_until([&] { return read_file(path) == make_png(chunks); }, "the replaced file"))
+        << testing::PrintToString(boxes_seen()) << testing::PrintToString(windows_opened());
+    ASSERT_EQ(box_records().size(), 1u);
+    std::string prompt = box_records()[0].line;
+    EXPECT_EQ(prompt.substr(prompt.size() - 14), "|Yes/No|dialog") << prompt;
+}
+
+TEST_F(MainWindow, SaveAsDoesNothingWithoutADocumentAndReportsAFailedSave)
+{
+    TempDir dir;
+    ASSERT_TRUE(gui_start(""));
+    clear_windows_opened();
+    click_button(IDC_SAVE);
+    press_key('S', true);
+    post_command(IDC_SAVE);
+    ASSERT_TRUE(gui_sync());
+    ASSERT_TRUE(gui_sync());
+    EXPECT_EQ(dialogs_opened(), std::vector<std::string>{});
+    ASSERT_TRUE(gui_stop());
+
+    // A file held open without sharing cannot be replaced.
+    std::string path = png_file(dir, "held.png", sample_chunks());
+    std::string target = png_file(dir, "target.png", sample_chunks());
+    ASSERT_TRUE(gui_start(quote_path(path)));
+    HANDLE held = CreateFileA(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    script_answers({IDYES});
+    press_key('S', true);
+    ASSERT_TRUE(wait_until([] { return file_dialog() != nullptr; }, "the Save As dialog"));
+    choose_file(file_dialog(), target);
+    ASSERT_TRUE(wait_status(u8" 書き込み中にエラーが発生しました。"));
+    CloseHandle(held);
+    std::vector<std::string> boxes = boxes_seen();
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes.back(), u8"ファイルの作成に失敗しました。|" + utf8(target) + "|error|OK|none,task-modal");
+    EXPECT_EQ(row_count(), 5);
+    EXPECT_EQ(read_file(target), make_png(sample_chunks()));
+}

@@ -1,0 +1,151 @@
+// The real velmora.exe, started twice: the second start brings the first to
+// the front and ends without opening its argument; the first ends with 0.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "app/gui_fixtures_win.h"
+#include "app/gui_harness_win.h"
+#include "resource_ids.h"
+
+static std::string program_path()
+{
+    char path[MAX_PATH];
+    GetModuleFileNameA(nullptr, path, sizeof path);
+    std::string folder(path);
+    folder.resize(folder.find_last_of("\\/") + 1);
+    return folder + "velmora.exe";
+}
+
+static HANDLE start_program(const std::string& arguments)
+{
+    std::string program = program_path();
+    std::string line = quote_path(program) + " " + arguments;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+        ADD_FAILURE() << "cannot start " << program << " (error " << GetLastError() << ")";
+        return nullptr;
+    }
+    CloseHandle(info.hThread);
+    return info.hProcess;
+}
+
+struct ProgramWindows {
+    DWORD process;
+    std::vector<HWND> main_windows;
+};
+
+static BOOL CALLBACK collect(HWND window, LPARAM lparam)
+{
+    ProgramWindows* found = (ProgramWindows*)lparam;
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (window_class(window) == "VELMORACLASS" && (!found->process || process == found->process)) {
+        found->main_windows.push_back(window);
+    }
+    return TRUE;
+}
+
+// Visible main windows of one process (0: of any process).
+static std::vector<HWND> main_windows(DWORD process)
+{
+    ProgramWindows found = {process, {}};
+    EnumWindows(collect, (LPARAM)&found);
+    std::vector<HWND> visible;
+    for (HWND w : found.main_windows) {
+        if (IsWindowVisible(w)) visible.push_back(w);
+    }
+    return visible;
+}
+
+static std::string cross_process_status(HWND main)
+{
+    char text[512] = {0};
+    GetDlgItemTextA(main, IDC_STATUS, text, sizeof text);
+    return utf8(text);
+}
+
+// A window of this process to hold the foreground before the second start.
+static HWND foreground_holder()
+{
+    WNDCLASSA window_class = {};
+    window_class.lpfnWndProc = DefWindowProcA;
+    window_class.hInstance = GetModuleHandleA(nullptr);
+    window_class.lpszClassName = "GuiTestForeground";
+    RegisterClassA(&window_class);
+    HWND holder = CreateWindowA("GuiTestForeground", "holder", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 200, 100,
+                                nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    SetForegroundWindow(holder);
+    return holder;
+}
+
+static void pump_own_messages()
+{
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+}
+
+static bool wait_exit(HANDLE process, DWORD* code, const char* what)
+{
+    bool ended = wait_until([&] {
+        pump_own_messages();
+        return WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+    }, what);
+    GetExitCodeProcess(process, code);
+    return ended;
+}
+
+TEST(SingleInstance, SecondStartRaisesTheFirstAndEndsWithoutOpeningItsFile)
+{
+    ASSERT_TRUE(main_windows(0).empty()) << "another main window is open";
+    TempDir dir;
+    std::string first_file = dir.root + "\\first.png";
+    std::string second_file = dir.root + "\\second.png";
+    write_file(first_file, make_png(sample_chunks()));
+    write_file(second_file, make_png({make_chunk("IHDR", ihdr_data(2, 2, 8)), make_chunk("IEND", {})}));
+
+    struct Case {
+        const char* name;
+        bool about_open;   // the first instance shows its About box
+    } cases[] = {{"main window in front", false}, {"About box open", true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        HANDLE first = start_program(quote_path(first_file));
+        ASSERT_NE(first, nullptr);
+        DWORD first_id = GetProcessId(first);
+        ASSERT_TRUE(wait_until([&] { return main_windows(first_id).size() == 1; }, "the first instance's window"));
+        HWND main = main_windows(first_id)[0];
+        std::string status = status_line(640, 480, 8, 1601, first_file);
+        ASSERT_TRUE(wait_until([&] { return cross_process_status(main) == status; }, "the first file to load"));
+        HWND expected_front = main;
+        if (c.about_open) {
+            PostMessageA(main, WM_COMMAND, IDM_ABOUT, 0);
+            ASSERT_TRUE(wait_until([&] { return GetLastActivePopup(main) != main; }, "the About box"));
+            expected_front = GetLastActivePopup(main);
+        }
+
+        HWND holder = foreground_holder();
+        ASSERT_TRUE(wait_until([&] { pump_own_messages(); return GetForegroundWindow() == holder; }, "a window of the test in front"));
+        HANDLE second = start_program(quote_path(second_file));
+        ASSERT_NE(second, nullptr);
+        DWORD code = 1;
+        EXPECT_TRUE(wait_exit(second, &code, "the second instance to end"));
+        EXPECT_EQ(code, 0u);
+        EXPECT_TRUE(wait_until([&] { pump_own_messages(); return GetForegroundWindow() == expected_front; },
+                               "the first instance to come to the front"));
+        EXPECT_EQ(main_windows(0), std::vector<HWND>{main});
+        EXPECT_EQ(cross_process_status(main), status);
+        EXPECT_EQ(SendMessageA(GetDlgItem(main, IDC_CHUNK_TABLE), LVM_GETITEMCOUNT, 0, 0), 5);
+        DestroyWindow(holder);
+
+        if (c.about_open) PostMessageA(expected_front, WM_SYSCOMMAND, SC_CLOSE, 0);
+        PostMessageA(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+        code = 1;
+        EXPECT_TRUE(wait_exit(first, &code, "the first instance to end"));
+        EXPECT_EQ(code, 0u);
+        if (WaitForSingleObject(first, 0) != WAIT_OBJECT_0) TerminateProcess(first, 1);
+        CloseHandle(first);
+        CloseHandle(second);
+    }
+}

@@ -12,7 +12,6 @@
 
 #include "app/app.h"
 #include "app/first_argument.h"
-#include "repair/repair_search.h"
 #include "resource_ids.h"
 
 // Controls of the system's message box: the icon and the text.
@@ -69,9 +68,6 @@ static HWND s_held_box;
 static std::vector<WindowRecord> s_windows;
 static std::vector<std::string> s_status;
 
-static std::atomic<bool> s_pause_armed{false};
-static HANDLE s_paused;
-static HANDLE s_resume;
 
 // ---- hooks on the program's thread ------------------------------------------
 
@@ -82,8 +78,8 @@ static void run_job(Job* job)
     else delete job;
 }
 
-// Runs the harness's jobs and holds the thread when a pause was asked for. It
-// only acts on messages that are being removed, so a peek does not count.
+// Runs the harness's jobs. It only acts on messages that are being removed, so a
+// peek does not run a job twice.
 static LRESULT CALLBACK message_hook(int code, WPARAM removal, LPARAM lparam)
 {
     if (code >= 0 && removal == PM_REMOVE) {
@@ -91,10 +87,6 @@ static LRESULT CALLBACK message_hook(int code, WPARAM removal, LPARAM lparam)
         if (msg->hwnd == nullptr && msg->message == s_job_message) {
             run_job((Job*)msg->lParam);
             msg->message = WM_NULL;
-        }
-        if (g_busy && s_pause_armed.exchange(false)) {
-            SetEvent(s_paused);
-            WaitForSingleObject(s_resume, 60000);
         }
     }
     return CallNextHookEx(nullptr, code, removal, lparam);
@@ -359,8 +351,6 @@ bool gui_prepare()
 {
     s_job_message = RegisterWindowMessageA("VelmoraGuiTestJob");
     s_ready = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    s_paused = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    s_resume = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     if (!register_main_window_class(GetModuleHandleA(nullptr), MAIN_WINDOW_CLASS)) return false;
     CloseHandle(CreateThread(nullptr, 0, watcher_thread, nullptr, 0, nullptr));
     return true;
@@ -395,7 +385,6 @@ bool gui_start(const std::string& command_line)
         s_windows.clear();
         s_status.clear();
     }
-    s_pause_armed = false;
     s_main = nullptr;
     s_command_line = command_line;
     DWORD id = 0;
@@ -435,8 +424,6 @@ bool gui_stop()
 {
     if (!s_thread) return true;
     script_answers({});
-    s_pause_armed = false;
-    SetEvent(s_resume);
     {
         std::lock_guard<std::mutex> guard(s_lock);
         if (s_held_box) press_box_button(s_held_box, default_answer(s_held_box));
@@ -455,7 +442,6 @@ bool gui_stop()
     CloseHandle(s_thread);
     s_thread = nullptr;
     s_thread_id = 0;
-    ResetEvent(s_resume);
     return true;
 }
 
@@ -498,25 +484,6 @@ bool gui_call(void (*function)(void*), void* argument)
 }
 
 bool gui_sync() { return gui_call(nullptr, nullptr); }
-
-void gui_pause_in_repair()
-{
-    ResetEvent(s_paused);
-    ResetEvent(s_resume);
-    s_pause_armed = true;
-    // Something must be taken off the queue while the repair runs.
-    post_job(new Job{nullptr, nullptr, nullptr});
-}
-
-bool gui_wait_paused()
-{
-    if (WaitForSingleObject(s_paused, 30000) == WAIT_OBJECT_0) return true;
-    s_pause_armed = false;
-    ADD_FAILURE() << "the repair took no message off the queue (did it start, or did it end at once?)";
-    return false;
-}
-
-void gui_resume() { SetEvent(s_resume); }
 
 // ---- records ----------------------------------------------------------------
 

@@ -50,14 +50,6 @@ bool wait_failed(const char* what, int timeout_ms);
 // and waits for it to finish.
 bool gui_call(void (*function)(void*), void* argument);
 
-// The next time the user-interface thread takes a message off its queue while a
-// repair runs (busy flag set), it stops there until gui_resume(): messages posted
-// meanwhile reach the repair's own message pump one by one, whatever the speed
-// of the search.
-void gui_pause_in_repair();
-bool gui_wait_paused();
-void gui_resume();
-
 // ---- message boxes ----------------------------------------------------------
 
 // What a message box showed, as "caption|text|icon|buttons|owner", in UTF-8.
@@ -98,8 +90,8 @@ void clear_status_history();
 // ---- reading the windows ----------------------------------------------------
 
 std::string window_text(HWND window);        // UTF-8
-// The text a window keeps, read without sending it a message (for when the
-// program's thread is held by gui_pause_in_repair).
+// The text a window keeps, read without sending it a message (for reading a
+// window while the program's thread is busy).
 std::string stored_text(HWND window);
 std::string window_class(HWND window);
 std::string status_text();

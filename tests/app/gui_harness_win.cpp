@@ -220,10 +220,12 @@ static std::string button_names(HWND box)
     return names;
 }
 
+static HWND main_window_of_thread();
+
 static std::string owner_name(HWND box)
 {
     HWND owner = GetWindow(box, GW_OWNER);
-    HWND main = s_main;
+    HWND main = main_window_of_thread();
     if (!owner) return main && IsWindow(main) && !IsWindowEnabled(main) ? "none,task-modal" : "none";
     if (owner == main) return "main";
     if (child(owner, IDC_ABOUT_WEB)) return "about";
@@ -356,12 +358,14 @@ bool gui_prepare()
     return true;
 }
 
-static HWND s_found;
-
-static BOOL CALLBACK find_main_window(HWND window, LPARAM)
+static HWND main_window_of_thread()
 {
-    if (class_of(window) == MAIN_WINDOW_CLASS) s_found = window;
-    return TRUE;
+    HWND found = nullptr;
+    EnumThreadWindows(s_thread_id, [](HWND window, LPARAM lparam) -> BOOL {
+        if (class_of(window) == MAIN_WINDOW_CLASS) *(HWND*)lparam = window;
+        return TRUE;
+    }, (LPARAM)&found);
+    return found;
 }
 
 bool gui_ended()
@@ -369,7 +373,7 @@ bool gui_ended()
     return !s_thread || WaitForSingleObject(s_thread, 0) == WAIT_OBJECT_0;
 }
 
-bool gui_start(const std::string& command_line)
+bool gui_launch(const std::string& command_line, const std::vector<int>& answers)
 {
     if (s_broken) {
         ADD_FAILURE() << "an earlier run of the program did not end; no further runs";
@@ -379,7 +383,7 @@ bool gui_start(const std::string& command_line)
     {
         std::lock_guard<std::mutex> guard(s_lock);
         s_boxes.clear();
-        s_script.clear();
+        s_script = answers;
         s_boxes_handled.clear();
         s_held_box = nullptr;
         s_windows.clear();
@@ -391,14 +395,16 @@ bool gui_start(const std::string& command_line)
     s_thread = CreateThread(nullptr, 0, program_thread, nullptr, CREATE_SUSPENDED, &id);
     s_thread_id = id;
     ResumeThread(s_thread);
-    WaitForSingleObject(s_ready, REPLY_TIMEOUT_MS);
+    return WaitForSingleObject(s_ready, REPLY_TIMEOUT_MS) == WAIT_OBJECT_0;
+}
+
+bool gui_wait_shown()
+{
     // The main window exists (hidden) while its initialisation loads the argument.
     bool shown = wait_until([] {
         if (gui_ended()) return true;
-        s_found = nullptr;
-        EnumThreadWindows(s_thread_id, find_main_window, 0);
-        if (s_found) s_main = s_found;
-        return s_found && IsWindowVisible(s_found);
+        s_main = main_window_of_thread();
+        return s_main && IsWindowVisible(s_main);
     }, "the main window to appear", 30000);
     if (gui_ended()) {
         ADD_FAILURE() << "the program ended before its main window was shown";
@@ -406,6 +412,8 @@ bool gui_start(const std::string& command_line)
     }
     return shown && gui_sync();
 }
+
+bool gui_start(const std::string& command_line) { return gui_launch(command_line, {}) && gui_wait_shown(); }
 
 static BOOL CALLBACK close_dialog(HWND window, LPARAM)
 {

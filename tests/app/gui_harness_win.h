@@ -26,6 +26,10 @@ bool gui_prepare();
 // fresh user-interface thread and waits for its visible main window. Message
 // boxes shown meanwhile are answered by the box watcher. False on timeout.
 bool gui_start(const std::string& command_line);
+// The same in two steps: start the thread with the first answers for message
+// boxes already scripted, then wait for the main window.
+bool gui_launch(const std::string& command_line, const std::vector<int>& answers);
+bool gui_wait_shown();
 // Closes whatever dialogs are open, closes the main window and waits for the
 // program's thread to end. False (with a failure) if it does not end.
 bool gui_stop();

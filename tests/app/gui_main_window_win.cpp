@@ -74,13 +74,14 @@ TEST_F(StartUp, ArgumentFileShowsEveryRowAndTheStatusLine)
         std::vector<std::string> rows;
         std::string status_head;   // the status line up to the path
         bool with_path;
+        std::string file = "start.png";   // in the test's folder; code page 932
     } cases[] = {
-        {"the example file", sample,
+        {"the example file, in a folder with double-byte characters", sample,
          {row(1, sample[0], "-------", SUMMARY_IHDR),
           row(2, sample[1], "-o--oo-", u8"埋め込みテキスト: [Title]Sample text!!!"),
           row(3, sample[2], "------o", SUMMARY_IDAT), row(4, sample[3], "-------", SUMMARY_IDAT),
           row(5, sample[4], "-------", SUMMARY_IEND)},
-         u8" 640x480x8 / 1601Bytes / ", true},
+         u8" 640x480x8 / 1601Bytes / ", true, "表示ソフト\\画像 ファイル.png"},
         {"damage, a private critical chunk and Japanese text", mixed,
          {row(1, ihdr, "-------", SUMMARY_IHDR),
           row(2, japanese, "-o--oo-", u8"埋め込みテキスト: [Title]日本語のテキスト"),
@@ -96,7 +97,9 @@ TEST_F(StartUp, ArgumentFileShowsEveryRowAndTheStatusLine)
     TempDir dir;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        std::string path = png_file(dir, "start.png", c.chunks);
+        size_t folder = c.file.rfind('\\');
+        if (folder != std::string::npos) CreateDirectoryA((dir.root + "\\" + c.file.substr(0, folder)).c_str(), nullptr);
+        std::string path = png_file(dir, c.file, c.chunks);
         ASSERT_TRUE(gui_start(quote_path(path)));
         EXPECT_EQ(boxes_seen(), std::vector<std::string>{});
         EXPECT_EQ(table_rows(), c.rows);
@@ -138,6 +141,25 @@ TEST_F(StartUp, BadFileShowsTheLoadBoxesInOrderAndAnEmptyTable)
         EXPECT_EQ(row_count(), 0);
         ASSERT_TRUE(gui_stop());
     }
+}
+
+TEST_F(StartUp, KeysPressedInALoadBoxAreNotTranslated)
+{
+    TempDir dir;
+    std::string missing = dir.root + "\\missing.png";
+    ASSERT_TRUE(gui_launch(quote_path(missing), {HOLD_BOX}));
+    ASSERT_TRUE(wait_boxes(1));
+    press_key(VK_F1);
+    press_key('O', true);
+    press_key(VK_DELETE);
+    ASSERT_TRUE(gui_sync());
+    answer_held_box(IDOK);
+    ASSERT_TRUE(gui_wait_shown());
+    ASSERT_TRUE(gui_sync());
+    EXPECT_EQ(boxes_seen(), std::vector<std::string>{u8"ファイルのオープンに失敗しました。|" + utf8(missing) +
+                                                     "|error|OK|none,task-modal"});
+    EXPECT_EQ(dialogs_opened(), std::vector<std::string>{u8"#32770|ファイルのオープンに失敗しました。"});
+    EXPECT_EQ(status_text(), STATUS_LOAD_ERROR);
 }
 
 TEST_F(MainWindow, EmptyWindowShowsItsControlsColumnsAndMenus)

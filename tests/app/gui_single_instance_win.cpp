@@ -16,20 +16,34 @@ static std::string program_path()
     return folder + "velmora.exe";
 }
 
-static HANDLE start_program(const std::string& arguments)
+static HANDLE start_program(const std::string& arguments, const std::string& program = program_path(),
+                            const char* folder = nullptr)
 {
-    std::string program = program_path();
     std::string line = quote_path(program) + " " + arguments;
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+    if (!CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, folder, &startup, &info)) {
         ADD_FAILURE() << "cannot start " << program << " (error " << GetLastError() << ")";
         return nullptr;
     }
     CloseHandle(info.hThread);
     return info.hProcess;
 }
+
+// Ends a started program whatever the test's outcome, so that no window of it
+// is left for the next test to find.
+struct Started {
+    HANDLE process;
+    explicit Started(HANDLE started) : process(started) {}
+    ~Started()
+    {
+        if (!process) return;
+        if (WaitForSingleObject(process, 0) != WAIT_OBJECT_0) TerminateProcess(process, 1);
+        WaitForSingleObject(process, 5000);
+        CloseHandle(process);
+    }
+};
 
 struct ProgramWindows {
     DWORD process;
@@ -111,7 +125,8 @@ TEST(SingleInstance, SecondStartRaisesTheFirstAndEndsWithoutOpeningItsFile)
     } cases[] = {{"main window in front", false}, {"About box open", true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        HANDLE first = start_program(quote_path(first_file));
+        Started first_guard(start_program(quote_path(first_file)));
+        HANDLE first = first_guard.process;
         ASSERT_NE(first, nullptr);
         DWORD first_id = GetProcessId(first);
         ASSERT_TRUE(wait_until([&] { return main_windows(first_id).size() == 1; }, "the first instance's window"));
@@ -126,8 +141,12 @@ TEST(SingleInstance, SecondStartRaisesTheFirstAndEndsWithoutOpeningItsFile)
         }
 
         HWND holder = foreground_holder();
-        ASSERT_TRUE(wait_until([&] { pump_own_messages(); return GetForegroundWindow() == holder; }, "a window of the test in front"));
-        HANDLE second = start_program(quote_path(second_file));
+        ASSERT_TRUE(wait_until([&] {
+            pump_own_messages();
+            return GetForegroundWindow() == holder;
+        }, "a window of the test in front"));
+        Started second_guard(start_program(quote_path(second_file)));
+        HANDLE second = second_guard.process;
         ASSERT_NE(second, nullptr);
         DWORD code = 1;
         EXPECT_TRUE(wait_exit(second, &code, "the second instance to end"));
@@ -144,8 +163,59 @@ TEST(SingleInstance, SecondStartRaisesTheFirstAndEndsWithoutOpeningItsFile)
         code = 1;
         EXPECT_TRUE(wait_exit(first, &code, "the first instance to end"));
         EXPECT_EQ(code, 0u);
-        if (WaitForSingleObject(first, 0) != WAIT_OBJECT_0) TerminateProcess(first, 1);
-        CloseHandle(first);
-        CloseHandle(second);
     }
+}
+
+struct BoxSearch {
+    DWORD process;
+    HWND box;
+};
+
+static BOOL CALLBACK find_box(HWND window, LPARAM lparam)
+{
+    BoxSearch* search = (BoxSearch*)lparam;
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process == search->process && IsWindowVisible(window) && window_class(window) == "#32770" &&
+        GetDlgItem(window, 0xFFFF)) {
+        search->box = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+TEST(HelpFromItsFolder, FindsTheFolderThroughDoubleByteNames)
+{
+    ASSERT_TRUE(main_windows(0).empty()) << "another main window is open";
+    // 表 and ソ both end in the byte 0x5C, the path separator.
+    TempDir dir;
+    std::string folder = dir.root + "\\" + "表示ソフト";
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    std::string program = folder + "\\velmora.exe";
+    ASSERT_TRUE(CopyFileA(program_path().c_str(), program.c_str(), FALSE));
+    // Started from another folder: the help file is looked for beside the program.
+    Started guard(start_program("", program, dir.root.c_str()));
+    HANDLE process = guard.process;
+    ASSERT_NE(process, nullptr);
+    DWORD id = GetProcessId(process);
+    ASSERT_TRUE(wait_until([&] { return main_windows(id).size() == 1; }, "the program's window"));
+    HWND main = main_windows(id)[0];
+    PostMessageA(main, WM_COMMAND, IDM_HELP, 0);
+    BoxSearch search = {id, nullptr};
+    EXPECT_TRUE(wait_until([&] {
+        EnumWindows(find_box, (LPARAM)&search);
+        return search.box != nullptr;
+    }, "the warning that velmora.chm is missing", 10000));
+    if (search.box) {
+        char caption[256] = {0}, text[256] = {0};
+        GetWindowTextA(search.box, caption, sizeof caption);
+        GetDlgItemTextA(search.box, 0xFFFF, text, sizeof text);
+        EXPECT_EQ(utf8(caption) + "|" + utf8(text), u8"VELMORAヘルプ|velmora.chm が見つかりません。");
+        EXPECT_EQ(GetWindow(search.box, GW_OWNER), main);
+        PostMessageA(search.box, WM_COMMAND, IDOK, 0);
+    }
+    PostMessageA(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+    DWORD code = 1;
+    EXPECT_TRUE(wait_exit(process, &code, "the program to end"));
+    EXPECT_EQ(code, 0u);
 }

@@ -4,6 +4,8 @@
 # builds first. The test program and velmora.exe are copied into a folder of
 # their own, so that no velmora.chm lies beside them.
 #   scripts/test-gui.sh [GTEST ARGUMENTS...]
+#   scripts/test-gui.sh --benchmark     # only the figures: start to a filled table,
+#                                       # a 1 MiB repair, how soon Cancel acts
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build="${VELMORA_BUILD_ROOT:-$top/build}/win64"
@@ -20,5 +22,9 @@ cp "$build/velmora_gui_tests.exe" "$build/velmora.exe" "$bin/"
 # With no window manager on the virtual display, Wine would wait two seconds for
 # one each time a top-level window is hidden; unmanaged windows skip that wait.
 "$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+arguments=(--gtest_brief=1 "$@")
+if [ "${1:-}" = --benchmark ]; then
+  arguments=(--gtest_also_run_disabled_tests '--gtest_filter=GuiBenchmark.*')
+fi
 # Generous outer limit: a hung dialog must not stall the whole test run.
-timeout 600 "$WINE64" "$bin/velmora_gui_tests.exe" --gtest_brief=1 "$@"
+timeout 600 "$WINE64" "$bin/velmora_gui_tests.exe" "${arguments[@]}"

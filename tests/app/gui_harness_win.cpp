@@ -12,6 +12,7 @@
 
 #include "app/app.h"
 #include "app/first_argument.h"
+#include "repair/repair_search.h"
 #include "resource_ids.h"
 
 // Controls of the system's message box: the icon and the text.
@@ -61,6 +62,10 @@ static bool s_broken;
 static UINT s_job_message;
 static HANDLE s_ready;
 
+static std::atomic<bool> s_hold_armed{false};
+static HANDLE s_held;
+static HANDLE s_release;
+
 static std::vector<BoxRecord> s_boxes;
 static std::vector<int> s_script;
 static std::set<HWND> s_boxes_handled;
@@ -78,8 +83,8 @@ static void run_job(Job* job)
     else delete job;
 }
 
-// Runs the harness's jobs. It only acts on messages that are being removed, so a
-// peek does not run a job twice.
+// Runs the harness's jobs, and holds the thread inside a repair when asked to.
+// It only acts on messages that are being removed, so a peek does not count.
 static LRESULT CALLBACK message_hook(int code, WPARAM removal, LPARAM lparam)
 {
     if (code >= 0 && removal == PM_REMOVE) {
@@ -87,6 +92,10 @@ static LRESULT CALLBACK message_hook(int code, WPARAM removal, LPARAM lparam)
         if (msg->hwnd == nullptr && msg->message == s_job_message) {
             run_job((Job*)msg->lParam);
             msg->message = WM_NULL;
+        }
+        if (g_busy && s_hold_armed.exchange(false)) {
+            SetEvent(s_held);
+            WaitForSingleObject(s_release, 60000);
         }
     }
     return CallNextHookEx(nullptr, code, removal, lparam);
@@ -353,6 +362,8 @@ bool gui_prepare()
 {
     s_job_message = RegisterWindowMessageA("VelmoraGuiTestJob");
     s_ready = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    s_held = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    s_release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     if (!register_main_window_class(GetModuleHandleA(nullptr), MAIN_WINDOW_CLASS)) return false;
     CloseHandle(CreateThread(nullptr, 0, watcher_thread, nullptr, 0, nullptr));
     return true;
@@ -432,6 +443,8 @@ bool gui_stop()
 {
     if (!s_thread) return true;
     script_answers({});
+    s_hold_armed = false;
+    SetEvent(s_release);
     {
         std::lock_guard<std::mutex> guard(s_lock);
         if (s_held_box) press_box_button(s_held_box, default_answer(s_held_box));
@@ -492,6 +505,28 @@ bool gui_call(void (*function)(void*), void* argument)
 }
 
 bool gui_sync() { return gui_call(nullptr, nullptr); }
+
+// Runs on the program's thread, so that both messages are queued before the
+// search starts: the click starts it, and its first look at the queue takes
+// the second message, where the hook holds it.
+static void click_repair_then_nudge(void*)
+{
+    PostMessageA(child(s_main, IDC_REPAIR), BM_CLICK, 0, 0);
+    PostThreadMessageA(GetCurrentThreadId(), s_job_message, 0, (LPARAM)new Job{nullptr, nullptr, nullptr});
+}
+
+bool gui_start_repair_held()
+{
+    ResetEvent(s_held);
+    ResetEvent(s_release);
+    s_hold_armed = true;
+    if (gui_call(click_repair_then_nudge, nullptr) && WaitForSingleObject(s_held, 30000) == WAIT_OBJECT_0) return true;
+    s_hold_armed = false;
+    ADD_FAILURE() << "the repair took no message off the queue: it did not start, or it ended at once";
+    return false;
+}
+
+void gui_release() { SetEvent(s_release); }
 
 // ---- records ----------------------------------------------------------------
 

@@ -54,6 +54,14 @@ bool wait_failed(const char* what, int timeout_ms);
 // and waits for it to finish.
 bool gui_call(void (*function)(void*), void* argument);
 
+// Clicks the repair button so that the program's thread stops at the first
+// message its search takes off the queue, and waits for that. Until
+// gui_release(), messages posted to the program reach the search's own message
+// pump one by one, however fast the search is. Texts are read with stored_text
+// meanwhile: the held thread answers no message.
+bool gui_start_repair_held();
+void gui_release();
+
 // ---- message boxes ----------------------------------------------------------
 
 // What a message box showed, as "caption|text|icon|buttons|owner", in UTF-8.

@@ -51,17 +51,9 @@ static Bytes unrepairable(size_t length)
     return chunk;
 }
 
-// The longest search a file under 4 MiB allows, give or take: long enough that
-// Cancel and other messages reach the search's own message pump however fast
-// the search is.
+// Nearly the longest search a file under 4 MiB allows: it leaves the search's
+// pump time to take a good number of messages after it was held at its start.
 const size_t LONG_SEARCH = 4000000;
-
-// Starts the repair of the selected row and waits for its progress window.
-static bool start_repair()
-{
-    click_button(IDC_REPAIR);
-    return wait_until([] { return progress_window() != nullptr; }, "the progress window");
-}
 
 TEST_F(Repair, OneDamagedByteIsFoundAndTheRowIsSelectedAgain)
 {
@@ -262,9 +254,10 @@ TEST_F(Repair, CancelStopsTheSearchAndChangesNothing)
                                                      make_chunk("IEND", {})}))));
     std::vector<std::string> rows = table_rows();
     select_rows({1});
-    ASSERT_TRUE(start_repair());
-    EXPECT_EQ(window_text(GetDlgItem(progress_window(), IDC_REPAIR_LENGTH)), "4000000");
+    ASSERT_TRUE(gui_start_repair_held());
+    EXPECT_EQ(stored_text(GetDlgItem(progress_window(), IDC_REPAIR_LENGTH)), "4000000");
     click_button(IDC_REPAIR_CANCEL, progress_window());
+    gui_release();
     ASSERT_TRUE(wait_repair_end());
     EXPECT_EQ(boxes_seen(), std::vector<std::string>{}) << "the search ended before it saw Cancel";
     EXPECT_EQ(table_rows(), rows);
@@ -318,9 +311,10 @@ TEST_F(Repair, MainWindowIgnoresCommandsDropsAndClosingWhileBusy)
             ASSERT_TRUE(gui_sync());
             answer_held_box(IDNO);
         } else {
-            ASSERT_TRUE(start_repair());
+            ASSERT_TRUE(gui_start_repair_held());
             post_everything(other, &drop);
             click_button(IDC_REPAIR_CANCEL, progress_window());
+            gui_release();
         }
         ASSERT_TRUE(wait_repair_end());
         ASSERT_TRUE(gui_sync());
@@ -352,9 +346,10 @@ TEST_F(Repair, QuitMessageDuringTheSearchStillEndsTheProgram)
     ASSERT_TRUE(gui_start(quote_path(write_png(dir, {make_chunk("IHDR", ihdr_data(8, 8, 8)), unrepairable(LONG_SEARCH),
                                                      make_chunk("IEND", {})}))));
     select_rows({1});
-    ASSERT_TRUE(start_repair());
+    ASSERT_TRUE(gui_start_repair_held());
     PostThreadMessageA(gui_thread(), WM_QUIT, 0, 0);
     click_button(IDC_REPAIR_CANCEL, progress_window());
+    gui_release();
     EXPECT_TRUE(wait_until([] { return gui_ended(); }, "the program to end after a quit message during a repair"))
         << "the quit message was lost in the repair's message pump";
 }

@@ -1,0 +1,103 @@
+// Figures of the program as the user meets it, printed and not judged: start to
+// a filled table, a repair through the real progress window, and how soon
+// Cancel takes effect. Disabled in the normal run; scripts/test-gui.sh
+// --benchmark runs them.
+#include <windows.h>
+
+#include <stdio.h>
+#include <string.h>
+
+#include "app/gui_fixtures_win.h"
+#include "app/gui_harness_win.h"
+#include "resource_ids.h"
+
+struct GuiBenchmark : GuiTest {};
+
+static void figure(const std::string& what, DWORD milliseconds)
+{
+    printf("[figure] %s: %lu ms\n", what.c_str(), milliseconds);
+    fflush(stdout);
+}
+
+static HWND progress_window() { return find_dialog_with(IDC_REPAIR_CANCEL); }
+
+TEST_F(GuiBenchmark, DISABLED_StartToAFilledTable)
+{
+    TempDir dir;
+    // 349,524 chunks of 12 bytes (the most a file under 4 MiB holds): empty
+    // ancillary chunks and IEND; the smaller files start with an IHDR.
+    for (int count : {10, 10000, 349524}) {
+        std::vector<Bytes> chunks;
+        if (count < 349524) chunks.push_back(make_chunk("IHDR", ihdr_data(1, 1, 8)));
+        Bytes empty_text = make_chunk("tEXt", {});
+        while ((int)chunks.size() < count - 1) chunks.push_back(empty_text);
+        chunks.push_back(make_chunk("IEND", {}));
+        std::string path = dir.root + "\\" + std::to_string(count) + ".png";
+        write_file(path, make_png(chunks));
+        DWORD start = GetTickCount();
+        ASSERT_TRUE(gui_launch(quote_path(path), {}));
+        ASSERT_TRUE(gui_wait_shown());
+        ASSERT_TRUE(wait_until([&] { return row_count() == count; }, "the filled table", 120000));
+        figure("start to a filled table of " + std::to_string(count) + " chunks", GetTickCount() - start);
+        char number[16];
+        snprintf(number, sizeof number, "%3d|IEND|", count);
+        EXPECT_EQ(table_row(count - 1).substr(0, strlen(number)), number);
+        ASSERT_TRUE(gui_stop());
+    }
+}
+
+TEST_F(GuiBenchmark, DISABLED_RepairOfOneMegabyteThroughTheProgressWindow)
+{
+    TempDir dir;
+    const size_t length = 1 << 20;
+    Bytes good = pattern(length, 3);
+    struct Case {
+        const char* name;
+        size_t position;
+    } cases[] = {{"damage at the first byte", 0}, {"damage in the middle", length / 2}, {"damage at the last byte", length - 1}};
+    for (const Case& c : cases) {
+        Bytes chunk = make_chunk("IDAT", good);
+        chunk[8 + c.position] ^= 0x10;
+        std::string path = dir.root + "\\repair.png";
+        write_file(path, make_png({make_chunk("IHDR", ihdr_data(8, 8, 8)), chunk, make_chunk("IEND", {})}));
+        ASSERT_TRUE(gui_start(quote_path(path)));
+        select_rows({1});
+        DWORD start = GetTickCount();
+        click_button(IDC_REPAIR);
+        ASSERT_TRUE(wait_boxes(1, 120000));
+        figure(std::string("repair of 1 MiB, ") + c.name + ", to its box", GetTickCount() - start);
+        ASSERT_TRUE(gui_stop());
+    }
+}
+
+TEST_F(GuiBenchmark, DISABLED_CancelTakesEffect)
+{
+    TempDir dir;
+    const size_t length = 4000000;
+    Bytes chunk = make_chunk("IDAT", pattern(length, 7));
+    chunk[8] ^= 1;
+    chunk[8 + length - 1] ^= 1;
+    std::string path = dir.root + "\\cancel.png";
+    write_file(path, make_png({make_chunk("IHDR", ihdr_data(8, 8, 8)), chunk, make_chunk("IEND", {})}));
+    for (DWORD delay : {0, 50, 100}) {
+        ASSERT_TRUE(gui_start(quote_path(path)));
+        select_rows({1});
+        click_button(IDC_REPAIR);
+        ASSERT_TRUE(wait_until([] { return progress_window() != nullptr; }, "the progress window"));
+        Sleep(delay);
+        // A real click: button down and up over the middle of Cancel.
+        HWND cancel = GetDlgItem(progress_window(), IDC_REPAIR_CANCEL);
+        RECT r;
+        GetClientRect(cancel, &r);
+        LPARAM middle = MAKELPARAM(r.right / 2, r.bottom / 2);
+        DWORD start = GetTickCount();
+        PostMessageA(cancel, WM_LBUTTONDOWN, MK_LBUTTON, middle);
+        PostMessageA(cancel, WM_LBUTTONUP, 0, middle);
+        ASSERT_TRUE(wait_until([] { return progress_window() == nullptr; }, "the repair to end"));
+        DWORD took = GetTickCount() - start;
+        figure("Cancel clicked " + std::to_string(delay) + " ms into a search of 4,000,000 bytes, to the closed window" +
+                   (box_records().empty() ? "" : " (the search ended first)"),
+               took);
+        ASSERT_TRUE(gui_stop());
+    }
+}

@@ -2,7 +2,6 @@
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
-#include <shellapi.h>
 #include <shlobj.h>
 
 #include <atomic>
@@ -37,7 +36,6 @@ static std::string convert(const std::string& text, UINT from, UINT to)
 }
 
 std::string utf8(const std::string& cp932) { return convert(cp932, 932, CP_UTF8); }
-std::string cp932(const std::string& utf8_text) { return convert(utf8_text, CP_UTF8, 932); }
 
 // ---- state shared by the test thread, the program's thread and the watcher ----
 
@@ -72,7 +70,6 @@ static std::set<HWND> s_boxes_handled;
 static HWND s_held_box;
 static std::vector<WindowRecord> s_windows;
 static std::vector<std::string> s_status;
-
 
 // ---- hooks on the program's thread ------------------------------------------
 
@@ -144,7 +141,7 @@ static LRESULT CALLBACK creation_hook(int code, WPARAM wparam, LPARAM lparam)
     return CallNextHookEx(nullptr, code, wparam, lparam);
 }
 
-static int s_last_result;
+static int s_exit_code;   // what run_first_instance returned
 
 static DWORD WINAPI program_thread(LPVOID)
 {
@@ -158,7 +155,7 @@ static DWORD WINAPI program_thread(LPVOID)
     };
     SetEvent(s_ready);
     reset_first_argument();
-    s_last_result = run_first_instance(GetModuleHandleA(nullptr), s_command_line.c_str());
+    s_exit_code = run_first_instance(GetModuleHandleA(nullptr), s_command_line.c_str());
     for (HHOOK hook : hooks) UnhookWindowsHookEx(hook);
     return 0;
 }
@@ -180,7 +177,9 @@ static std::string quiet_text(HWND window)
 {
     char text[1024] = {0};
     DWORD_PTR ignored;
-    if (window) SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, (LPARAM)text, SMTO_NORMAL, REPLY_TIMEOUT_MS, &ignored);
+    if (window) {
+        SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, (LPARAM)text, SMTO_NORMAL, REPLY_TIMEOUT_MS, &ignored);
+    }
     return utf8(text);
 }
 
@@ -460,6 +459,7 @@ bool gui_stop()
         s_broken = true;
         return false;
     }
+    EXPECT_EQ(s_exit_code, 0) << "the program's run did not end with exit code 0";
     CloseHandle(s_thread);
     s_thread = nullptr;
     s_thread_id = 0;

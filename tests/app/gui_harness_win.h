@@ -13,9 +13,8 @@
 #include <string>
 #include <vector>
 
-// Code page 932 to UTF-8 and back.
+// Code page 932 to UTF-8.
 std::string utf8(const std::string& cp932);
-std::string cp932(const std::string& utf8_text);
 
 // ---- one run of the program -------------------------------------------------
 

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Times the Windows program under wine64 on a virtual display and prints the
+# figures: start-up to a filled table for 10, 10,000 and 349,524 chunks, the repair
+# of a damaged 1 MiB IDAT through the real progress window, the latency of Cancel,
+# and select all / invert / delete on large tables.
+# VELMORA_BUILD_ROOT puts the build folders elsewhere (default: build/).
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+build="${VELMORA_BUILD_ROOT:-$top/build}/win64"
+"$top/scripts/build.sh" win64
+cmake --build "$build" --target velmora velmora_shell_bench >/dev/null
+. "$top/scripts/wine-session.sh"
+trap wine_session_end EXIT
+wine_session_begin virtual
+# Unmanaged windows: no two-second wait for a window manager when a window hides.
+"$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+nice "$WINE64" "$build/velmora_shell_bench.exe" "$(winepath -w "$build/velmora.exe")"

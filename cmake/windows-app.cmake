@@ -36,7 +36,7 @@ target_link_options(velmora PRIVATE -mwindows ${VELMORA_STATIC_LINK})
 # The Windows-side unit tests also cover the window halves (in the x86_64 build).
 if(TARGET velmora_win_tests)
   target_sources(velmora_win_tests PRIVATE $<TARGET_OBJECTS:velmora_resources>)
-  target_link_libraries(velmora_win_tests PRIVATE velmora_app)
+  target_link_libraries(velmora_win_tests PRIVATE velmora_app version)
 endif()
 
 # The shell's timings under wine64: start-up to a filled table, and a repair

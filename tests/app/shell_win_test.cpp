@@ -92,6 +92,45 @@ TEST(Resources, AcceleratorTableAsStored)
               table);
 }
 
+std::string version_string(const BYTE* info, const char* name)
+{
+    char query[80];
+    wsprintfA(query, "\\StringFileInfo\\041104B0\\%s", name);
+    char* value = nullptr;
+    UINT length = 0;
+    return VerQueryValueA(info, query, (void**)&value, &length) && value ? value : "(none)";
+}
+
+TEST(Resources, VersionAndIcon)
+{
+    char program[MAX_PATH];
+    GetModuleFileNameA(NULL, program, sizeof program);
+    std::vector<BYTE> info(GetFileVersionInfoSizeA(program, NULL));
+    ASSERT_FALSE(info.empty());
+    ASSERT_TRUE(GetFileVersionInfoA(program, 0, (DWORD)info.size(), info.data()));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueA(info.data(), "\\", (void**)&fixed, &length));
+    char numbers[64];
+    wsprintfA(numbers, "%d.%d.%d.%d %d.%d.%d.%d", HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
+              HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS), HIWORD(fixed->dwProductVersionMS),
+              LOWORD(fixed->dwProductVersionMS), HIWORD(fixed->dwProductVersionLS), LOWORD(fixed->dwProductVersionLS));
+    EXPECT_EQ("1.0.2.0 1.0.0.0", std::string(numbers));
+    EXPECT_EQ("VELMORA|VELMORA|velmora|1.0.2.0",
+              version_string(info.data(), "FileDescription") + "|" + version_string(info.data(), "ProductName") + "|" +
+                  version_string(info.data(), "InternalName") + "|" + version_string(info.data(), "FileVersion"));
+
+    // One image of 32 x 32 pixels in 16 colours.
+    HMODULE module = GetModuleHandleA(NULL);
+    HRSRC group = FindResourceA(module, RES_APP_ICON, (LPCSTR)RT_GROUP_ICON);
+    ASSERT_NE(nullptr, group);
+    const BYTE* directory = (const BYTE*)LockResource(LoadResource(module, group));
+    const BYTE* entry = directory + 6;
+    EXPECT_EQ("1 images, 32x32, 16 colours, 4 bits",
+              std::to_string(directory[4]) + " images, " + std::to_string(entry[0]) + "x" + std::to_string(entry[1]) +
+                  ", " + std::to_string(entry[2]) + " colours, " + std::to_string(entry[6]) + " bits");
+}
+
 // A modeless main window on the test thread, with nothing loaded.
 struct MainWindow : ::testing::Test {
     static void SetUpTestSuite()

@@ -693,6 +693,12 @@ HWND find_popup_menu()
     return found;
 }
 
+bool takes_mouse(HWND control)
+{
+    RECT r = window_rect(control);
+    return send(control, WM_NCHITTEST, 0, MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2)) != HTTRANSPARENT;
+}
+
 HWND focused_window()
 {
     GUITHREADINFO info = {};
@@ -727,6 +733,20 @@ std::vector<std::string> menu_items(HMENU menu)
     std::vector<std::string> lines;
     if (menu) list_menu(menu, "", lines);
     return lines;
+}
+
+std::vector<unsigned char> shared_read(const std::string& path)
+{
+    std::vector<unsigned char> bytes;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return bytes;
+    bytes.resize(GetFileSize(file, nullptr));
+    DWORD read = 0;
+    if (!bytes.empty() && !ReadFile(file, bytes.data(), (DWORD)bytes.size(), &read, nullptr)) read = 0;
+    bytes.resize(read);
+    CloseHandle(file);
+    return bytes;
 }
 
 // ---- input ------------------------------------------------------------------

@@ -121,11 +121,19 @@ HWND find_dialog(const std::string& caption);
 // A visible top-level dialog of the program that has a child with this id.
 HWND find_dialog_with(int control_id);
 HWND find_popup_menu();
+// Whether the mouse over the middle of a control reaches the control itself (a
+// static text without the notify style lets it through to its parent, whose
+// cursor then shows).
+bool takes_mouse(HWND control);
 // Focus of the user-interface thread (the window that receives keys).
 HWND focused_window();
 // The items of a menu as "text=id" ("-" for separators, "text>" for sub-menus),
 // texts in UTF-8.
 std::vector<std::string> menu_items(HMENU menu);
+
+// A file's bytes, read with every kind of sharing: a test that watches for the
+// program's output must not stand in the way of the program replacing the file.
+std::vector<unsigned char> shared_read(const std::string& path);
 
 // ---- input ------------------------------------------------------------------
 

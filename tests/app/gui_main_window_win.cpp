@@ -381,7 +381,7 @@ TEST_F(MainWindow, SelectAllAndInvertReachTheListAndGiveItTheFocus)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         select_rows(c.before);
-        SetFocus(nullptr);
+        // The focus starts on a button, so that giving it to the table shows.
         PostMessageA(gui_main(), WM_NEXTDLGCTL, (WPARAM)gui_item(IDC_LOAD), TRUE);
         ASSERT_TRUE(gui_sync());
         for (auto command : c.commands) {
@@ -413,8 +413,9 @@ TEST_F(MainWindow, LayoutFollowsTheClientSize)
                  {"maximised", 0, 0, true}, {"smaller than the minimum", 300, 150, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        if (c.maximised) ShowWindow(main, SW_MAXIMIZE);
-        else if (c.width) {
+        if (c.maximised) {
+            ShowWindow(main, SW_MAXIMIZE);
+        } else if (c.width) {
             ShowWindow(main, SW_RESTORE);
             SetWindowPos(main, nullptr, 0, 0, c.width, c.height, SWP_NOMOVE | SWP_NOZORDER);
         }
@@ -464,24 +465,30 @@ TEST_F(MainWindow, ContextMenuOpensAtTheClickWithoutChangingTheSelection)
 {
     TempDir dir;
     ASSERT_TRUE(gui_start(quote_path(png_file(dir, "context.png", sample_chunks()))));
-    EXPECT_EQ(menu_items(LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_CONTEXT_MENU))),
+    HMENU resource = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_CONTEXT_MENU));
+    EXPECT_EQ(menu_items(resource),
               (std::vector<std::string>{u8"(ﾟДﾟ)>", u8"  選択チャンクを削除(&D)=1002", u8"  選択チャンクを結合(&U)=1006",
                                         u8"  チャンクを修復(&R)=1009", "  -", u8"  すべて選択(&A)\tCtrl-A=40003",
                                         u8"  選択を反転\tCtrl+I=40008"}));
+    DestroyMenu(resource);
     struct Case {
         const char* name;
-        POINT click;        // in the table's client coordinates
+        int row;            // clicked in its middle
         std::vector<int> selection;
-    } cases[] = {{"on a row that is not selected", {60, 30}, {1, 3}}, {"below the rows", {200, 80}, {0}},
-                 {"nothing selected", {30, 45}, {}}};
+    } cases[] = {{"on a row that is not selected", 0, {1, 3}}, {"on a selected row", 1, {0, 1}},
+                 {"nothing selected", 2, {}}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        RECT bounds = {LVIR_BOUNDS, 0, 0, 0};
+        SendMessageA(table(), LVM_GETITEMRECT, c.row, (LPARAM)&bounds);
+        POINT click = {60, (bounds.top + bounds.bottom) / 2};
         select_rows(c.selection);
         clear_windows_opened();
-        PostMessageA(table(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(c.click.x, c.click.y));
+        PostMessageA(table(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(click.x, click.y));
         ASSERT_TRUE(wait_until([] { return find_popup_menu() != nullptr; }, "the context menu"));
         HWND menu = find_popup_menu();
-        POINT at = c.click;
+        EXPECT_EQ(windows_opened(), std::vector<std::string>{"#32768|"});
+        POINT at = click;
         ClientToScreen(table(), &at);
         RECT placed = window_rect(menu);
         EXPECT_EQ(std::to_string(placed.left) + "," + std::to_string(placed.top),

@@ -26,11 +26,13 @@ fi
 trap wine_session_end EXIT
 if [ -n "${DISPLAY:-}" ]; then
   wine_session_begin
+  wine_use_japanese_fonts
   arg=(); [ -n "$file" ] && arg=("$(winepath -w "$file")")
   wine_run "$program" "${arg[@]}"
 else
   # No display: run on Xvfb, take a screenshot once the window is up, then close it.
   wine_session_begin virtual
+  wine_use_japanese_fonts
   arg=(); [ -n "$file" ] && arg=("$(winepath -w "$file")")
   wine_run "$program" "${arg[@]}" &
   pid=$!

@@ -28,6 +28,19 @@ wine_session_begin() {
   wineserver -w 2>/dev/null || true
 }
 
+# Maps the dialog and table fonts the program asks for onto the installed IPA
+# fonts of the same kind (proportional for the dialogs, fixed for the table), so
+# that what Wine shows is metrically close to a Japanese Windows.
+wine_use_japanese_fonts() {
+  local reg="$wine_session_dir/fonts.reg"
+  printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
+    '[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes]' \
+    '"ＭＳ Ｐゴシック"="IPAPGothic"' '"ＭＳ ゴシック"="IPAGothic"' \
+    '"MS PGothic"="IPAPGothic"' '"MS Gothic"="IPAGothic"' | iconv -f UTF-8 -t UTF-16 > "$reg"
+  "$WINE64" regedit /S "$(winepath -w "$reg")" >/dev/null 2>&1 || true
+  wineserver -w 2>/dev/null || true
+}
+
 wine_run() {
   "$WINE64" "$@"
 }

@@ -28,22 +28,6 @@ Bytes up_to_first_iend(const Bytes& file)
     return {};
 }
 
-void slim_document()
-{
-    for (int32_t i = g_document.count - 1; i >= 0; i--) {
-        if (is_deletable(i)) delete_chunk(i, 0);
-    }
-    for (int32_t i = g_document.count - 1; i >= 0; i--) {
-        if (is_mergeable(i)) merge_with_next(i);
-    }
-}
-
-bool pngcheck_accepts(const std::string& path)
-{
-    std::string command = "pngcheck -q '" + path + "' >/dev/null 2>&1";
-    return system(command.c_str()) == 0;
-}
-
 struct Corpus : ::testing::Test {
     void TearDown() override { release_document(); }
     TempDir dir;
@@ -78,6 +62,22 @@ TEST_F(Corpus, EveryFileRoundTripsUpToItsFirstIend)
 }
 
 #ifndef _WIN32
+void slim_document()
+{
+    for (int32_t i = g_document.count - 1; i >= 0; i--) {
+        if (is_deletable(i)) delete_chunk(i, 0);
+    }
+    for (int32_t i = g_document.count - 1; i >= 0; i--) {
+        if (is_mergeable(i)) merge_with_next(i);
+    }
+}
+
+bool pngcheck_accepts(const std::string& path)
+{
+    std::string command = "pngcheck -q '" + path + "' >/dev/null 2>&1";
+    return system(command.c_str()) == 0;
+}
+
 TEST_F(Corpus, SlimmedFilesStillPassPngcheck)
 {
     std::vector<std::string> files = corpus_files();

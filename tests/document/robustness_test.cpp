@@ -114,14 +114,23 @@ TEST_F(Robustness, MergeQuestionAtTheLargestIndexDoesNotOverflow)
     EXPECT_EQ(8, g_document.count);
 }
 
-TEST_F(Robustness, EveryShortWriteOfASmallFileLeavesNoTrace)
-{
+// A loaded small file in a folder of its own, and an older file to save over.
+struct SaveScene {
+    SaveScene() { write_file(dir.path("new.png"), png); }
     TempDir dir;
     Bytes png = small_png();
     Bytes old_file = make_simple_png({make_chunk("tEXt", text_bytes("old"))});
-    write_file(dir.path("new.png"), png);
-    ASSERT_EQ(LOAD_OK, load_png(dir.path("new.png").c_str()));
     std::string target = dir.path("old.png");
+};
+
+TEST_F(Robustness, EveryShortWriteOfASmallFileLeavesNoTrace)
+{
+    SaveScene scene;
+    ASSERT_EQ(LOAD_OK, load_png(scene.dir.path("new.png").c_str()));
+    TempDir& dir = scene.dir;
+    const Bytes& png = scene.png;
+    const Bytes& old_file = scene.old_file;
+    const std::string& target = scene.target;
     FaultyLayer faulty;
     for (bool target_exists : {true, false}) {
         for (int64_t k = 0; k < (int64_t)png.size(); k++) {
@@ -148,12 +157,12 @@ TEST_F(Robustness, EveryShortWriteOfASmallFileLeavesNoTrace)
 
 TEST_F(Robustness, FailedFlushOrCreationLeavesNoTrace)
 {
-    TempDir dir;
-    Bytes png = small_png();
-    Bytes old_file = make_simple_png({make_chunk("tEXt", text_bytes("old"))});
-    write_file(dir.path("new.png"), png);
-    ASSERT_EQ(LOAD_OK, load_png(dir.path("new.png").c_str()));
-    std::string target = dir.path("old.png");
+    SaveScene scene;
+    ASSERT_EQ(LOAD_OK, load_png(scene.dir.path("new.png").c_str()));
+    TempDir& dir = scene.dir;
+    const Bytes& png = scene.png;
+    const Bytes& old_file = scene.old_file;
+    const std::string& target = scene.target;
     struct Case { const char* name; int* fault; int result; const char* caption; };
     const Case cases[] = {
         {"flush fails", &FaultyLayer::fail_flush, SAVE_WRITE_FAILED, WRITE_FAILED},

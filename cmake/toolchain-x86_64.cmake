@@ -10,3 +10,5 @@ set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+# zlib from libz-mingw-w64-dev, linked statically: the program needs no zlib1.dll.
+set(ZLIB_USE_STATIC_LIBS ON)

@@ -10,6 +10,7 @@
 #include "memory.h"
 
 ChunkDocument g_document = {nullptr, 0, 0};
+TrailingBytes g_trailing = {0, 0, {0}};
 
 static const uint8_t PNG_SIGNATURE[8] = {0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A};
 static const uint32_t TYPE_IEND = 0x49454E44;  // "IEND"
@@ -34,6 +35,8 @@ void release_document()
         return;
     }
     g_document.loaded = 0;
+    g_trailing.count = 0;
+    g_trailing.kept = 0;
     free_records(g_document.records, g_document.count);
     g_document.records = nullptr;
     g_document.count = 0;
@@ -42,8 +45,8 @@ void release_document()
 // Counts the chunks up to the first IEND. Every declared length is checked against
 // the bytes left before anything moves past it, in 64-bit arithmetic, so a length
 // near 2^32 can neither wrap the position nor promise bytes the file lacks.
-// Returns the count, or 0 when the file ends early.
-static int32_t count_chunks(const uint8_t* bytes, uint64_t size)
+// Returns the count, or 0 when the file ends early; *end is where the IEND ends.
+static int32_t count_chunks(const uint8_t* bytes, uint64_t size, uint64_t* end)
 {
     uint64_t position = 8;
     int32_t count = 0;
@@ -58,6 +61,7 @@ static int32_t count_chunks(const uint8_t* bytes, uint64_t size)
         }
         count++;
         if (type == TYPE_IEND) {
+            *end = position + 12 + (uint64_t)length;
             return count;
         }
         position += 12 + (uint64_t)length;
@@ -84,6 +88,13 @@ static int fill_records(ChunkRecord* records, int32_t count, const uint8_t* byte
     return 1;
 }
 
+static void keep_trailing_bytes(const uint8_t* bytes, uint64_t count)
+{
+    g_trailing.count = (uint32_t)count;
+    g_trailing.kept = count < sizeof g_trailing.head ? (uint32_t)count : (uint32_t)sizeof g_trailing.head;
+    memcpy(g_trailing.head, bytes, g_trailing.kept);
+}
+
 // Parses a whole file image into the document.
 static int load_from_bytes(const uint8_t* bytes, uint64_t size, const char* path)
 {
@@ -92,7 +103,8 @@ static int load_from_bytes(const uint8_t* bytes, uint64_t size, const char* path
         report_file_error(TEXT_NOT_PNG, path);
         return LOAD_NOT_PNG;
     }
-    int32_t count = count_chunks(bytes, size);
+    uint64_t end = 0;
+    int32_t count = count_chunks(bytes, size, &end);
     if (count == 0) {
         report_file_error(TEXT_READ_FAILED, path);
         return LOAD_READ_FAILED;
@@ -108,6 +120,7 @@ static int load_from_bytes(const uint8_t* bytes, uint64_t size, const char* path
     g_document.records = records;
     g_document.count = count;
     g_document.loaded = 1;
+    keep_trailing_bytes(bytes + end, size - end);
     return LOAD_OK;
 }
 

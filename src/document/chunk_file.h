@@ -19,6 +19,16 @@ struct ChunkDocument {
 
 extern ChunkDocument g_document;
 
+// The bytes that followed the first IEND of the loaded file: never part of the
+// document and never written. Cleared whenever the document is released.
+struct TrailingBytes {
+    uint32_t count;     // how many
+    uint32_t kept;      // how many of the first are in `head`
+    uint8_t  head[16];
+};
+
+extern TrailingBytes g_trailing;
+
 enum LoadResult {
     LOAD_OK            = 0,
     LOAD_OPEN_FAILED   = 1,  // no path, or the file cannot be opened

@@ -9,6 +9,7 @@
 
 #include "app/app.h"
 #include "app/first_argument.h"
+#include "app/inspector.h"
 #include "app/shell_texts.h"
 #include "document/chunk_edit.h"
 #include "document/chunk_file.h"
@@ -71,6 +72,9 @@ int ask_for_path(HWND window, int saving)
 void save_as(HWND window)
 {
     if (!g_document.loaded || !ask_for_path(window, 1)) {
+        return;
+    }
+    if (!ask_before_save(window)) {   // bytes after IEND would be lost
         return;
     }
     if (save_png(s_path) != SAVE_OK) {
@@ -219,9 +223,15 @@ INT_PTR on_command(HWND window, WPARAM wparam, LPARAM lparam)
         save_as(window);
         return TRUE;
     case IDC_DELETE:
+        if (!ask_before_delete(window, s_table)) {   // part of an animation
+            return TRUE;
+        }
         edit_selected_rows(0);
         return TRUE;
     case IDC_MERGE:
+        if (!ask_before_merge(window, s_table)) {   // offsets kept by iDOT
+            return TRUE;
+        }
         edit_selected_rows(1);
         return TRUE;
     case IDC_REPAIR:
@@ -246,6 +256,16 @@ INT_PTR on_command(HWND window, WPARAM wparam, LPARAM lparam)
         return TRUE;
     case IDM_HELP:
         show_help(window);
+        return TRUE;
+    // The chunk inspector and the metadata selection; Enter in the table arrives
+    // as the dialog's default command.
+    case IDM_INSPECT:
+    case IDOK:
+        inspect_current_row(window, s_table);
+        return TRUE;
+    case IDM_SELECT_METADATA:
+        select_metadata(s_table);
+        SetFocus(s_table);
         return TRUE;
     default:
         return FALSE;
@@ -292,6 +312,13 @@ INT_PTR on_notify(HWND window, const NMHDR* header)
     }
     if (header->code == LVN_GETDISPINFOA) {
         answer_cell_request((NMLVDISPINFOA*)header);
+        return TRUE;
+    }
+    if (header->code == NM_DBLCLK) {
+        int row = ((const NMITEMACTIVATE*)header)->iItem;
+        if (row >= 0) {
+            show_inspector(window, row);
+        }
         return TRUE;
     }
     if (header->code == LVN_ODFINDITEMA) {

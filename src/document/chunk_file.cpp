@@ -282,17 +282,16 @@ static FileHandle create_temporary(const char* path, char* temp_path, size_t tem
     return FILE_NONE;
 }
 
-int save_png(const char* path)
+// Writes through a temporary file beside the target, which replaces the target
+// only once every byte is safely written: a failed save leaves an existing file
+// exactly as it was. `write` puts the content into the open file.
+static int save_through_temporary(const char* path, int (*write)(FileHandle file, const void* context),
+                                  const void* context)
 {
-    if (!g_document.loaded) {
-        return SAVE_OK;
-    }
     if (!path) {
         report_file_error(TEXT_CREATE_FAILED, path);
         return SAVE_CREATE_FAILED;
     }
-    // Nothing touches the target until every byte is safely in the temporary file:
-    // a failed save leaves an existing file exactly as it was.
     const FileLayer* layer = file_layer();
     char temp_path[512];
     FileHandle file = create_temporary(path, temp_path, sizeof(temp_path));
@@ -300,7 +299,7 @@ int save_png(const char* path)
         report_file_error(TEXT_CREATE_FAILED, path);
         return SAVE_CREATE_FAILED;
     }
-    int written = write_document(file) && layer->flush(file);
+    int written = write(file, context) && layer->flush(file);
     layer->close(file);
     if (!written) {
         layer->remove(temp_path);
@@ -313,4 +312,31 @@ int save_png(const char* path)
         return SAVE_CREATE_FAILED;
     }
     return SAVE_OK;
+}
+
+static int write_whole_document(FileHandle file, const void*)
+{
+    return write_document(file);
+}
+
+int save_png(const char* path)
+{
+    if (!g_document.loaded) {
+        return SAVE_OK;
+    }
+    return save_through_temporary(path, write_whole_document, nullptr);
+}
+
+static int write_chunk_data(FileHandle file, const void* context)
+{
+    const ChunkRecord* record = (const ChunkRecord*)context;
+    return file_layer()->write(file, record->data, record->length) == record->length;
+}
+
+int save_chunk_data(const char* path, int32_t index)
+{
+    if (!g_document.loaded || index < 0 || index >= g_document.count) {
+        return SAVE_OK;
+    }
+    return save_through_temporary(path, write_chunk_data, &g_document.records[index]);
 }

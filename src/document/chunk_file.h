@@ -49,6 +49,9 @@ const uint32_t PNG_SIZE_LIMIT = 0x400000;
 // A null path means "no path".
 int  load_png(const char* path);
 int  save_png(const char* path);
+// Writes the data of chunk `index` alone, as the file `path`; a SaveResult. With
+// no such chunk nothing is written.
+int  save_chunk_data(const char* path, int32_t index);
 void release_document();
 
 // The size in bytes of the file that saving would write now (signature and every chunk).

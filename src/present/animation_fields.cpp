@@ -4,7 +4,7 @@
 #include "field_writers.h"
 #include "inspector_texts.h"
 
-void write_actl(TextOut* out, const ChunkRecord& record, const FieldContext&)
+void write_actl(TextBuilder* out, const ChunkRecord& record, const FieldContext&)
 {
     if (!has_length(out, record, 8)) {
         return;
@@ -18,7 +18,7 @@ void write_actl(TextOut* out, const ChunkRecord& record, const FieldContext&)
     }
 }
 
-static void write_choice(TextOut* out, const char* label, unsigned value, const char* const* names, unsigned count)
+static void write_choice(TextBuilder* out, const char* label, unsigned value, const char* const* names, unsigned count)
 {
     if (value < count) {
         text_line(out, label, "%s", names[value]);
@@ -28,7 +28,7 @@ static void write_choice(TextOut* out, const char* label, unsigned value, const 
     }
 }
 
-void write_fctl(TextOut* out, const ChunkRecord& record, const FieldContext&)
+void write_fctl(TextBuilder* out, const ChunkRecord& record, const FieldContext&)
 {
     static const char* const DISPOSE[] = {V_DISPOSE_0, V_DISPOSE_1, V_DISPOSE_2};
     static const char* const BLEND[] = {V_BLEND_0, V_BLEND_1};
@@ -49,7 +49,7 @@ void write_fctl(TextOut* out, const ChunkRecord& record, const FieldContext&)
     write_choice(out, L_BLEND, d[25], BLEND, 2);
 }
 
-void write_fdat(TextOut* out, const ChunkRecord& record, const FieldContext&)
+void write_fdat(TextBuilder* out, const ChunkRecord& record, const FieldContext&)
 {
     if (has_minimum(out, record, 4)) {
         text_line(out, L_SEQUENCE, V_CODE, (unsigned)read_u32(record.data));
@@ -74,7 +74,7 @@ static int points_at_idat(int32_t from, uint32_t offset)
     return 0;
 }
 
-static void write_offset(TextOut* out, const char* label, uint32_t offset, int32_t index)
+static void write_offset(TextBuilder* out, const char* label, uint32_t offset, int32_t index)
 {
     text_line(out, label, points_at_idat(index, offset) ? V_OFFSET_OK : V_OFFSET_BAD, (unsigned long)offset);
 }
@@ -82,7 +82,7 @@ static void write_offset(TextOut* out, const char* label, uint32_t offset, int32
 // Seven big-endian words: segments, reserved, rows of a segment, offset
 // of the first IDAT, rows of the first and the second half, offset of the IDAT
 // where the second half starts; offsets count from the start of this chunk.
-void write_idot(TextOut* out, const ChunkRecord& record, const FieldContext& context)
+void write_idot(TextBuilder* out, const ChunkRecord& record, const FieldContext& context)
 {
     if (!has_length(out, record, 28)) {
         return;

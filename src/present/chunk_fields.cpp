@@ -10,7 +10,7 @@
 #include "inspector_texts.h"
 #include "text_codec.h"
 
-void field_error(TextOut* out, const char* format, ...)
+void field_error(TextBuilder* out, const char* format, ...)
 {
     char text[512];
     va_list arguments;
@@ -20,7 +20,7 @@ void field_error(TextOut* out, const char* format, ...)
     text_line(out, L_ERROR, "%s", text);
 }
 
-int has_length(TextOut* out, const ChunkRecord& record, uint32_t length)
+int has_length(TextBuilder* out, const ChunkRecord& record, uint32_t length)
 {
     if (record.length == length) {
         return 1;
@@ -29,7 +29,7 @@ int has_length(TextOut* out, const ChunkRecord& record, uint32_t length)
     return 0;
 }
 
-int has_minimum(TextOut* out, const ChunkRecord& record, uint32_t length)
+int has_minimum(TextBuilder* out, const ChunkRecord& record, uint32_t length)
 {
     if (record.length >= length) {
         return 1;
@@ -44,7 +44,7 @@ uint16_t read_u16(const uint8_t* p)
 }
 
 // A value from a short list of names, or the number with an error when it has none.
-static void named_value(TextOut* out, const char* label, unsigned value, const char* const* names, unsigned count)
+static void named_value(TextBuilder* out, const char* label, unsigned value, const char* const* names, unsigned count)
 {
     if (value < count && names[value]) {
         text_line(out, label, "%s", names[value]);
@@ -54,7 +54,7 @@ static void named_value(TextOut* out, const char* label, unsigned value, const c
     }
 }
 
-static void write_ihdr(TextOut* out, const ChunkRecord& record, const FieldContext&)
+static void write_ihdr(TextBuilder* out, const ChunkRecord& record, const FieldContext&)
 {
     static const char* const COLOURS[] = {V_COLOUR_0, nullptr, V_COLOUR_2, V_COLOUR_3, V_COLOUR_4, nullptr, V_COLOUR_6};
     static const char* const METHODS[] = {V_METHOD_0};
@@ -72,7 +72,7 @@ static void write_ihdr(TextOut* out, const ChunkRecord& record, const FieldConte
     named_value(out, L_INTERLACE, d[12], INTERLACE, 2);
 }
 
-static void write_plte(TextOut* out, const ChunkRecord& record, const FieldContext&)
+static void write_plte(TextBuilder* out, const ChunkRecord& record, const FieldContext&)
 {
     if (record.length % 3 != 0) {
         field_error(out, E_LENGTH_STEP, 3ul, (unsigned long)record.length);
@@ -85,12 +85,12 @@ static void write_plte(TextOut* out, const ChunkRecord& record, const FieldConte
     }
 }
 
-static void write_idat(TextOut* out, const ChunkRecord&, const FieldContext&)
+static void write_idat(TextBuilder* out, const ChunkRecord&, const FieldContext&)
 {
     text_add(out, T_IMAGE_DATA "\n");
 }
 
-static void write_iend(TextOut* out, const ChunkRecord& record, const FieldContext&)
+static void write_iend(TextBuilder* out, const ChunkRecord& record, const FieldContext&)
 {
     if (record.length != 0) {
         field_error(out, E_NOT_EMPTY, (unsigned long)record.length);
@@ -98,7 +98,7 @@ static void write_iend(TextOut* out, const ChunkRecord& record, const FieldConte
 }
 
 // Samples of one pixel in the image's colour type: gray, or red, green and blue.
-static void write_samples(TextOut* out, const ChunkRecord& record, int colour_type, const char* heading)
+static void write_samples(TextBuilder* out, const ChunkRecord& record, int colour_type, const char* heading)
 {
     if (colour_type == 0 || colour_type == 4) {
         if (has_length(out, record, 2)) {
@@ -119,12 +119,12 @@ static void write_samples(TextOut* out, const ChunkRecord& record, int colour_ty
     }
 }
 
-static void write_bkgd(TextOut* out, const ChunkRecord& record, const FieldContext& context)
+static void write_bkgd(TextBuilder* out, const ChunkRecord& record, const FieldContext& context)
 {
     write_samples(out, record, context.colour_type, L_DESCRIPTION);
 }
 
-static void write_trns(TextOut* out, const ChunkRecord& record, const FieldContext& context)
+static void write_trns(TextBuilder* out, const ChunkRecord& record, const FieldContext& context)
 {
     if (context.colour_type != 3) {
         if (context.colour_type == 4 || context.colour_type == 6) {
@@ -140,7 +140,7 @@ static void write_trns(TextOut* out, const ChunkRecord& record, const FieldConte
     }
 }
 
-static void write_sbit(TextOut* out, const ChunkRecord& record, const FieldContext& context)
+static void write_sbit(TextBuilder* out, const ChunkRecord& record, const FieldContext& context)
 {
     static const uint32_t COUNTS[] = {1, 0, 3, 3, 2, 0, 4};
     static const char* const GRAY[] = {L_GRAY, L_ALPHA_BITS};
@@ -159,7 +159,7 @@ static void write_sbit(TextOut* out, const ChunkRecord& record, const FieldConte
     }
 }
 
-static void write_gama(TextOut* out, const ChunkRecord& record, const FieldContext&)
+static void write_gama(TextBuilder* out, const ChunkRecord& record, const FieldContext&)
 {
     if (has_length(out, record, 4)) {
         uint32_t value = read_u32(record.data);
@@ -167,7 +167,7 @@ static void write_gama(TextOut* out, const ChunkRecord& record, const FieldConte
     }
 }
 
-static void write_chrm(TextOut* out, const ChunkRecord& record, const FieldContext&)
+static void write_chrm(TextBuilder* out, const ChunkRecord& record, const FieldContext&)
 {
     static const char* const LABELS[] = {L_WHITE_X, L_WHITE_Y, L_RED_X, L_RED_Y, L_GREEN_X, L_GREEN_Y, L_BLUE_X, L_BLUE_Y};
     if (!has_length(out, record, 32)) {
@@ -178,7 +178,7 @@ static void write_chrm(TextOut* out, const ChunkRecord& record, const FieldConte
     }
 }
 
-static void write_srgb(TextOut* out, const ChunkRecord& record, const FieldContext&)
+static void write_srgb(TextBuilder* out, const ChunkRecord& record, const FieldContext&)
 {
     static const char* const INTENTS[] = {u8"0 (Perceptual)", u8"1 (Relative colorimetric)", u8"2 (Saturation)",
                                           u8"3 (Absolute colorimetric)"};
@@ -194,7 +194,7 @@ struct CodeName {
 
 // A code point of the video standards: with its name when known; other codes
 // are allowed, only not named.
-static void coded_value(TextOut* out, const char* label, unsigned value, const CodeName* names, size_t count)
+static void coded_value(TextBuilder* out, const char* label, unsigned value, const CodeName* names, size_t count)
 {
     for (size_t k = 0; k < count; k++) {
         if (names[k].code == value) {
@@ -205,7 +205,7 @@ static void coded_value(TextOut* out, const char* label, unsigned value, const C
     text_line(out, label, V_CODE, value);
 }
 
-static void write_cicp(TextOut* out, const ChunkRecord& record, const FieldContext&)
+static void write_cicp(TextBuilder* out, const ChunkRecord& record, const FieldContext&)
 {
     static const CodeName PRIMARIES[] = {{1, "BT.709 / sRGB"}, {4, "BT.470 M"}, {5, "BT.601 625"}, {6, "BT.601 525"},
                                          {9, "BT.2020 / BT.2100"}, {10, "XYZ"}, {11, "DCI-P3"}, {12, "Display P3"}};
@@ -226,7 +226,7 @@ static void write_cicp(TextOut* out, const ChunkRecord& record, const FieldConte
     named_value(out, L_FULL_RANGE, d[3], RANGE, 2);
 }
 
-static void write_mdcv(TextOut* out, const ChunkRecord& record, const FieldContext&)
+static void write_mdcv(TextBuilder* out, const ChunkRecord& record, const FieldContext&)
 {
     static const char* const LABELS[] = {L_RED_X, L_RED_Y, L_GREEN_X, L_GREEN_Y, L_BLUE_X, L_BLUE_Y, L_WHITE_X, L_WHITE_Y};
     if (!has_length(out, record, 24)) {
@@ -240,7 +240,7 @@ static void write_mdcv(TextOut* out, const ChunkRecord& record, const FieldConte
     text_line(out, L_MIN_LUMINANCE, V_LUMINANCE, read_u32(record.data + 20) * 0.0001);
 }
 
-static void write_clli(TextOut* out, const ChunkRecord& record, const FieldContext&)
+static void write_clli(TextBuilder* out, const ChunkRecord& record, const FieldContext&)
 {
     if (has_length(out, record, 8)) {
         text_line(out, L_MAX_CLL, V_LUMINANCE, read_u32(record.data) * 0.0001);
@@ -248,7 +248,7 @@ static void write_clli(TextOut* out, const ChunkRecord& record, const FieldConte
     }
 }
 
-static void write_hist(TextOut* out, const ChunkRecord& record, const FieldContext&)
+static void write_hist(TextBuilder* out, const ChunkRecord& record, const FieldContext&)
 {
     if (record.length % 2 != 0) {
         field_error(out, E_LENGTH_STEP, 2ul, (unsigned long)record.length);
@@ -259,7 +259,7 @@ static void write_hist(TextOut* out, const ChunkRecord& record, const FieldConte
     }
 }
 
-static void write_phys(TextOut* out, const ChunkRecord& record, const FieldContext&)
+static void write_phys(TextBuilder* out, const ChunkRecord& record, const FieldContext&)
 {
     static const char* const UNITS[] = {V_UNIT_0, V_UNIT_1};
     if (!has_length(out, record, 9)) {
@@ -276,7 +276,7 @@ static void write_phys(TextOut* out, const ChunkRecord& record, const FieldConte
     named_value(out, L_UNIT, record.data[8], UNITS, 2);
 }
 
-static void write_splt(TextOut* out, const ChunkRecord& record, const FieldContext&)
+static void write_splt(TextBuilder* out, const ChunkRecord& record, const FieldContext&)
 {
     const uint8_t* end = (const uint8_t*)memchr(record.data, 0, record.length);
     if (!end) {
@@ -311,7 +311,7 @@ static void write_splt(TextOut* out, const ChunkRecord& record, const FieldConte
     }
 }
 
-static void write_time(TextOut* out, const ChunkRecord& record, const FieldContext&)
+static void write_time(TextBuilder* out, const ChunkRecord& record, const FieldContext&)
 {
     if (!has_length(out, record, 7)) {
         return;
@@ -323,12 +323,12 @@ static void write_time(TextOut* out, const ChunkRecord& record, const FieldConte
     }
 }
 
-static void write_exif(TextOut* out, const ChunkRecord& record, const FieldContext&)
+static void write_exif(TextBuilder* out, const ChunkRecord& record, const FieldContext&)
 {
     describe_exif(out, record.data, record.length);
 }
 
-static void write_unknown(TextOut* out, const ChunkRecord&, const FieldContext&)
+static void write_unknown(TextBuilder* out, const ChunkRecord&, const FieldContext&)
 {
     text_add(out, T_UNKNOWN);
 }
@@ -351,7 +351,7 @@ static const FieldEntry FIELD_TABLE[] = {
     {"", write_unknown},
 };
 
-void describe_fields(TextOut* out, const ChunkRecord& record, const FieldContext& context)
+void describe_fields(TextBuilder* out, const ChunkRecord& record, const FieldContext& context)
 {
     const FieldEntry* entry = FIELD_TABLE;
     while (entry->type[0] && type_word(entry->type) != type_word(record.type)) {
@@ -361,14 +361,14 @@ void describe_fields(TextOut* out, const ChunkRecord& record, const FieldContext
 }
 
 // The four property bits of the type name, in file order.
-static void write_properties(TextOut* out, const uint8_t* type)
+static void write_properties(TextBuilder* out, const uint8_t* type)
 {
     text_format(out, "%s: %s / %s%s / %s\n", L_PROPERTIES, (type[0] & 0x20) ? V_ANCILLARY : V_CRITICAL,
                 (type[1] & 0x20) ? V_PRIVATE : V_PUBLIC, (type[2] & 0x20) ? u8" / " V_RESERVED_BAD : "",
                 (type[3] & 0x20) ? V_SAFE : V_UNSAFE);
 }
 
-static void write_heading(TextOut* out, const ChunkRecord& record, int32_t index)
+static void write_heading(TextBuilder* out, const ChunkRecord& record, int32_t index)
 {
     text_add(out, L_CHUNK ": ");
     add_latin1(out, record.type, 4);
@@ -383,7 +383,7 @@ static void write_heading(TextOut* out, const ChunkRecord& record, int32_t index
 }
 
 // Sixteen bytes a line: offset, the bytes in hexadecimal, and as ASCII text.
-void describe_dump(TextOut* out, const uint8_t* data, uint32_t length)
+void describe_dump(TextBuilder* out, const uint8_t* data, uint32_t length)
 {
     uint32_t shown = length < INSPECT_DUMP_LIMIT ? length : INSPECT_DUMP_LIMIT;
     if (length == 0) {
@@ -409,7 +409,7 @@ void describe_dump(TextOut* out, const uint8_t* data, uint32_t length)
 }
 
 // What the file holds beyond its chunks: the bytes after the first IEND.
-void describe_file(TextOut* out)
+void describe_file(TextBuilder* out)
 {
     text_line(out, L_AFTER_IEND, V_BYTES, (unsigned long)g_trailing.count);
     if (g_trailing.count == 0) {
@@ -432,7 +432,7 @@ static int document_colour_type()
     return first.data[9];
 }
 
-void describe_chunk(TextOut* out, int32_t index)
+void describe_chunk(TextBuilder* out, int32_t index)
 {
     if (!g_document.loaded || index < 0 || index >= g_document.count) {
         return;

@@ -23,18 +23,18 @@ const uint64_t INSPECT_INFLATE_CAP = 64ull * 1024 * 1024;
 const uint32_t INSPECT_DUMP_LIMIT = 64 * 1024;
 
 // The whole text for chunk `index` of g_document: heading, fields, dump, file facts.
-void describe_chunk(TextOut* out, int32_t index);
+void describe_chunk(TextBuilder* out, int32_t index);
 // Only the decoded fields of a record.
-void describe_fields(TextOut* out, const ChunkRecord& record, const FieldContext& context);
-void describe_dump(TextOut* out, const uint8_t* data, uint32_t length);
-void describe_file(TextOut* out);
+void describe_fields(TextBuilder* out, const ChunkRecord& record, const FieldContext& context);
+void describe_dump(TextBuilder* out, const uint8_t* data, uint32_t length);
+void describe_file(TextBuilder* out);
 
 // Decoders with a file of their own (exif_icc.cpp).
-void describe_exif(TextOut* out, const uint8_t* data, uint32_t length);
-void describe_icc_profile(TextOut* out, const uint8_t* profile, uint32_t length);
+void describe_exif(TextBuilder* out, const uint8_t* data, uint32_t length);
+void describe_icc_profile(TextBuilder* out, const uint8_t* profile, uint32_t length);
 
 // Shared by the decoders: an error line, and a length check that reports itself.
-void field_error(TextOut* out, const char* format, ...)
+void field_error(TextBuilder* out, const char* format, ...)
 #if defined(__GNUC__)
     __attribute__((format(printf, 2, 3)))
 #endif

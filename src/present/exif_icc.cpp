@@ -69,7 +69,7 @@ int find_entry(const Tiff& t, uint32_t ifd, uint32_t tag, uint64_t* entry, uint3
 }
 
 // A text tag (ASCII, zero-terminated) as a line, when present.
-void write_ascii_tag(TextOut* out, const Tiff& t, uint32_t ifd, uint32_t tag, const char* label)
+void write_ascii_tag(TextBuilder* out, const Tiff& t, uint32_t ifd, uint32_t tag, const char* label)
 {
     uint64_t entry = 0, start = 0, bytes = 0;
     uint32_t entries = 0;
@@ -103,7 +103,7 @@ uint32_t pointer_tag(const Tiff& t, uint32_t ifd, uint32_t tag)
     return offset;
 }
 
-void write_orientation(TextOut* out, const Tiff& t, uint32_t ifd)
+void write_orientation(TextBuilder* out, const Tiff& t, uint32_t ifd)
 {
     static const char* const NAMES[] = {nullptr, u8"通常", u8"左右反転", u8"180° 回転", u8"上下反転",
                                         u8"左右反転して 270° 回転", u8"90° 回転", u8"左右反転して 90° 回転",
@@ -122,7 +122,7 @@ void write_orientation(TextOut* out, const Tiff& t, uint32_t ifd)
 }
 
 // Latitude or longitude: a reference letter (tag) and three rationals (tag + 1).
-void write_coordinate(TextOut* out, const Tiff& t, uint32_t gps, uint32_t tag, const char* label)
+void write_coordinate(TextBuilder* out, const Tiff& t, uint32_t gps, uint32_t tag, const char* label)
 {
     uint64_t entry = 0, start = 0, bytes = 0;
     uint32_t entries = 0;
@@ -143,7 +143,7 @@ void write_coordinate(TextOut* out, const Tiff& t, uint32_t gps, uint32_t tag, c
     text_line(out, label, V_COORDINATE, reference, degrees);
 }
 
-void write_gps(TextOut* out, const Tiff& t, uint32_t gps)
+void write_gps(TextBuilder* out, const Tiff& t, uint32_t gps)
 {
     uint64_t entry = 0;
     uint32_t entries = 0;
@@ -163,7 +163,7 @@ void write_gps(TextOut* out, const Tiff& t, uint32_t gps)
 
 }  // namespace
 
-void describe_exif(TextOut* out, const uint8_t* data, uint32_t length)
+void describe_exif(TextBuilder* out, const uint8_t* data, uint32_t length)
 {
     if (length >= 6 && memcmp(data, "Exif\0\0", 6) == 0) {
         text_line(out, L_NOTE, "%s", N_EXIF_PREFIX);
@@ -195,7 +195,7 @@ void describe_exif(TextOut* out, const uint8_t* data, uint32_t length)
 }
 
 // A four-character signature of the header, without its trailing spaces.
-static void write_signature(TextOut* out, const char* label, const uint8_t* p)
+static void write_signature(TextBuilder* out, const char* label, const uint8_t* p)
 {
     char text[5];
     int n = 4;
@@ -207,7 +207,7 @@ static void write_signature(TextOut* out, const char* label, const uint8_t* p)
 
 // The profile's description: a 'desc' tag of version 2 (ASCII) or an 'mluc' tag
 // of version 4 (UTF-16, first record). 0 when the tag does not fit the profile.
-static int write_description(TextOut* out, const uint8_t* p, uint32_t n, uint32_t at, uint32_t size)
+static int write_description(TextBuilder* out, const uint8_t* p, uint32_t n, uint32_t at, uint32_t size)
 {
     if ((uint64_t)at + size > n || size < 12) {
         return 0;
@@ -231,7 +231,7 @@ static int write_description(TextOut* out, const uint8_t* p, uint32_t n, uint32_
     return 1;
 }
 
-void describe_icc_profile(TextOut* out, const uint8_t* p, uint32_t n)
+void describe_icc_profile(TextBuilder* out, const uint8_t* p, uint32_t n)
 {
     if (n < 132 || memcmp(p + 36, "acsp", 4) != 0) {
         field_error(out, E_ICC_HEADER);

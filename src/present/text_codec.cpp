@@ -88,7 +88,7 @@ int is_latin1_text(const uint8_t* bytes, size_t count)
 // Control characters other than tab and line feed; a CR right before a LF is
 // dropped so that Windows line ends read as one line end. Returns 1 when the
 // character was escaped (or dropped), so the caller need not show it.
-static int add_control(TextOut* out, uint32_t c, const uint8_t* next, size_t left, size_t* escaped)
+static int add_control(TextBuilder* out, uint32_t c, const uint8_t* next, size_t left, size_t* escaped)
 {
     if (c == '\n' || c == '\t' || (c >= 0x20 && c != 0x7F && (c < 0x80 || c > 0x9F))) {
         return 0;
@@ -101,7 +101,7 @@ static int add_control(TextOut* out, uint32_t c, const uint8_t* next, size_t lef
     return 1;
 }
 
-static void add_code_point(TextOut* out, uint32_t c)
+static void add_code_point(TextBuilder* out, uint32_t c)
 {
     char bytes[4];
     if (c < 0x80) {
@@ -125,7 +125,7 @@ static void add_code_point(TextOut* out, uint32_t c)
     }
 }
 
-size_t add_latin1(TextOut* out, const uint8_t* bytes, size_t count)
+size_t add_latin1(TextBuilder* out, const uint8_t* bytes, size_t count)
 {
     size_t escaped = 0;
     for (size_t k = 0; k < count; k++) {
@@ -136,7 +136,7 @@ size_t add_latin1(TextOut* out, const uint8_t* bytes, size_t count)
     return escaped;
 }
 
-size_t add_utf8(TextOut* out, const uint8_t* bytes, size_t count)
+size_t add_utf8(TextBuilder* out, const uint8_t* bytes, size_t count)
 {
     size_t escaped = 0;
     for (size_t k = 0; k < count;) {
@@ -155,7 +155,7 @@ size_t add_utf8(TextOut* out, const uint8_t* bytes, size_t count)
     return escaped;
 }
 
-size_t add_utf16be(TextOut* out, const uint8_t* bytes, size_t count)
+size_t add_utf16be(TextBuilder* out, const uint8_t* bytes, size_t count)
 {
     size_t escaped = 0;
     for (size_t k = 0; k + 1 < count; k += 2) {

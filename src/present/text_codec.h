@@ -21,9 +21,9 @@ int is_latin1_text(const uint8_t* bytes, size_t count);
 // Appends the text for display: line feeds stay (a CR before a LF is dropped),
 // tabs stay, other control characters show as \xNN; bytes that are not UTF-8
 // show as U+FFFD. Returns how many characters were shown escaped or replaced.
-size_t add_latin1(TextOut* out, const uint8_t* bytes, size_t count);
-size_t add_utf8(TextOut* out, const uint8_t* bytes, size_t count);
-size_t add_utf16be(TextOut* out, const uint8_t* bytes, size_t count);
+size_t add_latin1(TextBuilder* out, const uint8_t* bytes, size_t count);
+size_t add_utf8(TextBuilder* out, const uint8_t* bytes, size_t count);
+size_t add_utf16be(TextBuilder* out, const uint8_t* bytes, size_t count);
 
 enum InflateResult {
     INFLATE_OK = 0,

@@ -16,7 +16,7 @@ struct Field {
 };
 
 // The field from `from` up to the next zero byte; 0 (and an error) without one.
-int take_field(TextOut* out, const ChunkRecord& record, uint32_t from, const char* label, Field* field)
+int take_field(TextBuilder* out, const ChunkRecord& record, uint32_t from, const char* label, Field* field)
 {
     const uint8_t* start = record.data + from;
     const uint8_t* end = from < record.length ? (const uint8_t*)memchr(start, 0, record.length - from) : nullptr;
@@ -46,7 +46,7 @@ int is_valid_keyword(const Field& keyword)
 }
 
 // The keyword (or profile name) line; 0 when the chunk has no separator after it.
-int write_keyword(TextOut* out, const ChunkRecord& record, const char* label, Field* keyword)
+int write_keyword(TextBuilder* out, const ChunkRecord& record, const char* label, Field* keyword)
 {
     if (!take_field(out, record, 0, label, keyword)) {
         return 0;
@@ -63,7 +63,7 @@ int write_keyword(TextOut* out, const ChunkRecord& record, const char* label, Fi
 
 // A text that should be Latin-1. Many programs write UTF-8 instead; a text that
 // is well-formed UTF-8 with characters beyond ASCII is shown as such, with a note.
-void write_latin1_text(TextOut* out, const uint8_t* bytes, uint32_t count)
+void write_latin1_text(TextBuilder* out, const uint8_t* bytes, uint32_t count)
 {
     int as_utf8 = has_high_bytes(bytes, count) && is_valid_utf8(bytes, count);
     if (as_utf8) {
@@ -77,7 +77,7 @@ void write_latin1_text(TextOut* out, const uint8_t* bytes, uint32_t count)
     }
 }
 
-void write_utf8_text(TextOut* out, const char* label, const uint8_t* bytes, size_t count)
+void write_utf8_text(TextBuilder* out, const char* label, const uint8_t* bytes, size_t count)
 {
     text_add(out, label);
     text_add(out, ": ");
@@ -88,14 +88,14 @@ void write_utf8_text(TextOut* out, const char* label, const uint8_t* bytes, size
     }
 }
 
-void write_utf8_body(TextOut* out, const uint8_t* bytes, uint32_t count)
+void write_utf8_body(TextBuilder* out, const uint8_t* bytes, uint32_t count)
 {
     write_utf8_text(out, L_TEXT, bytes, count);
 }
 
 // Inflates a stream for display. Reports sizes and every failure; returns the
 // kept output (to be freed with zero_free) or null after a failure.
-uint8_t* inflate_for_display(TextOut* out, const uint8_t* bytes, uint32_t count, uint32_t keep, uint32_t* kept)
+uint8_t* inflate_for_display(TextBuilder* out, const uint8_t* bytes, uint32_t count, uint32_t keep, uint32_t* kept)
 {
     uint8_t* output = nullptr;
     uint64_t total = 0;
@@ -118,7 +118,7 @@ uint8_t* inflate_for_display(TextOut* out, const uint8_t* bytes, uint32_t count,
 }
 
 // The compression method byte at `at`; 1 when it is zlib's (0).
-int has_zlib_method(TextOut* out, const ChunkRecord& record, uint32_t at)
+int has_zlib_method(TextBuilder* out, const ChunkRecord& record, uint32_t at)
 {
     if (at >= record.length) {
         field_error(out, E_LENGTH_MIN, (unsigned long)at + 1, (unsigned long)record.length);
@@ -132,8 +132,8 @@ int has_zlib_method(TextOut* out, const ChunkRecord& record, uint32_t at)
 }
 
 // Inflates the stream that starts at `from` and hands what was kept to `show`.
-void show_inflated(TextOut* out, const ChunkRecord& record, uint32_t from, uint32_t keep,
-                   void (*show)(TextOut*, const uint8_t*, uint32_t))
+void show_inflated(TextBuilder* out, const ChunkRecord& record, uint32_t from, uint32_t keep,
+                   void (*show)(TextBuilder*, const uint8_t*, uint32_t))
 {
     uint32_t kept = 0;
     uint8_t* output = inflate_for_display(out, record.data + from, record.length - from, keep, &kept);
@@ -145,7 +145,7 @@ void show_inflated(TextOut* out, const ChunkRecord& record, uint32_t from, uint3
 
 }  // namespace
 
-void write_text(TextOut* out, const ChunkRecord& record, const FieldContext&)
+void write_text(TextBuilder* out, const ChunkRecord& record, const FieldContext&)
 {
     Field keyword;
     if (!write_keyword(out, record, L_KEYWORD, &keyword)) {
@@ -155,7 +155,7 @@ void write_text(TextOut* out, const ChunkRecord& record, const FieldContext&)
     write_latin1_text(out, record.data + from, record.length - from);
 }
 
-void write_compressed_text(TextOut* out, const ChunkRecord& record, const FieldContext&)
+void write_compressed_text(TextBuilder* out, const ChunkRecord& record, const FieldContext&)
 {
     Field keyword;
     if (write_keyword(out, record, L_KEYWORD, &keyword) && has_zlib_method(out, record, keyword.length + 1)) {
@@ -164,7 +164,7 @@ void write_compressed_text(TextOut* out, const ChunkRecord& record, const FieldC
 }
 
 // Keyword, compression flag and method, language tag, translated keyword, text.
-void write_international_text(TextOut* out, const ChunkRecord& record, const FieldContext&)
+void write_international_text(TextBuilder* out, const ChunkRecord& record, const FieldContext&)
 {
     Field keyword, language, translated;
     uint32_t at = 0;
@@ -194,7 +194,7 @@ void write_international_text(TextOut* out, const ChunkRecord& record, const Fie
     show_inflated(out, record, at, INSPECT_TEXT_KEEP, write_utf8_body);
 }
 
-void write_icc(TextOut* out, const ChunkRecord& record, const FieldContext&)
+void write_icc(TextBuilder* out, const ChunkRecord& record, const FieldContext&)
 {
     Field name;
     if (write_keyword(out, record, L_PROFILE_NAME, &name) && has_zlib_method(out, record, name.length + 1)) {

@@ -7,7 +7,7 @@
 #include "document/memory.h"
 
 // Makes room for `more` bytes and the terminating zero; 0 when memory runs out.
-static int reserve(TextOut* out, size_t more)
+static int reserve(TextBuilder* out, size_t more)
 {
     if (out->failed) {
         return 0;
@@ -33,7 +33,7 @@ static int reserve(TextOut* out, size_t more)
     return 1;
 }
 
-void text_add(TextOut* out, const char* bytes, size_t count)
+void text_add(TextBuilder* out, const char* bytes, size_t count)
 {
     if (!reserve(out, count)) {
         return;
@@ -43,12 +43,12 @@ void text_add(TextOut* out, const char* bytes, size_t count)
     out->text[out->used] = 0;
 }
 
-void text_add(TextOut* out, const char* text)
+void text_add(TextBuilder* out, const char* text)
 {
     text_add(out, text, strlen(text));
 }
 
-static void add_formatted(TextOut* out, const char* format, va_list arguments)
+static void add_formatted(TextBuilder* out, const char* format, va_list arguments)
 {
     va_list again;
     va_copy(again, arguments);
@@ -60,7 +60,7 @@ static void add_formatted(TextOut* out, const char* format, va_list arguments)
     va_end(again);
 }
 
-void text_format(TextOut* out, const char* format, ...)
+void text_format(TextBuilder* out, const char* format, ...)
 {
     va_list arguments;
     va_start(arguments, format);
@@ -68,7 +68,7 @@ void text_format(TextOut* out, const char* format, ...)
     va_end(arguments);
 }
 
-void text_line(TextOut* out, const char* label, const char* format, ...)
+void text_line(TextBuilder* out, const char* label, const char* format, ...)
 {
     text_add(out, label);
     text_add(out, ": ", 2);
@@ -79,7 +79,7 @@ void text_line(TextOut* out, const char* label, const char* format, ...)
     text_add(out, "\n", 1);
 }
 
-void text_free(TextOut* out)
+void text_free(TextBuilder* out)
 {
     zero_free(out->text);
     out->text = nullptr;

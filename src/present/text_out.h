@@ -5,25 +5,25 @@
 #include <stddef.h>
 #include <stdint.h>
 
-struct TextOut {
+struct TextBuilder {
     char*  text;      // zero-terminated once anything was added; null before
     size_t used;      // bytes before the terminating zero
     size_t capacity;
     int    failed;
 };
 
-void text_add(TextOut* out, const char* bytes, size_t count);
-void text_add(TextOut* out, const char* text);
+void text_add(TextBuilder* out, const char* bytes, size_t count);
+void text_add(TextBuilder* out, const char* text);
 // printf-style; the result may be of any length.
-void text_format(TextOut* out, const char* format, ...)
+void text_format(TextBuilder* out, const char* format, ...)
 #if defined(__GNUC__)
     __attribute__((format(printf, 2, 3)))
 #endif
     ;
 // One line "label: value" with a printf-style value, ended by a line feed.
-void text_line(TextOut* out, const char* label, const char* format, ...)
+void text_line(TextBuilder* out, const char* label, const char* format, ...)
 #if defined(__GNUC__)
     __attribute__((format(printf, 3, 4)))
 #endif
     ;
-void text_free(TextOut* out);
+void text_free(TextBuilder* out);

@@ -670,6 +670,32 @@ HWND find_dialog(const std::string& caption)
     return search.found;
 }
 
+// The common file dialog's file name: an edit, or a combo box holding one.
+HWND file_name_control(HWND dialog)
+{
+    HWND combo = GetDlgItem(dialog, 0x047C);
+    return combo ? combo : GetDlgItem(dialog, 0x0480);
+}
+
+HWND file_dialog() { return find_dialog_with(0x0470); }
+
+void choose_file(HWND dialog, const std::string& path)
+{
+    SendMessageA(file_name_control(dialog), WM_SETTEXT, 0, (LPARAM)path.c_str());
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(dialog, IDOK));
+}
+
+std::string wide_window_text(HWND window)
+{
+    int length = GetWindowTextLengthW(window);
+    std::wstring text((size_t)length + 1, L'\0');
+    length = GetWindowTextW(window, &text[0], length + 1);
+    int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+    std::string out((size_t)bytes, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), length, &out[0], bytes, nullptr, nullptr);
+    return out;
+}
+
 HWND find_dialog_with(int control_id)
 {
     DialogSearch search = {"", control_id, nullptr};

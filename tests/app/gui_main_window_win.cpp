@@ -239,7 +239,8 @@ TEST_F(MainWindow, EmptyWindowShowsItsControlsColumnsAndMenus)
                   u8"ファイル(&F)>", u8"  開く(&O)\tCtrl+O=1004", u8"  名前を付けて保存(&W)\tCtrl+S=1005", "  -",
                   u8"  終了(&E)=40001", u8"編集(&E)>", u8"  選択チャンクを削除(&D)\tDel=1002",
                   u8"  選択チャンクを結合(&U)\tIns=1006", u8"  チャンクを修復(&R)=1009", "  -",
-                  u8"  すべて選択(&A)\tCtrl-A=40003", u8"  選択を反転\tCtrl+I=40008", u8"ヘルプ(&H)>",
+                  u8"  すべて選択(&A)\tCtrl-A=40003", u8"  選択を反転\tCtrl+I=40008", "  -",
+                  u8"  チャンクの内容(&I)...\tEnter=40201", u8"  メタデータを選択(&M)=40202", u8"ヘルプ(&H)>",
                   u8"  ヘルプ(&H)\tF1=40006", u8"  バージョン情報(&V)=40005"}));
 }
 
@@ -469,7 +470,8 @@ TEST_F(MainWindow, ContextMenuOpensAtTheClickWithoutChangingTheSelection)
     EXPECT_EQ(menu_items(resource),
               (std::vector<std::string>{u8"(ﾟДﾟ)>", u8"  選択チャンクを削除(&D)=1002", u8"  選択チャンクを結合(&U)=1006",
                                         u8"  チャンクを修復(&R)=1009", "  -", u8"  すべて選択(&A)\tCtrl-A=40003",
-                                        u8"  選択を反転\tCtrl+I=40008"}));
+                                        u8"  選択を反転\tCtrl+I=40008", "  -",
+                                        u8"  チャンクの内容(&I)...\tEnter=40201", u8"  メタデータを選択(&M)=40202"}));
     DestroyMenu(resource);
     struct Case {
         const char* name;
@@ -496,7 +498,8 @@ TEST_F(MainWindow, ContextMenuOpensAtTheClickWithoutChangingTheSelection)
         EXPECT_EQ(menu_items((HMENU)SendMessageA(menu, MN_GETHMENU, 0, 0)),
                   (std::vector<std::string>{u8"選択チャンクを削除(&D)=1002", u8"選択チャンクを結合(&U)=1006",
                                             u8"チャンクを修復(&R)=1009", "-", u8"すべて選択(&A)\tCtrl-A=40003",
-                                            u8"選択を反転\tCtrl+I=40008"}));
+                                            u8"選択を反転\tCtrl+I=40008", "-",
+                                            u8"チャンクの内容(&I)...\tEnter=40201", u8"メタデータを選択(&M)=40202"}));
         EXPECT_EQ(selected_rows(), c.selection);
         press_key(VK_ESCAPE);
         ASSERT_TRUE(wait_until([] { return find_popup_menu() == nullptr; }, "the context menu to close"));
@@ -544,22 +547,6 @@ TEST_F(MainWindow, DroppedFileLoadsOnlyTheFirstOfSeveral)
     drop = drop_files({second, first});
     ASSERT_TRUE(wait_status(status_line(9, 9, 1, 45, second)));
     EXPECT_EQ(row_count(), 2);
-}
-
-// The common file dialog's controls: the file name (an edit, or a combo box
-// holding one) and the file types.
-static HWND file_dialog() { return find_dialog_with(0x0470); }
-
-static HWND file_name_control(HWND dialog)
-{
-    HWND combo = GetDlgItem(dialog, 0x047C);
-    return combo ? combo : GetDlgItem(dialog, 0x0480);
-}
-
-static void choose_file(HWND dialog, const std::string& path)
-{
-    SendMessageA(file_name_control(dialog), WM_SETTEXT, 0, (LPARAM)path.c_str());
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(dialog, IDOK));
 }
 
 static std::vector<std::string> file_types(HWND dialog)

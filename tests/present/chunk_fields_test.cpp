@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 #include <string.h>
-#include <zlib.h>
 
 #include <string>
 
@@ -17,22 +16,6 @@ namespace {
 Bytes bytes_of(const std::string& text)
 {
     return Bytes(text.begin(), text.end());
-}
-
-Bytes deflated(const Bytes& data)
-{
-    uLongf size = compressBound((uLong)data.size());
-    Bytes out(size);
-    compress(out.data(), &size, data.data(), (uLong)data.size());
-    out.resize(size);
-    return out;
-}
-
-Bytes joined(std::initializer_list<Bytes> parts)
-{
-    Bytes out;
-    for (const Bytes& part : parts) out.insert(out.end(), part.begin(), part.end());
-    return out;
 }
 
 Bytes be32(uint32_t v)
@@ -57,7 +40,7 @@ std::string fields_of(const char* type, const Bytes& data, int colour_type = 2)
     memcpy(record.type, type, 4);
     record.length = (uint32_t)data.size();
     record.data = const_cast<uint8_t*>(data.data());
-    TextOut out = {};
+    TextBuilder out = {};
     describe_fields(&out, record, FieldContext{colour_type, -1});
     std::string text = out.text ? out.text : "";
     text_free(&out);
@@ -189,7 +172,7 @@ TEST(ChunkFields, DumpFileFactsAndIdotOffsets)
     TempDir dir;
     write_file(dir.path("a.png"), png);
     ASSERT_EQ(LOAD_OK, load_png(dir.path("a.png").c_str()));
-    TextOut out = {};
+    TextBuilder out = {};
     describe_chunk(&out, 1);
     std::string text = out.text;
     text_free(&out);
@@ -207,7 +190,7 @@ TEST(ChunkFields, DumpFileFactsAndIdotOffsets)
     EXPECT_EQ(0u, g_trailing.count);
 
     Bytes big(INSPECT_DUMP_LIMIT + 1, 0x41);
-    TextOut dump = {};
+    TextBuilder dump = {};
     describe_dump(&dump, big.data(), (uint32_t)big.size());
     EXPECT_EQ(0u, std::string(dump.text).rfind(u8"(先頭 65536 バイトのみ表示: 全 65537 バイト)\n", 0));
     text_free(&dump);

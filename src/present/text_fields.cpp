@@ -93,6 +93,18 @@ void write_utf8_body(TextBuilder* out, const uint8_t* bytes, uint32_t count)
     write_utf8_text(out, L_TEXT, bytes, count);
 }
 
+// How much of a stored text is shown: at most INSPECT_TEXT_KEEP bytes, ending on
+// a whole character, with a note when it is cut (inflated texts are cut alike).
+uint32_t shown_part(TextBuilder* out, const uint8_t* bytes, uint32_t count)
+{
+    if (count <= INSPECT_TEXT_KEEP) {
+        return count;
+    }
+    uint32_t shown = (uint32_t)utf8_boundary(bytes, INSPECT_TEXT_KEEP);
+    text_format(out, N_TEXT_CUT "\n", (unsigned long)shown, (unsigned long long)count);
+    return shown;
+}
+
 // Inflates a stream for display. Reports sizes and every failure; returns the
 // kept output (to be freed with zero_free) or null after a failure.
 uint8_t* inflate_for_display(TextBuilder* out, const uint8_t* bytes, uint32_t count, uint32_t keep, uint32_t* kept)
@@ -151,8 +163,8 @@ void write_text(TextBuilder* out, const ChunkRecord& record, const FieldContext&
     if (!write_keyword(out, record, L_KEYWORD, &keyword)) {
         return;
     }
-    uint32_t from = keyword.length + 1;
-    write_latin1_text(out, record.data + from, record.length - from);
+    const uint8_t* text = record.data + keyword.length + 1;
+    write_latin1_text(out, text, shown_part(out, text, record.length - keyword.length - 1));
 }
 
 void write_compressed_text(TextBuilder* out, const ChunkRecord& record, const FieldContext&)
@@ -188,7 +200,7 @@ void write_international_text(TextBuilder* out, const ChunkRecord& record, const
     write_utf8_text(out, L_TRANSLATED, translated.bytes, translated.length);
     at += translated.length + 1;
     if (flag == 0) {
-        write_utf8_text(out, L_TEXT, record.data + at, record.length - at);
+        write_utf8_text(out, L_TEXT, record.data + at, shown_part(out, record.data + at, record.length - at));
         return;
     }
     show_inflated(out, record, at, INSPECT_TEXT_KEEP, write_utf8_body);

@@ -161,6 +161,10 @@ TEST(ChunkFields, InflationStopsAtTheCapAndTextsAreCutWhole)
     std::string text = fields_of("iTXt", itxt);
     EXPECT_EQ(std::string::npos, text.find(u8"エラー")) << text.substr(0, 400);
     EXPECT_NE(std::string::npos, text.find(u8"(先頭 1048575 バイトのみ表示"));
+    // A stored text is cut the same way.
+    text = fields_of("tEXt", joined({bytes_of("T\0"s), bytes_of(long_text)}));
+    EXPECT_EQ(std::string::npos, text.find(u8"エラー")) << text.substr(0, 400);
+    EXPECT_NE(std::string::npos, text.find(u8"(先頭 1048575 バイトのみ表示: 全 " + std::to_string(long_text.size())));
 }
 
 TEST(ChunkFields, DumpFileFactsAndIdotOffsets)

@@ -10,6 +10,9 @@ void write_actl(TextBuilder* out, const ChunkRecord& record, const FieldContext&
         return;
     }
     text_line(out, L_FRAMES, V_CODE, (unsigned)read_u32(record.data));
+    if (read_u32(record.data) == 0) {
+        field_error(out, E_NO_FRAMES);
+    }
     uint32_t plays = read_u32(record.data + 4);
     if (plays == 0) {
         text_line(out, L_PLAYS, "%s", V_PLAYS_FOREVER);

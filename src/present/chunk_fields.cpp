@@ -54,6 +54,15 @@ static void named_value(TextBuilder* out, const char* label, unsigned value, con
     }
 }
 
+// The bit depths each colour type allows.
+static int is_allowed_depth(unsigned depth, unsigned colour_type)
+{
+    int one_to_eight = depth == 1 || depth == 2 || depth == 4 || depth == 8;
+    if (colour_type == 0) return one_to_eight || depth == 16;
+    if (colour_type == 3) return one_to_eight;
+    return depth == 8 || depth == 16;
+}
+
 static void write_ihdr(TextBuilder* out, const ChunkRecord& record, const FieldContext&)
 {
     static const char* const COLOURS[] = {V_COLOUR_0, nullptr, V_COLOUR_2, V_COLOUR_3, V_COLOUR_4, nullptr, V_COLOUR_6};
@@ -63,10 +72,17 @@ static void write_ihdr(TextBuilder* out, const ChunkRecord& record, const FieldC
         return;
     }
     const uint8_t* d = record.data;
-    text_line(out, L_WIDTH, V_PIXELS, (unsigned long)read_u32(d));
-    text_line(out, L_HEIGHT, V_PIXELS, (unsigned long)read_u32(d + 4));
+    uint32_t width = read_u32(d), height = read_u32(d + 4);
+    text_line(out, L_WIDTH, V_PIXELS, (unsigned long)width);
+    text_line(out, L_HEIGHT, V_PIXELS, (unsigned long)height);
+    if (width == 0 || height == 0 || width > 0x7FFFFFFFu || height > 0x7FFFFFFFu) {
+        field_error(out, E_DIMENSION);
+    }
     text_line(out, L_BIT_DEPTH, V_CODE, d[8]);
     named_value(out, L_COLOUR_TYPE, d[9], COLOURS, 7);
+    if (d[9] <= 6 && COLOURS[d[9]] && !is_allowed_depth(d[8], d[9])) {
+        field_error(out, E_BIT_DEPTH, d[8], d[9]);
+    }
     named_value(out, L_COMPRESSION_M, d[10], METHODS, 1);
     named_value(out, L_FILTER_M, d[11], METHODS, 1);
     named_value(out, L_INTERLACE, d[12], INTERLACE, 2);
@@ -79,6 +95,9 @@ static void write_plte(TextBuilder* out, const ChunkRecord& record, const FieldC
     }
     uint32_t entries = record.length / 3;
     text_line(out, L_ENTRIES, V_CODE, (unsigned)entries);
+    if (entries < 1 || entries > 256) {
+        field_error(out, E_PALETTE_SIZE);
+    }
     for (uint32_t k = 0; k < entries; k++) {
         const uint8_t* p = record.data + 3 * k;
         text_format(out, L_ENTRY ": " V_RGB " (" V_RGB_HEX ")\n", (unsigned long)k, p[0], p[1], p[2], p[0], p[1], p[2]);

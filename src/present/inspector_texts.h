@@ -24,7 +24,6 @@
 #define H_FILE           u8"\n[ファイル情報]\n"
 #define T_DUMP_CUT       u8"(先頭 %lu バイトのみ表示: 全 %lu バイト)\n"
 #define T_NO_DATA        u8"(データなし)\n"
-#define T_NO_MEMORY      u8"メモリ不足のため表示できません。"
 
 // Reports of malformed fields.
 #define L_ERROR          u8"エラー"
@@ -58,7 +57,6 @@
 #define V_SIZES          u8"%lu / %llu バイト"
 #define V_COMPRESSED     u8"あり (zlib)"
 #define V_UNCOMPRESSED   u8"なし"
-#define V_NONE           u8"(なし)"
 
 // IHDR and the colour chunks.
 #define L_WIDTH          u8"幅"
@@ -127,6 +125,10 @@
 #define V_SPLT_ENTRY     u8"R %u, G %u, B %u, A %u, 頻度 %u"
 #define L_DATE           u8"日時"
 #define V_DATE           u8"%04u/%02u/%02u %02u:%02u:%02u (世界標準時)"
+#define E_BIT_DEPTH      u8"ビット深度 %u は色の種類 %u では使えません"
+#define E_DIMENSION      u8"幅と高さは 1 から 2147483647 でなければなりません"
+#define E_PALETTE_SIZE   u8"パレットの項目は 1 から 256 個でなければなりません"
+#define E_NO_FRAMES      u8"フレーム数は 1 以上でなければなりません"
 #define E_DATE           u8"日時の値が範囲外です"
 #define T_IMAGE_DATA     u8"画像データ (zlib ストリームの一部)"
 #define L_DESCRIPTION    u8"説明"

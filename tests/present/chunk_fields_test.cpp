@@ -113,6 +113,9 @@ TEST(ChunkFields, EveryKindOfFieldAndEveryMalformedOne)
         {"zTXt method", "zTXt", bytes_of("C\0\x01x"s), u8"エラー: 圧縮方式 1 は定義されていません (0 のみ)\n"},
         {"IHDR", "IHDR", ihdr_data(640, 480, 8),
          u8"幅: 640 ピクセル\n高さ: 480 ピクセル\nビット深度: 8\n色の種類: 2 (トゥルーカラー RGB)\n"},
+        {"IHDR depth", "IHDR", joined({be32(0), be32(1), {3, 2, 0, 0, 0}}),
+         u8"エラー: 幅と高さは 1 から 2147483647 でなければなりません\nビット深度: 3\n色の種類: 2 (トゥルーカラー RGB)\n"
+         u8"エラー: ビット深度 3 は色の種類 2 では使えません\n"},
         {"short IHDR", "IHDR", Bytes(10), u8"エラー: 長さが 13 バイトではありません (10 バイト)\n"},
         {"PLTE", "PLTE", {255, 0, 16, 1}, u8"エラー: 長さが 3 の倍数ではありません (4 バイト)\n項目数: 1\n  #0: R 255, G 0, B 16 (#FF0010)\n"},
         {"acTL", "acTL", joined({be32(3), be32(0)}), u8"フレーム数: 3\n繰り返し回数: 0 (無限)\n"},

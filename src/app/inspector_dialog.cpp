@@ -93,17 +93,20 @@ void save_raw_data(HWND dialog, int32_t index)
 // Close at the right. Dialog units, turned into pixels by the dialog's font.
 void lay_out(HWND dialog, int width, int height)
 {
+    if (!GetDlgItem(dialog, IDCANCEL)) {
+        return;   // sized while the dialog is still being created
+    }
     RECT unit = {4, 4, 14, 14};   // margin, margin, button height, row height
     MapDialogRect(dialog, &unit);
     int margin = unit.left, button = unit.right, row = button + 2 * margin;
-    RECT close;
+    RECT close = {};
     GetWindowRect(GetDlgItem(dialog, IDCANCEL), &close);
     int close_width = close.right - close.left;
     MoveWindow(GetDlgItem(dialog, IDC_INSPECTOR_TEXT), margin, margin, width - 2 * margin, height - margin - row, TRUE);
     const int buttons[] = {IDC_INSPECTOR_COPY, IDC_INSPECTOR_SAVE};
     for (int id : buttons) {
         HWND item = GetDlgItem(dialog, id);
-        RECT box;
+        RECT box = {};
         GetWindowRect(item, &box);
         POINT at = {box.left, 0};
         ScreenToClient(dialog, &at);
@@ -111,6 +114,15 @@ void lay_out(HWND dialog, int width, int height)
     }
     MoveWindow(GetDlgItem(dialog, IDCANCEL), width - margin - close_width, height - margin - button, close_width, button,
                TRUE);
+}
+
+// The dialog keeps room for its buttons and a few lines of text.
+void keep_minimum_size(HWND dialog, MINMAXINFO* limits)
+{
+    RECT least = {0, 0, 240, 80};
+    MapDialogRect(dialog, &least);
+    limits->ptMinTrackSize.x = least.right;
+    limits->ptMinTrackSize.y = least.bottom;
 }
 
 INT_PTR on_init_dialog(HWND dialog, Inspector* inspector)
@@ -151,6 +163,9 @@ INT_PTR CALLBACK inspector_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM
         return on_command(dialog, wparam);
     case WM_SIZE:
         lay_out(dialog, LOWORD(lparam), HIWORD(lparam));
+        return TRUE;
+    case WM_GETMINMAXINFO:
+        keep_minimum_size(dialog, (MINMAXINFO*)lparam);
         return TRUE;
     default:
         return FALSE;

@@ -182,7 +182,7 @@ size_t add_utf16be(TextBuilder* out, const uint8_t* bytes, size_t count)
 // counted, so that the size of a large stream is known without holding it.
 static int inflate_into(z_stream* stream, uint8_t* kept, size_t keep, uint64_t cap, uint64_t* total)
 {
-    static uint8_t scratch[16384];
+    uint8_t scratch[16384];
     for (;;) {
         if (*total < keep) {
             stream->next_out = kept + *total;

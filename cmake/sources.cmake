@@ -68,10 +68,12 @@ set(VELMORA_WIN_TEST_SOURCES
 set(VELMORA_GUI_TEST_SOURCES
     tests/app/gui_harness_win.cpp tests/app/gui_harness_win.h
     tests/app/gui_fixtures_win.cpp tests/app/gui_fixtures_win.h
+    tests/app/gui_process_win.cpp tests/app/gui_process_win.h
     tests/app/gui_about_help_win.cpp
     tests/app/gui_benchmark_win.cpp
     tests/app/gui_main_win.cpp
     tests/app/gui_main_window_win.cpp
+    tests/app/gui_program_win.cpp
     tests/app/gui_repair_win.cpp
     tests/app/gui_single_instance_win.cpp)
 

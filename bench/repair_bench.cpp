@@ -30,9 +30,11 @@ void quiet_pump() {}
 void quiet_info(void*, const char*, const char*) { s_found = 1; }
 int quiet_ask(void*, const char*, const char*) { return 0; }
 void quiet_close() {}
+int32_t quiet_choose(void*, const RepairOffer&) { s_found = 1; return REPAIR_CHOICE_LEAVE; }
 
 const RepairPorts QUIET_PORTS = {nullptr,    quiet_enable, quiet_open, quiet_number, quiet_text,
-                                 quiet_clock, quiet_pump,  quiet_info, quiet_ask,    quiet_close};
+                                 quiet_clock, quiet_pump,  quiet_info, quiet_ask,    quiet_close,
+                                 quiet_choose};
 
 // Puts a damaged chunk of `length` random bytes into the document, with a stored CRC
 // that no single byte explains (checked, and drawn again in the rare case one does).

@@ -7,7 +7,8 @@ enable_language(RC)
 # halves of the table and the repair.
 file(GLOB VELMORA_APP_SOURCES CONFIGURE_DEPENDS src/app/*.cpp)
 list(FILTER VELMORA_APP_SOURCES EXCLUDE REGEX "/(first_argument|win_main)\\.cpp$")
-list(APPEND VELMORA_APP_SOURCES src/present/list_view_win.cpp src/repair/progress_window_win.cpp)
+list(APPEND VELMORA_APP_SOURCES src/present/list_view_win.cpp src/repair/progress_window_win.cpp
+     src/repair/candidate_dialog_win.cpp)
 add_library(velmora_app STATIC ${VELMORA_APP_SOURCES})
 velmora_options(velmora_app)
 target_link_libraries(velmora_app PUBLIC velmora_core comctl32 comdlg32 shell32 gdi32 user32)

@@ -19,9 +19,9 @@
 
 namespace {
 
-char    s_path[ARGUMENT_SIZE];   // the current file path, 261 bytes
-HWND    s_table;                 // the chunk table, control 1001
-HWND    s_status;                // the status control, control 1007
+char    s_path[ARGUMENT_SIZE];   // the current file path
+HWND    s_table;                 // the chunk table, IDC_CHUNK_TABLE
+HWND    s_status;                // the status control, IDC_STATUS
 WNDPROC s_previous_table_proc;   // the list's own procedure, before subclassing
 HFONT   s_table_font;
 

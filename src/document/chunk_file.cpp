@@ -22,6 +22,11 @@ static void report_file_error(const char* caption, const char* path)
 
 static void mark_saved();
 
+void report_open_failure(const char* path)
+{
+    report_file_error(TEXT_OPEN_FAILED, path);
+}
+
 static void free_records(ChunkRecord* records, int32_t count)
 {
     for (int32_t i = 0; i < count; i++) {

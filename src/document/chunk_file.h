@@ -42,6 +42,9 @@ int  load_png(const char* path);
 int  save_png(const char* path);
 void release_document();
 
+// Shows the open failure for `path` exactly as a load that cannot open it does.
+void report_open_failure(const char* path);
+
 // The size in bytes of the file that saving would write now (signature and every chunk).
 uint64_t saved_file_size();
 

@@ -41,11 +41,15 @@ void remove_accelerators();
 
 INT_PTR CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
-// The main window's smallest outer size; a drag on an edge stops there.
+// The main window's smallest outer size at the template's font; a larger font or
+// DPI needs more (main_window_minimum). A drag on an edge stops there.
 const int MAIN_MIN_WIDTH = 530;
 const int MAIN_MIN_HEIGHT = 234;
-// Pulls the dragged edge of `rect` (a WM_SIZING edge code) out to the smallest size.
-void apply_minimum_size(WPARAM edge, RECT* rect);
+SIZE main_window_minimum(HWND main_window);
+// Pulls the dragged edge of `rect` (a WM_SIZING edge code) out to `minimum`.
+void apply_minimum_size(WPARAM edge, RECT* rect, SIZE minimum);
+// Places the controls for a client area of `width` x `height` pixels.
+void layout_main_window(HWND main_window, int width, int height);
 
 void show_about(HWND main_window);
 INT_PTR CALLBACK about_box_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);

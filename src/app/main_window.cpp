@@ -364,7 +364,8 @@ INT_PTR on_init_dialog(HWND window)
     s_table = GetDlgItem(window, IDC_CHUNK_TABLE);
     s_status = GetDlgItem(window, IDC_STATUS);
     s_path[0] = 0;
-    SetWindowPos(window, NULL, 0, 0, MAIN_MIN_WIDTH, MAIN_MIN_HEIGHT, SWP_NOMOVE | SWP_NOZORDER);
+    SIZE size = main_window_minimum(window);
+    SetWindowPos(window, NULL, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
     set_table_font(window);
     write_status_line(s_status, s_path);
     create_columns(s_table);
@@ -455,26 +456,6 @@ INT_PTR on_init_menu_popup(HMENU menu)
     return TRUE;
 }
 
-// The list fills the room right of the buttons; the status line and, under it,
-// the empty control and the notice line (which keeps its size) take the bottom.
-INT_PTR on_size(HWND window, int width, int height)
-{
-    HWND table = GetDlgItem(window, IDC_CHUNK_TABLE);
-    HWND notice = GetDlgItem(window, IDC_NOTICE);
-    RECT box;
-    if (!table || !notice || !GetWindowRect(notice, &box)) {
-        return TRUE;   // sized while the dialog is still being created
-    }
-    int w = box.right - box.left;
-    int h = box.bottom - box.top;
-    const UINT keep = SWP_NOZORDER | SWP_NOACTIVATE;
-    MoveWindow(table, 106, 2, width - 104, height - 40, TRUE);
-    SetWindowPos(GetDlgItem(window, IDC_STATUS), NULL, 0, height - 2 * h, width, h, keep);
-    SetWindowPos(GetDlgItem(window, IDC_STATUS_LEFT), NULL, 0, height - h, width - w, h, keep);
-    SetWindowPos(notice, NULL, width - w, height - h, 0, 0, keep | SWP_NOSIZE);
-    return TRUE;
-}
-
 INT_PTR on_notify(HWND window, const NMHDR* header)
 {
     if (header->idFrom != IDC_CHUNK_TABLE) {
@@ -508,24 +489,6 @@ INT_PTR on_destroy()
 
 }  // namespace
 
-void apply_minimum_size(WPARAM edge, RECT* rect)
-{
-    if (rect->right - rect->left < MAIN_MIN_WIDTH) {
-        if (edge == WMSZ_LEFT || edge == WMSZ_TOPLEFT || edge == WMSZ_BOTTOMLEFT) {
-            rect->left = rect->right - MAIN_MIN_WIDTH;
-        } else if (edge == WMSZ_RIGHT || edge == WMSZ_TOPRIGHT || edge == WMSZ_BOTTOMRIGHT) {
-            rect->right = rect->left + MAIN_MIN_WIDTH;
-        }
-    }
-    if (rect->bottom - rect->top < MAIN_MIN_HEIGHT) {
-        if (edge == WMSZ_TOP || edge == WMSZ_TOPLEFT || edge == WMSZ_TOPRIGHT) {
-            rect->top = rect->bottom - MAIN_MIN_HEIGHT;
-        } else if (edge == WMSZ_BOTTOM || edge == WMSZ_BOTTOMLEFT || edge == WMSZ_BOTTOMRIGHT) {
-            rect->bottom = rect->top + MAIN_MIN_HEIGHT;
-        }
-    }
-}
-
 INT_PTR CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
 {
     switch (message) {
@@ -550,9 +513,10 @@ INT_PTR CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
     case WM_INITMENUPOPUP:
         return on_init_menu_popup((HMENU)wparam);
     case WM_SIZE:
-        return on_size(window, LOWORD(lparam), HIWORD(lparam));
+        layout_main_window(window, LOWORD(lparam), HIWORD(lparam));
+        return TRUE;
     case WM_SIZING:
-        apply_minimum_size(wparam, (RECT*)lparam);
+        apply_minimum_size(wparam, (RECT*)lparam, main_window_minimum(window));
         return TRUE;
     case WM_SYSCOMMAND:
         if (wparam != SC_CLOSE) {

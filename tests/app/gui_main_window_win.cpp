@@ -169,8 +169,10 @@ TEST_F(MainWindow, EmptyWindowShowsItsControlsColumnsAndMenus)
     EXPECT_EQ(window_text(main), u8"VELMORA Ver.1.02");
     EXPECT_EQ(window_class(main), "VELMORACLASS");
     EXPECT_EQ(status_text(), u8" D&&Dできます。");
+    // It starts at its smallest size: 530 x 234, or more where the font needs it.
     RECT outer = window_rect(main);
-    EXPECT_EQ(rect_text(0, 0, outer.right - outer.left, outer.bottom - outer.top), "0,0 530x234");
+    EXPECT_GE(outer.right - outer.left, 530);
+    EXPECT_GE(outer.bottom - outer.top, 234);
     LONG_PTR style = GetWindowLongPtrA(main, GWL_STYLE);
     LONG_PTR wanted = WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
     EXPECT_EQ(style & wanted, wanted);
@@ -393,7 +395,37 @@ TEST_F(MainWindow, SelectAllAndInvertReachTheListAndGiveItTheFocus)
     EXPECT_EQ(row_count(), 5);
 }
 
-TEST_F(MainWindow, LayoutFollowsTheClientSize)
+// Dialog units of the main window, in pixels.
+static int units_x(int units)
+{
+    RECT r = {0, 0, units, 0};
+    MapDialogRect(gui_main(), &r);
+    return r.right;
+}
+
+static int units_y(int units)
+{
+    RECT r = {0, 0, 0, units};
+    MapDialogRect(gui_main(), &r);
+    return r.bottom;
+}
+
+// Pairs of the main window's controls that cover each other, as "id/id".
+static std::vector<std::string> overlapping_controls()
+{
+    const int ids[] = {IDC_LOAD, IDC_DELETE, IDC_MERGE, IDC_REPAIR, IDC_SAVE, IDC_CHUNK_TABLE,
+                       IDC_STATUS, IDC_STATUS_LEFT, IDC_NOTICE};
+    std::vector<std::string> pairs;
+    for (int a : ids) {
+        for (int b : ids) {
+            RECT ra = child_rect(gui_item(a)), rb = child_rect(gui_item(b)), both;
+            if (a < b && IntersectRect(&both, &ra, &rb)) pairs.push_back(std::to_string(a) + "/" + std::to_string(b));
+        }
+    }
+    return pairs;
+}
+
+TEST_F(MainWindow, LayoutFollowsTheClientSizeAndNothingCoversAnything)
 {
     TempDir dir;
     ASSERT_TRUE(gui_start(quote_path(png_file(dir, "layout.png", sample_chunks()))));
@@ -402,12 +434,20 @@ TEST_F(MainWindow, LayoutFollowsTheClientSize)
     int w = notice.right - notice.left, h = notice.bottom - notice.top;
     ASSERT_GT(w, 0);
     ASSERT_GT(h, 0);
+    RECT template_size = {0, 0, 266, 133};
+    MapDialogRect(main, &template_size);
+    AdjustWindowRectEx(&template_size, (DWORD)GetWindowLongPtrA(main, GWL_STYLE), TRUE,
+                       (DWORD)GetWindowLongPtrA(main, GWL_EXSTYLE));
     struct Case {
         const char* name;
         int width, height;   // outer size; 0 for the size at start
         bool maximised;
-    } cases[] = {{"at start", 0, 0, false}, {"wide", 900, 300, false}, {"tall", 600, 700, false},
-                 {"maximised", 0, 0, true}, {"smaller than the minimum", 300, 150, false}};
+        bool at_least_minimum;
+    } cases[] = {{"at start", 0, 0, false, true},
+                 {"template size", template_size.right - template_size.left,
+                  template_size.bottom - template_size.top, false, true},
+                 {"wide", 900, 400, false, true}, {"tall", 700, 700, false, true},
+                 {"maximised", 0, 0, true, true}, {"smaller than the minimum", 300, 150, false, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         if (c.maximised) {
@@ -420,35 +460,42 @@ TEST_F(MainWindow, LayoutFollowsTheClientSize)
         RECT client;
         GetClientRect(main, &client);
         int W = client.right, H = client.bottom;
+        int left = units_x(71), top = units_y(1), bottom = H - 2 * h - units_y(1);
         std::vector<std::string> actual = {rect_text(child_rect(table())), rect_text(child_rect(gui_item(IDC_STATUS))),
                                            rect_text(child_rect(gui_item(IDC_STATUS_LEFT))),
                                            rect_text(child_rect(gui_item(IDC_NOTICE)))};
-        std::vector<std::string> expected = {rect_text(106, 2, W - 104, H - 40), rect_text(0, H - 2 * h, W, h),
-                                             rect_text(0, H - h, W - w, h), rect_text(W - w, H - h, w, h)};
+        std::vector<std::string> expected = {rect_text(left, top, W + units_x(1) - left, bottom - top),
+                                             rect_text(0, H - 2 * h, W, h), rect_text(0, H - h, W - w, h),
+                                             rect_text(W - w, H - h, w, h)};
         EXPECT_EQ(actual, expected);
+        if (c.at_least_minimum) {
+            EXPECT_EQ(overlapping_controls(), std::vector<std::string>{});
+        }
     }
 }
 
-TEST_F(MainWindow, SizingStopsAt530By234OnTheDraggedEdge)
+TEST_F(MainWindow, SizingStopsAtTheStartSizeOnTheDraggedEdge)
 {
     ASSERT_TRUE(gui_start(""));
+    RECT start = window_rect(gui_main());
+    int mw = start.right - start.left, mh = start.bottom - start.top;
     struct Case {
         int edge;
         RECT proposed;
         RECT expected;
     } cases[] = {
-        {WMSZ_LEFT, {100, 100, 300, 200}, {-230, 100, 300, 200}},
-        {WMSZ_RIGHT, {100, 100, 300, 200}, {100, 100, 630, 200}},
-        {WMSZ_TOP, {100, 100, 300, 200}, {100, -34, 300, 200}},
-        {WMSZ_TOPLEFT, {100, 100, 300, 200}, {-230, -34, 300, 200}},
-        {WMSZ_TOPRIGHT, {100, 100, 300, 200}, {100, -34, 630, 200}},
-        {WMSZ_BOTTOM, {100, 100, 300, 200}, {100, 100, 300, 334}},
-        {WMSZ_BOTTOMLEFT, {100, 100, 300, 200}, {-230, 100, 300, 334}},
-        {WMSZ_BOTTOMRIGHT, {100, 100, 300, 200}, {100, 100, 630, 334}},
-        {WMSZ_BOTTOMRIGHT, {0, 0, 530, 234}, {0, 0, 530, 234}},
+        {WMSZ_LEFT, {100, 100, 300, 200}, {300 - mw, 100, 300, 200}},
+        {WMSZ_RIGHT, {100, 100, 300, 200}, {100, 100, 100 + mw, 200}},
+        {WMSZ_TOP, {100, 100, 300, 200}, {100, 200 - mh, 300, 200}},
+        {WMSZ_TOPLEFT, {100, 100, 300, 200}, {300 - mw, 200 - mh, 300, 200}},
+        {WMSZ_TOPRIGHT, {100, 100, 300, 200}, {100, 200 - mh, 100 + mw, 200}},
+        {WMSZ_BOTTOM, {100, 100, 300, 200}, {100, 100, 300, 100 + mh}},
+        {WMSZ_BOTTOMLEFT, {100, 100, 300, 200}, {300 - mw, 100, 300, 100 + mh}},
+        {WMSZ_BOTTOMRIGHT, {100, 100, 300, 200}, {100, 100, 100 + mw, 100 + mh}},
+        {WMSZ_BOTTOMRIGHT, {0, 0, mw, mh}, {0, 0, mw, mh}},
         {WMSZ_TOPLEFT, {10, 20, 800, 600}, {10, 20, 800, 600}},
-        {WMSZ_LEFT, {100, 100, 300, 500}, {-230, 100, 300, 500}},
-        {WMSZ_TOP, {100, 100, 900, 200}, {100, -34, 900, 200}},
+        {WMSZ_LEFT, {100, 100, 300, 700}, {300 - mw, 100, 300, 700}},
+        {WMSZ_TOP, {100, 100, 900, 200}, {100, 200 - mh, 900, 200}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE("edge " + std::to_string(c.edge) + ", proposed " + rect_text(c.proposed));

@@ -18,6 +18,7 @@
 
 #include "app/app.h"
 #include "app/first_argument.h"
+#include "app/shell_texts.h"
 #include "document/chunk_edit.h"
 #include "document/chunk_file.h"
 #include "document/crc32.h"
@@ -204,10 +205,15 @@ void select_row(HWND table, int row)
     SendMessageA(table, LVM_SETITEMSTATE, row, (LPARAM)&item);
 }
 
+// An edited document asks whether to save it before the window closes: No.
 void close_in_process(HWND window, HANDLE thread)
 {
     PostMessageA(window, WM_CLOSE, 0, 0);
-    WaitForSingleObject(thread, 30000);
+    for (int tries = 0; tries < 600 && WaitForSingleObject(thread, 50) == WAIT_TIMEOUT; tries++) {
+        BoxSearch search = {0, CAPTION_SAVE_CHANGES, NULL};
+        EnumThreadWindows(GetThreadId(thread), find_box, (LPARAM)&search);
+        if (search.found) PostMessageA(search.found, WM_COMMAND, IDNO, 0);
+    }
     CloseHandle(thread);
 }
 
@@ -323,8 +329,6 @@ void time_selection(int rows, int with_delete)
     if (with_delete) {
         time_edits(window, table, rows);
     }
-    // The edits changed the document: closing must not wait for the save question.
-    g_document.changed = 0;
     close_in_process(window, thread);
 }
 

@@ -902,3 +902,20 @@ TEST_F(MainWindow, TypingANumberMovesToItsRow)
     press_key('7');
     ASSERT_TRUE(wait_until([] { return selected_rows() == std::vector<int>{6}; }, "row 7 selected"));
 }
+
+TEST_F(MainWindow, NumberColumnWidensForEveryDigitPastThree)
+{
+    TempDir dir;
+    std::vector<Bytes> chunks = {make_chunk("IHDR", ihdr_data(1, 1, 8))};
+    for (int i = 0; i < 1200; i++) chunks.push_back(make_chunk("IDAT", {}));
+    chunks.push_back(make_chunk("IEND", {}));
+    ASSERT_TRUE(gui_start(quote_path(png_file(dir, "many.png", chunks))));
+    auto text_width = [](const char* text) { return (int)SendMessageA(table(), LVM_GETSTRINGWIDTHA, 0, (LPARAM)text); };
+    // "1202" keeps the room beside it that "100" has in the column as made.
+    int width = (int)SendMessageA(table(), LVM_GETCOLUMNWIDTH, 0, 0);
+    EXPECT_GE(width - text_width("1202"), 27 - text_width("100"));
+    press_key('A', true);
+    press_key(VK_INSERT);
+    ASSERT_TRUE(wait_rows(3));
+    EXPECT_EQ((int)SendMessageA(table(), LVM_GETCOLUMNWIDTH, 0, 0), 27);
+}

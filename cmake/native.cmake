@@ -1,7 +1,7 @@
 # Native (Linux) build: the core's GoogleTest suite.
 find_package(GTest REQUIRED)
-file(GLOB VELMORA_NATIVE_TEST_SOURCES CONFIGURE_DEPENDS tests/*/*_posix_test.cpp)
-add_executable(velmora_tests ${VELMORA_CORE_TEST_SOURCES} ${VELMORA_NATIVE_TEST_SOURCES})
+add_executable(velmora_tests ${VELMORA_TEST_SUPPORT_SOURCES} ${VELMORA_CORE_TEST_SOURCES}
+               ${VELMORA_POSIX_TEST_SOURCES})
 velmora_options(velmora_tests)
 target_include_directories(velmora_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
 target_compile_definitions(velmora_tests PRIVATE VELMORA_CORPUS_DIR="${VELMORA_CORPUS_DIR}")

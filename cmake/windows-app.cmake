@@ -3,11 +3,7 @@
 # resources as an object library that a test program can add to its own sources.
 enable_language(RC)
 
-# The shell: every Win32 source of src/app except the entry point, and the window
-# halves of the table and the repair.
-file(GLOB VELMORA_APP_SOURCES CONFIGURE_DEPENDS src/app/*.cpp)
-list(FILTER VELMORA_APP_SOURCES EXCLUDE REGEX "/(first_argument|win_main)\\.cpp$")
-list(APPEND VELMORA_APP_SOURCES src/present/list_view_win.cpp src/repair/progress_window_win.cpp)
+# The shell (its sources are listed in cmake/sources.cmake).
 add_library(velmora_app STATIC ${VELMORA_APP_SOURCES})
 velmora_options(velmora_app)
 target_link_libraries(velmora_app PUBLIC velmora_core comctl32 comdlg32 shell32 gdi32 user32)
@@ -21,14 +17,14 @@ add_custom_command(OUTPUT ${VELMORA_ICON}
                    COMMENT "Drawing the program's icon")
 add_custom_target(velmora_icon DEPENDS ${VELMORA_ICON})
 
+# The resource script finds its headers through the core's include folders.
 add_library(velmora_resources OBJECT res/velmora.rc)
-target_include_directories(velmora_resources PRIVATE ${CMAKE_SOURCE_DIR}/res ${CMAKE_SOURCE_DIR}/src
-                           ${CMAKE_BINARY_DIR}/generated)
+target_include_directories(velmora_resources PRIVATE $<TARGET_PROPERTY:velmora_core,INTERFACE_INCLUDE_DIRECTORIES>)
 set_source_files_properties(res/velmora.rc PROPERTIES
     OBJECT_DEPENDS "${VELMORA_ICON};${CMAKE_SOURCE_DIR}/res/resource_ids.h;${CMAKE_SOURCE_DIR}/res/maker.h;${CMAKE_SOURCE_DIR}/src/repair/repair_texts.h;${CMAKE_BINARY_DIR}/generated/velmora_version.h")
 add_dependencies(velmora_resources velmora_icon)
 
-add_executable(velmora WIN32 src/app/win_main.cpp $<TARGET_OBJECTS:velmora_resources>)
+add_executable(velmora WIN32 ${VELMORA_MAIN_SOURCE} $<TARGET_OBJECTS:velmora_resources>)
 velmora_options(velmora)
 target_link_libraries(velmora PRIVATE velmora_app)
 target_link_options(velmora PRIVATE -mwindows ${VELMORA_STATIC_LINK})

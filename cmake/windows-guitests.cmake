@@ -1,8 +1,7 @@
 # The GUI tests: velmora_gui_tests.exe runs the whole program inside its own
 # process (x86_64 build, under wine64 on a virtual display; scripts/test-gui.sh).
 if(TARGET velmora_app AND TARGET velmora_resources AND TARGET gtest AND CMAKE_SIZEOF_VOID_P EQUAL 8)
-  file(GLOB VELMORA_GUI_TEST_SOURCES CONFIGURE_DEPENDS tests/app/gui_*_win.cpp)
-  add_executable(velmora_gui_tests ${VELMORA_GUI_TEST_SOURCES} tests/support/test_support.cpp
+  add_executable(velmora_gui_tests ${VELMORA_GUI_TEST_SOURCES} ${VELMORA_TEST_SUPPORT_SOURCES}
                  $<TARGET_OBJECTS:velmora_resources>)
   velmora_options(velmora_gui_tests)
   target_include_directories(velmora_gui_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)

@@ -13,6 +13,5 @@ cmake --build "$build" --target velmora velmora_shell_bench >/dev/null
 . "$top/scripts/wine-session.sh"
 trap wine_session_end EXIT
 wine_session_begin virtual
-# Unmanaged windows: no two-second wait for a window manager when a window hides.
-"$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+wine_unmanaged_windows
 nice "$WINE64" "$build/velmora_shell_bench.exe" "$(winepath -w "$build/velmora.exe")"

@@ -5,7 +5,7 @@
 # .../fuzz/findings/, each run's output to .../fuzz/logs/<target>.log; the closing
 # figures (executions, coverage) of each run are printed.
 # Usage: scripts/fuzz-long.sh [MINUTES] [TARGET...]
-#   e.g. scripts/fuzz-long.sh 30               all three targets, 30 minutes each
+#   e.g. scripts/fuzz-long.sh 30               every target, 30 minutes each
 #        scripts/fuzz-long.sh 120 load_fuzzer
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -13,15 +13,10 @@ minutes="${1:-30}"
 shift || true
 dir=$("$top/fuzz/build.sh" | tail -1)
 mkdir -p "$dir/findings" "$dir/logs"
-targets=("$@"); [ ${#targets[@]} -gt 0 ] || targets=(load_fuzzer argument_fuzzer repair_fuzzer)
-
-max_len_of() {
-  case "$1" in
-    load_fuzzer) echo 65536 ;;
-    repair_fuzzer) echo 218 ;;
-    *) echo 4096 ;;
-  esac
-}
+# Each target's longest input is the one fuzz/targets.txt gives it.
+list="$top/fuzz/targets.txt"
+targets=("$@"); [ ${#targets[@]} -gt 0 ] || mapfile -t targets < <(awk '/^[a-z_]+_fuzzer /{print $1}' "$list")
+max_len_of() { awk -v t="$1" '$1 == t {print $3; found = 1} END {if (!found) print 4096}' "$list"; }
 
 status=0
 for target in "${targets[@]}"; do

@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # Collects the release in dist/: the 32-bit program, its help file, readme.txt
 # (Japanese, code page 932, CRLF line ends) and velmora-VERSION.zip of the three.
-# The version is read from the header that the build generates from CMakeLists.txt,
-# so it is written nowhere else.
+# The version is the build's (scripts/version.sh), so it is written nowhere else.
 #   VELMORA_BUILD_ROOT  the build folders (default build/)
 #   VELMORA_DIST_DIR    where the release goes (default dist/)
 set -euo pipefail
@@ -11,17 +10,13 @@ build="${VELMORA_BUILD_ROOT:-$top/build}/win32"
 dist="${VELMORA_DIST_DIR:-$top/dist}"
 program="$build/velmora.exe"
 help="$build/help/velmora.chm"
-header="$build/generated/velmora_version.h"
 
 if [ ! -f "$program" ]; then
   echo "make-dist: $program is not built; no release made" >&2
   exit 0
 fi
-for f in "$help" "$header"; do
-  [ -f "$f" ] || { echo "make-dist: $f is missing" >&2; exit 1; }
-done
-version=$(sed -n 's/^#define[[:space:]]*VELMORA_VERSION_TEXT[[:space:]]*"\([^"]*\)".*/\1/p' "$header")
-[ -n "$version" ] || { echo "make-dist: no version in $header" >&2; exit 1; }
+[ -f "$help" ] || { echo "make-dist: $help is missing" >&2; exit 1; }
+version=$("$top/scripts/version.sh" "$build")
 
 mkdir -p "$dist"
 rm -f "$dist/velmora.exe" "$dist/velmora.chm" "$dist/readme.txt" "$dist"/velmora-*.zip

@@ -12,8 +12,8 @@ scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
 status=0
-# target, runs, longest input
 while read -r target runs max_len; do
+  case "$target" in ''|'#'*) continue ;; esac
   [ -x "$dir/$target" ] || continue
   seeds="$dir/seeds/${target%_fuzzer}"
   mkdir -p "$scratch/$target"
@@ -27,9 +27,5 @@ while read -r target runs max_len; do
   else
     grep -E '^#[0-9]+[[:space:]]+DONE' "$scratch/$target.log" || true
   fi
-done <<'TARGETS'
-load_fuzzer 60000 65536
-argument_fuzzer 300000 4096
-repair_fuzzer 20000 218
-TARGETS
+done < "$top/fuzz/targets.txt"
 exit $status

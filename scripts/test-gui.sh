@@ -19,9 +19,7 @@ wine_session_begin virtual
 bin="$wine_session_dir/bin"
 mkdir -p "$bin"
 cp "$build/velmora_gui_tests.exe" "$build/velmora.exe" "$bin/"
-# With no window manager on the virtual display, Wine would wait two seconds for
-# one each time a top-level window is hidden; unmanaged windows skip that wait.
-"$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+wine_unmanaged_windows
 arguments=(--gtest_brief=1 "$@")
 if [ "${1:-}" = --benchmark ]; then
   arguments=(--gtest_also_run_disabled_tests '--gtest_filter=GuiBenchmark.*')

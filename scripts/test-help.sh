@@ -35,10 +35,8 @@ else
 fi
 # The version is set once, in CMakeLists.txt; no product or build file may spell it
 # out again (tests may state what they expect to see).
-header="$root/win32/generated/velmora_version.h"
-version=$(sed -n 's/^#define[[:space:]]*VELMORA_VERSION_TEXT[[:space:]]*"\([^"]*\)".*/\1/p' "$header" 2>/dev/null || true)
-if [ -z "$version" ]; then
-  echo "FAIL: no version in $header"
+if ! version=$("$top/scripts/version.sh" "$root/win32"); then
+  echo "FAIL: no version from the win32 build"
   status=1
 elif grep -rIl -F -e "Ver.$version" -e "Version $version" -e "velmora-$version" \
        "$top/src" "$top/res" "$top/help" "$top/cmake" "$top/scripts"; then

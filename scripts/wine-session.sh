@@ -1,7 +1,11 @@
-# Sourced by test.sh and run.sh: a fresh wine64 prefix with the Japanese locale
-# (ANSI code page 932) and, when asked or when there is no display, a virtual X
-# display. Everything it starts is stopped by wine_session_end.
+# Sourced by run.sh and by the scripts that run Windows programs (scripts/test-*.sh,
+# scripts/bench-shell.sh); the Wine settings live here and nowhere else. A session
+# is a fresh wine64 prefix with the Japanese locale (ANSI code page 932) and, when
+# asked or when there is no display, a virtual X display. Everything it starts is
+# stopped by wine_session_end.
 #   wine_session_begin [virtual]   # "virtual" forces Xvfb even when DISPLAY is set
+#   wine_unmanaged_windows         # no window manager waits on the virtual display
+#   wine_use_japanese_fonts        # the dialog and table fonts on the IPA fonts
 #   wine_run PROGRAM.exe ARGS...    # runs under wine64, returns its exit code
 #   wine_session_end
 WINE64=/usr/lib/wine/wine64
@@ -39,6 +43,12 @@ wine_use_japanese_fonts() {
     '"MS PGothic"="IPAPGothic"' '"MS Gothic"="IPAGothic"' | iconv -f UTF-8 -t UTF-16 > "$reg"
   "$WINE64" regedit /S "$(winepath -w "$reg")" >/dev/null 2>&1 || true
   wineserver -w 2>/dev/null || true
+}
+
+# With no window manager on the virtual display, Wine would wait two seconds for
+# one each time a top-level window is hidden; unmanaged windows skip that wait.
+wine_unmanaged_windows() {
+  "$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 }
 
 wine_run() {

@@ -54,7 +54,7 @@ void layout_main_window(HWND main_window, int width, int height);
 void show_about(HWND main_window);
 INT_PTR CALLBACK about_box_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
 void show_help(HWND main_window);
-// Cuts a path in a 260-byte buffer down to its drive and directory, trailing
+// Cuts a path in a MAX_PATH buffer down to its drive and directory, trailing
 // separator included; the second byte of a double-byte character is never taken
 // for a separator.
 void keep_folder_of(char* path);

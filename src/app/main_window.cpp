@@ -20,13 +20,13 @@
 
 namespace {
 
-char    s_path[ARGUMENT_SIZE];      // the current file path, 261 bytes
+char    s_path[ARGUMENT_SIZE];          // the current file path
 char    s_handed_over[ARGUMENT_SIZE];   // a second start's file, not yet opened
-ULONG_PTR s_handover_kind;          // HANDOVER_OPEN_FILE or HANDOVER_PATH_CUT; 0 when none waits
-int     s_loading;                  // 1 while a load runs, its message boxes included
-HWND    s_table;                    // the chunk table, control 1001
-HWND    s_status;                   // the status control, control 1007
-WNDPROC s_previous_table_proc;      // the list's own procedure, before subclassing
+ULONG_PTR s_handover_kind;              // HANDOVER_OPEN_FILE or HANDOVER_PATH_CUT; 0 when none waits
+int     s_loading;                      // 1 while a load runs, its message boxes included
+HWND    s_table;                        // the chunk table, IDC_CHUNK_TABLE
+HWND    s_status;                       // the status control, IDC_STATUS
+WNDPROC s_previous_table_proc;          // the list's own procedure, before subclassing
 HFONT   s_table_font;
 
 const int PROGRESS_TEXT_SIZE = 64;

@@ -14,7 +14,7 @@ HINSTANCE g_instance;
 const char* g_startup_argument;
 int g_startup_argument_cut;
 
-static HACCEL s_accelerators;   // resource 107; null until loaded
+static HACCEL s_accelerators;   // IDR_ACCELERATORS; null until loaded
 static HWND   s_accelerator_target;
 static HHOOK  s_hook;
 

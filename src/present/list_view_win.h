@@ -1,5 +1,5 @@
 // The window half of the chunk table and the status line: the core's texts put into
-// the list view (control 1001) and the status control (control 1007).
+// the list view (IDC_CHUNK_TABLE) and the status control (IDC_STATUS).
 //
 // The table is a virtual list (LVS_OWNERDATA): filling it only sets the row count,
 // and the list asks for each cell it shows through LVN_GETDISPINFOA, which the main

@@ -8,7 +8,7 @@
 // Ports for a search owned by `owner` (the main window).
 RepairPorts repair_window_ports(HWND owner);
 
-// The progress window's procedure: Cancel (1019) sets the cancel flag; every other
+// The progress window's procedure: Cancel (IDC_REPAIR_CANCEL) sets the cancel flag; every other
 // command is swallowed, so nothing but Cancel ends or interrupts a search.
 INT_PTR CALLBACK progress_window_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
 

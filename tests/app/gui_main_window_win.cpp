@@ -706,8 +706,10 @@ TEST_F(MainWindow, SaveAsWritesTheEditedDocumentThroughTheCommonDialog)
         return true;
     }, "the file to be free"));
     answer_held_box(IDYES);
-    ASSERT_TRUE(wait_until([&] { return shared_read(existing) == make_png(chunks); }, "the replaced file"))
-        << testing::PrintToString(boxes_seen());
+    // Read once the save is over: a read during the replace could stand in its way.
+    ASSERT_TRUE(wait_until([] { return file_dialog() == nullptr; }, "the Save As dialog to close"));
+    ASSERT_TRUE(gui_sync());
+    EXPECT_EQ(shared_read(existing), make_png(chunks)) << testing::PrintToString(boxes_seen());
     ASSERT_EQ(box_records().size(), 1u);
     std::string prompt = box_records()[0].line;
     EXPECT_EQ(prompt.substr(prompt.size() - 14), "|Yes/No|dialog") << prompt;

@@ -1,0 +1,85 @@
+# Every source file of the program and its tests, by name, so that a new file is a
+# visible change here. Paths are relative to the top folder. Included by
+# CMakeLists.txt and by fuzz/CMakeLists.txt (which compiles the portable core too).
+
+# The portable core: document, presentation, repair search and the command-line
+# parser. No Windows header in any of them.
+set(VELMORA_CORE_SOURCES
+    src/app/first_argument.cpp src/app/first_argument.h
+    src/document/alert.cpp src/document/alert.h
+    src/document/byte_order.h
+    src/document/chunk_edit.cpp src/document/chunk_edit.h
+    src/document/chunk_file.cpp src/document/chunk_file.h
+    src/document/crc32.cpp src/document/crc32.h
+    src/document/document_texts.h
+    src/document/file_layer.cpp src/document/file_layer.h
+    src/document/memory.cpp src/document/memory.h
+    src/present/chunk_summary.cpp src/present/chunk_summary.h
+    src/present/chunk_table.cpp src/present/chunk_table.h
+    src/present/present_texts.h
+    src/repair/repair_search.cpp src/repair/repair_search.h
+    src/repair/repair_texts.h)
+# The core's file layer: one per platform.
+set(VELMORA_CORE_POSIX_SOURCES src/document/file_layer_posix.cpp)
+set(VELMORA_CORE_WIN_SOURCES src/document/file_layer_win.cpp)
+# Headers shared with the resource script.
+set(VELMORA_RESOURCE_HEADERS res/resource_ids.h res/maker.h)
+
+# The Win32 shell (velmora_app): src/app without the entry point and the parser,
+# and the window halves beside their subsystems.
+set(VELMORA_APP_SOURCES
+    src/app/about_box.cpp
+    src/app/app.h
+    src/app/main_layout.cpp
+    src/app/main_window.cpp
+    src/app/shell_texts.h
+    src/app/start_up.cpp
+    src/present/list_view_win.cpp src/present/list_view_win.h
+    src/repair/progress_window_win.cpp src/repair/progress_window_win.h)
+set(VELMORA_MAIN_SOURCE src/app/win_main.cpp)
+
+# Helpers that the unit tests, the GUI tests, the benchmark and the fuzz targets share.
+set(VELMORA_TEST_SUPPORT_SOURCES
+    tests/support/faulty_layer.h
+    tests/support/memory_files.cpp tests/support/memory_files.h
+    tests/support/test_support.cpp tests/support/test_support.h
+    tests/document/chunk_model.h
+    tests/present/presentation_checks.h
+    tests/repair/plain_search.h
+    tests/repair/repair_harness.h)
+# Tests of the portable core, built for every platform (natively, and for Windows
+# against the Windows file layer).
+set(VELMORA_CORE_TEST_SOURCES
+    tests/app/first_argument_test.cpp
+    tests/document/chunk_edit_test.cpp
+    tests/document/chunk_file_test.cpp
+    tests/document/corpus_test.cpp
+    tests/document/crc32_test.cpp
+    tests/document/robustness_test.cpp
+    tests/present/chunk_summary_test.cpp
+    tests/present/chunk_table_test.cpp
+    tests/repair/repair_search_test.cpp)
+# Tests of one platform only.
+set(VELMORA_POSIX_TEST_SOURCES)
+set(VELMORA_WIN_TEST_SOURCES
+    tests/app/shell_win_test.cpp
+    tests/document/file_layer_win_test.cpp
+    tests/document/held_files_win_test.cpp)
+# The GUI tests: the harness, its fixtures and the tests that use them.
+set(VELMORA_GUI_TEST_SOURCES
+    tests/app/gui_harness_win.cpp tests/app/gui_harness_win.h
+    tests/app/gui_fixtures_win.cpp tests/app/gui_fixtures_win.h
+    tests/app/gui_about_help_win.cpp
+    tests/app/gui_benchmark_win.cpp
+    tests/app/gui_main_win.cpp
+    tests/app/gui_main_window_win.cpp
+    tests/app/gui_repair_win.cpp
+    tests/app/gui_single_instance_win.cpp)
+
+# The help pages that build_chm.sh compiles into velmora.chm.
+set(VELMORA_HELP_SOURCES
+    help/build_chm.sh help/velmora.hhp help/toc.hhc help/index.hhk help/velmora.css
+    help/about.html help/index.html help/keys.html help/limits.html help/messages.html
+    help/open.html help/repair.html help/save.html help/slim.html help/status.html
+    help/summary.html help/table.html help/window.html
+    help/readme.txt)

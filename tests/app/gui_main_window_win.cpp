@@ -921,3 +921,28 @@ TEST_F(MainWindow, NumberColumnWidensForEveryDigitPastThree)
     ASSERT_TRUE(wait_rows(3));
     EXPECT_EQ((int)SendMessageA(table(), LVM_GETCOLUMNWIDTH, 0, 0), 27);
 }
+
+TEST_F(MainWindow, CommandsAndDropsWaitForTheLoadAndItsBoxes)
+{
+    TempDir dir;
+    std::string large = dir.root + "\\large.png";
+    write_file(large, make_png({make_chunk("IHDR", ihdr_data(1, 1, 8)), make_chunk("IDAT", Bytes(0x400000, 1)),
+                                make_chunk("IEND", {})}));
+    std::string other = png_file(dir, "other.png", sample_chunks());
+    ASSERT_TRUE(gui_start(""));
+    // The size box has no owner: the main window stays enabled behind it.
+    script_answers({HOLD_BOX});
+    drop_files({large});
+    ASSERT_TRUE(wait_boxes(1));
+    clear_windows_opened();
+    click_button(IDC_LOAD);
+    press_key('O', true);
+    drop_files({other});
+    post_command(IDC_SAVE);
+    ASSERT_TRUE(gui_sync());
+    answer_held_box(IDOK);
+    ASSERT_TRUE(wait_status(STATUS_LOAD_ERROR));
+    ASSERT_TRUE(gui_sync());
+    EXPECT_EQ(dialogs_opened(), std::vector<std::string>{u8"#32770|ファイルの読み込みに失敗しました。"});
+    EXPECT_EQ(row_count(), 0);
+}

@@ -35,6 +35,7 @@ set(VELMORA_RESOURCE_HEADERS res/resource_ids.h res/maker.h)
 set(VELMORA_APP_SOURCES
     src/app/about_box.cpp
     src/app/app.h
+    src/app/main_layout.cpp
     src/app/main_window.cpp
     src/app/shell_texts.h
     src/app/start_up.cpp

@@ -5,7 +5,7 @@
 
 #include "support/test_support.h"
 
-// The example file of the table's description: IHDR 640x480x8, tEXt of 20 bytes,
+// A small intact file that most tests load: IHDR 640x480x8, tEXt of 20 bytes,
 // IDAT of 1000 and of 500 bytes, IEND; all intact.
 std::vector<Bytes> sample_chunks();
 // `count` bytes that differ from position to position.

@@ -40,11 +40,6 @@ int keeps_or_animates(int32_t row, const void* context)
     return ((const uint8_t*)context)[row] || is_animation_chunk(row);
 }
 
-int kept(int32_t row, const void* context)
-{
-    return ((const uint8_t*)context)[row];
-}
-
 int metadata(int32_t row, const void*)
 {
     return is_metadata_chunk(row);
@@ -70,24 +65,19 @@ int ask_before_delete(HWND window, HWND table)
     return go_on;
 }
 
-int ask_before_merge(HWND window, HWND table)
+MergeAnswer ask_before_merge(HWND window, HWND table)
 {
     if (!has_idot()) {
-        return 1;
+        return MERGE_AS_SELECTED;
     }
     uint8_t* selected = read_selection(table);
-    int go_on = 1;
+    MergeAnswer result = MERGE_AS_SELECTED;
     if (selected && selection_would_merge(selected)) {
         int answer = MessageBoxA(window, TEXT_IDOT, CAPTION_IDOT, MB_YESNOCANCEL | MB_ICONWARNING);
-        if (answer == IDYES) {
-            delete_idot(selected);
-            fill_table(table);
-            write_selection(table, kept, selected);
-        }
-        go_on = answer != IDCANCEL;
+        result = answer == IDYES ? MERGE_WITHOUT_IDOT : answer == IDNO ? MERGE_AS_SELECTED : MERGE_CANCELLED;
     }
     zero_free(selected);
-    return go_on;
+    return result;
 }
 
 int ask_before_save(HWND window)

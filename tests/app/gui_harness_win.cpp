@@ -14,11 +14,8 @@
 #include "repair/repair_search.h"
 #include "resource_ids.h"
 
-// Controls of the system's message box: the icon and the text.
-const int BOX_ICON = 0x0440;
-const int BOX_TEXT = 0xFFFF;
-// Controls that only the common file dialogs have (file name, file type).
-const int FILE_DIALOG_CONTROLS[] = {0x047C, 0x0480, 0x0470};
+// Controls that only the common file dialogs have.
+const int FILE_DIALOG_CONTROLS[] = {FILE_NAME_COMBO, FILE_NAME_EDIT, FILE_TYPES};
 const DWORD REPLY_TIMEOUT_MS = 20000;
 
 // ---- texts ------------------------------------------------------------------
@@ -668,21 +665,6 @@ HWND find_dialog(const std::string& caption)
     DialogSearch search = {caption, 0, nullptr};
     if (s_thread_id) EnumThreadWindows(s_thread_id, match_dialog, (LPARAM)&search);
     return search.found;
-}
-
-// The common file dialog's file name: an edit, or a combo box holding one.
-HWND file_name_control(HWND dialog)
-{
-    HWND combo = GetDlgItem(dialog, 0x047C);
-    return combo ? combo : GetDlgItem(dialog, 0x0480);
-}
-
-HWND file_dialog() { return find_dialog_with(0x0470); }
-
-void choose_file(HWND dialog, const std::string& path)
-{
-    SendMessageA(file_name_control(dialog), WM_SETTEXT, 0, (LPARAM)path.c_str());
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(dialog, IDOK));
 }
 
 std::string wide_window_text(HWND window)

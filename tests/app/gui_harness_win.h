@@ -13,6 +13,14 @@
 #include <string>
 #include <vector>
 
+// Controls of the system's dialogs: the message box's icon and text; the common
+// file dialog's file name (a combo box holding an edit, or an edit) and file types.
+const int BOX_ICON = 0x0440;
+const int BOX_TEXT = 0xFFFF;
+const int FILE_NAME_COMBO = 0x047C;
+const int FILE_NAME_EDIT = 0x0480;
+const int FILE_TYPES = 0x0470;
+
 // Code page 932 to UTF-8.
 std::string utf8(const std::string& cp932);
 
@@ -121,11 +129,6 @@ HWND find_dialog(const std::string& caption);
 // A visible top-level dialog of the program that has a child with this id.
 HWND find_dialog_with(int control_id);
 HWND find_popup_menu();
-// The common file dialog (Open or Save As) while it is open, and choosing a file
-// in it as a user types a name and presses OK.
-HWND file_dialog();
-HWND file_name_control(HWND dialog);
-void choose_file(HWND dialog, const std::string& path);
 // A window's text read with the wide-character call, in UTF-8.
 std::string wide_window_text(HWND window);
 // Whether the mouse over the middle of a control reaches the control itself (a

@@ -6,6 +6,7 @@
 
 #include "app/gui_fixtures_win.h"
 #include "app/gui_harness_win.h"
+#include "app/gui_process_win.h"
 #include "resource_ids.h"
 
 struct Inspector : GuiTest {};
@@ -13,6 +14,7 @@ struct SafeSlimming : GuiTest {};
 
 static HWND table() { return gui_item(IDC_CHUNK_TABLE); }
 static HWND inspector() { return find_dialog_with(IDC_INSPECTOR_TEXT); }
+static HWND file_dialog() { return find_dialog_with(FILE_TYPES); }
 
 static std::string start_with(const TempDir& dir, const std::vector<Bytes>& chunks, const Bytes& tail = {})
 {
@@ -154,6 +156,12 @@ TEST_F(SafeSlimming, MergingWithIdotOffersToDeleteIt)
         ASSERT_TRUE(wait_until([&] { return row_types() == c.left; }, "the rows left"));
         ASSERT_TRUE(gui_sync());
         EXPECT_EQ(boxes_seen()[0].rfind(u8"iDOT チャンクがあります|", 0), 0u) << boxes_seen()[0];
+        if (c.answer == IDYES) {
+            // One undo brings back the merged chunks and iDOT together.
+            press_key('Z', true);
+            ASSERT_TRUE(wait_until([] { return row_types().size() == 5; }, "the rows before the merge"));
+            EXPECT_EQ(row_types(), (std::vector<std::string>{"IHDR", "iDOT", "IDAT", "IDAT", "IEND"}));
+        }
         ASSERT_TRUE(gui_stop());
     }
 }

@@ -40,12 +40,22 @@
 #define IDC_ABOUT_MAIL      1017
 #define IDC_ABOUT_WEB       1018
 
+/* Chunk inspector (DIALOG_INSPECTOR). */
+#define IDC_INSPECTOR_TEXT  1140
+#define IDC_INSPECTOR_COPY  1141
+#define IDC_INSPECTOR_SAVE  1142
+
+/* Commands of the inspector and of safe slimming (Edit and context menus). */
+#define IDM_INSPECT         40201
+#define IDM_SELECT_METADATA 40202
+
 /* Named resources. */
 #define RES_MAIN_DIALOG     "DIALOG_MAIN"
 #define RES_REPAIR_DIALOG   "DIALOG_REPAIR"
 #define RES_ABOUT_DIALOG    "DIALOG_ABOUT"
 #define RES_CANDIDATE_DIALOG "DIALOG_CANDIDATES"
 #define RES_APP_ICON        "APPICON"
+#define RES_INSPECTOR_DIALOG "DIALOG_INSPECTOR"
 
 /* Numbered resources. */
 #define IDR_MAIN_MENU       106

@@ -9,6 +9,7 @@
 
 #include "app/app.h"
 #include "app/first_argument.h"
+#include "app/inspector.h"
 #include "app/shell_texts.h"
 #include "document/chunk_edit.h"
 #include "document/chunk_file.h"
@@ -91,6 +92,9 @@ int save_as(HWND window)
     char target[ARGUMENT_SIZE];
     lstrcpynA(target, s_path, sizeof target);
     if (!g_document.loaded || !ask_for_path(window, DIALOG_SAVE, target)) {
+        return 0;
+    }
+    if (!ask_before_save(window)) {   // bytes after IEND would be lost
         return 0;
     }
     if (save_png(target) != SAVE_OK) {
@@ -225,18 +229,26 @@ void write_progress(void* context, int32_t done, int32_t selected)
     set_status_text(text);
 }
 
-struct RowEditRun {
-    RowEdit edit;
-    int32_t* rows;
-    int32_t count;
-};
-
-void apply_row_edit(HWND, void* context)
+// The question about an animation or iDOT is part of the edit, so that undo
+// also takes back an iDOT deleted with the merge. The question may change the
+// selection (and, for iDOT, the table), so the rows are read after it.
+void apply_row_edit(HWND window, void* context)
 {
-    RowEditRun* run = (RowEditRun*)context;
+    RowEdit edit = *(const RowEdit*)context;
+    int go_on = edit == ROW_EDIT_DELETE ? ask_before_delete(window, s_table) : ask_before_merge(window, s_table);
+    if (!go_on) {
+        return;
+    }
+    int selected = list_selected_count(s_table);
+    int32_t* rows = (int32_t*)zero_alloc((size_t)(selected > 0 ? selected : 0) * sizeof(int32_t));
+    if (!rows) {
+        return;
+    }
+    int32_t count = list_selected_rows(s_table, rows, selected);
     ProgressText progress = {GetTickCount()};
     EditProgress port = {&progress, write_progress};
-    edit_rows(run->edit, run->rows, run->count, &port);
+    edit_rows(edit, rows, count, &port);
+    zero_free(rows);
 }
 
 // The delete and merge commands: every selected row, in one pass over the
@@ -244,14 +256,7 @@ void apply_row_edit(HWND, void* context)
 // to the first ends (see edit_rows).
 void edit_selected_rows(HWND window, RowEdit edit)
 {
-    int selected = list_selected_count(s_table);
-    RowEditRun run = {edit, (int32_t*)zero_alloc((size_t)(selected > 0 ? selected : 0) * sizeof(int32_t)), 0};
-    if (!run.rows) {
-        return;
-    }
-    run.count = list_selected_rows(s_table, run.rows, selected);
-    run_edit(window, apply_row_edit, &run);
-    zero_free(run.rows);
+    run_edit(window, apply_row_edit, &edit);
     show_document_again();
 }
 
@@ -424,6 +429,16 @@ INT_PTR on_command(HWND window, WPARAM wparam, LPARAM lparam)
     case IDM_HELP:
         show_help(window);
         return TRUE;
+    // The chunk inspector and the metadata selection; Enter in the table arrives
+    // as the dialog's default command.
+    case IDM_INSPECT:
+    case IDOK:
+        inspect_current_row(window, s_table);
+        return TRUE;
+    case IDM_SELECT_METADATA:
+        select_metadata(s_table);
+        SetFocus(s_table);
+        return TRUE;
     default:
         return FALSE;
     }
@@ -463,6 +478,13 @@ INT_PTR on_notify(HWND window, const NMHDR* header)
     }
     if (header->code == LVN_GETDISPINFOA) {
         answer_cell_request((NMLVDISPINFOA*)header);
+        return TRUE;
+    }
+    if (header->code == NM_DBLCLK) {
+        int row = ((const NMITEMACTIVATE*)header)->iItem;
+        if (row >= 0) {
+            show_inspector(window, row);
+        }
         return TRUE;
     }
     if (header->code == LVN_ODFINDITEMA || header->code == LVN_ODFINDITEMW) {

@@ -10,6 +10,7 @@
 #include "memory.h"
 
 ChunkDocument g_document = {nullptr, 0, 0, 0};
+TrailingBytes g_trailing = {0, 0, {0}};
 
 static const uint8_t PNG_SIGNATURE[8] = {0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A};
 static const uint32_t TYPE_IEND = 0x49454E44;  // "IEND"
@@ -43,6 +44,8 @@ void release_document()
     }
     g_document.loaded = 0;
     g_document.changed = 0;
+    g_trailing.count = 0;
+    g_trailing.kept = 0;
     free_records(g_document.records, g_document.count);
     g_document.records = nullptr;
     g_document.count = 0;
@@ -51,8 +54,8 @@ void release_document()
 // Counts the chunks up to the first IEND. Every declared length is checked against
 // the bytes left before anything moves past it, in 64-bit arithmetic, so a length
 // near 2^32 can neither wrap the position nor promise bytes the file lacks.
-// Returns the count, or 0 when the file ends early.
-static int32_t count_chunks(const uint8_t* bytes, uint64_t size)
+// Returns the count, or 0 when the file ends early; *end is where the IEND ends.
+static int32_t count_chunks(const uint8_t* bytes, uint64_t size, uint64_t* end)
 {
     uint64_t position = 8;
     int32_t count = 0;
@@ -67,6 +70,7 @@ static int32_t count_chunks(const uint8_t* bytes, uint64_t size)
         }
         count++;
         if (type == TYPE_IEND) {
+            *end = position + 12 + (uint64_t)length;
             return count;
         }
         position += 12 + (uint64_t)length;
@@ -93,6 +97,13 @@ static int fill_records(ChunkRecord* records, int32_t count, const uint8_t* byte
     return 1;
 }
 
+static void keep_trailing_bytes(const uint8_t* bytes, uint64_t count)
+{
+    g_trailing.count = (uint32_t)count;
+    g_trailing.kept = count < sizeof g_trailing.head ? (uint32_t)count : (uint32_t)sizeof g_trailing.head;
+    memcpy(g_trailing.head, bytes, g_trailing.kept);
+}
+
 // Parses a whole file image into the document.
 static int load_from_bytes(const uint8_t* bytes, uint64_t size, const char* path)
 {
@@ -101,7 +112,8 @@ static int load_from_bytes(const uint8_t* bytes, uint64_t size, const char* path
         report_file_error(TEXT_NOT_PNG, path);
         return LOAD_NOT_PNG;
     }
-    int32_t count = count_chunks(bytes, size);
+    uint64_t end = 0;
+    int32_t count = count_chunks(bytes, size, &end);
     if (count == 0) {
         report_file_error(TEXT_READ_FAILED, path);
         return LOAD_READ_FAILED;
@@ -117,6 +129,7 @@ static int load_from_bytes(const uint8_t* bytes, uint64_t size, const char* path
     g_document.records = records;
     g_document.count = count;
     g_document.loaded = 1;
+    keep_trailing_bytes(bytes + end, size - end);
     return LOAD_OK;
 }
 
@@ -278,17 +291,16 @@ static FileHandle create_temporary(const char* path, char* temp_path, size_t tem
     return FILE_NONE;
 }
 
-int save_png(const char* path)
+// Writes through a temporary file beside the target, which replaces the target
+// only once every byte is safely written: a failed save leaves an existing file
+// exactly as it was. `write` puts the content into the open file.
+static int save_through_temporary(const char* path, int (*write)(FileHandle file, const void* context),
+                                  const void* context)
 {
-    if (!g_document.loaded) {
-        return SAVE_OK;
-    }
     if (!path) {
         report_file_error(TEXT_CREATE_FAILED, path);
         return SAVE_CREATE_FAILED;
     }
-    // Nothing touches the target until every byte is safely in the temporary file:
-    // a failed save leaves an existing file exactly as it was.
     const FileLayer* layer = file_layer();
     char temp_path[512];
     FileHandle file = create_temporary(path, temp_path, sizeof(temp_path));
@@ -296,7 +308,7 @@ int save_png(const char* path)
         report_file_error(TEXT_CREATE_FAILED, path);
         return SAVE_CREATE_FAILED;
     }
-    int written = write_document(file) && layer->flush(file);
+    int written = write(file, context) && layer->flush(file);
     layer->close(file);
     if (!written) {
         layer->remove(temp_path);
@@ -308,7 +320,6 @@ int save_png(const char* path)
         report_file_error(TEXT_CREATE_FAILED, path);
         return SAVE_CREATE_FAILED;
     }
-    mark_saved();
     return SAVE_OK;
 }
 
@@ -427,4 +438,35 @@ int undo_last_edit()
     g_document.changed = s_undo.changed;
     drop_undo_snapshot();
     return 1;
+}
+
+static int write_whole_document(FileHandle file, const void*)
+{
+    return write_document(file);
+}
+
+int save_png(const char* path)
+{
+    if (!g_document.loaded) {
+        return SAVE_OK;
+    }
+    int result = save_through_temporary(path, write_whole_document, nullptr);
+    if (result == SAVE_OK) {
+        mark_saved();
+    }
+    return result;
+}
+
+static int write_chunk_data(FileHandle file, const void* context)
+{
+    const ChunkRecord* record = (const ChunkRecord*)context;
+    return file_layer()->write(file, record->data, record->length) == record->length;
+}
+
+int save_chunk_data(const char* path, int32_t index)
+{
+    if (!g_document.loaded || index < 0 || index >= g_document.count) {
+        return SAVE_OK;
+    }
+    return save_through_temporary(path, write_chunk_data, &g_document.records[index]);
 }

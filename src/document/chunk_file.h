@@ -20,6 +20,16 @@ struct ChunkDocument {
 
 extern ChunkDocument g_document;
 
+// The bytes that followed the first IEND of the loaded file: never part of the
+// document and never written. Cleared whenever the document is released.
+struct TrailingBytes {
+    uint32_t count;     // how many
+    uint32_t kept;      // how many of the first are in `head`
+    uint8_t  head[16];
+};
+
+extern TrailingBytes g_trailing;
+
 enum LoadResult {
     LOAD_OK            = 0,
     LOAD_OPEN_FAILED   = 1,  // no path, or the file cannot be opened
@@ -40,6 +50,9 @@ const uint32_t PNG_SIZE_LIMIT = 0x400000;
 // A null path means "no path".
 int  load_png(const char* path);
 int  save_png(const char* path);
+// Writes the data of chunk `index` alone, as the file `path`; a SaveResult. With
+// no such chunk nothing is written.
+int  save_chunk_data(const char* path, int32_t index);
 void release_document();
 
 // Shows the open failure for `path` exactly as a load that cannot open it does.

@@ -240,7 +240,8 @@ TEST_F(MainWindow, EmptyWindowShowsItsControlsColumnsAndMenus)
                   u8"  終了(&E)=40001", u8"編集(&E)>", u8"  選択チャンクを削除(&D)\tDel=1002",
                   u8"  選択チャンクを結合(&U)\tIns=1006", u8"  チャンクを修復(&R)=1009", "  -",
                   u8"  すべて選択(&A)\tCtrl-A=40003", u8"  選択を反転\tCtrl+I=40008",
-                  u8"  元に戻す(&Z)\tCtrl+Z=40101", u8"ヘルプ(&H)>",
+                  u8"  元に戻す(&Z)\tCtrl+Z=40101", "  -", u8"  チャンクの内容(&I)...\tEnter=40201",
+                  u8"  メタデータを選択(&M)=40202", u8"ヘルプ(&H)>",
                   u8"  ヘルプ(&H)\tF1=40006", u8"  バージョン情報(&V)=40005"}));
 }
 
@@ -511,7 +512,8 @@ TEST_F(MainWindow, ContextMenuOpensAtTheClickOnTheRowPointedAt)
     EXPECT_EQ(menu_items(resource),
               (std::vector<std::string>{u8"(ﾟДﾟ)>", u8"  選択チャンクを削除(&D)=1002", u8"  選択チャンクを結合(&U)=1006",
                                         u8"  チャンクを修復(&R)=1009", "  -", u8"  すべて選択(&A)\tCtrl-A=40003",
-                                        u8"  選択を反転\tCtrl+I=40008", u8"  元に戻す(&Z)\tCtrl+Z=40101"}));
+                                        u8"  選択を反転\tCtrl+I=40008", u8"  元に戻す(&Z)\tCtrl+Z=40101", "  -",
+                                        u8"  チャンクの内容(&I)...\tEnter=40201", u8"  メタデータを選択(&M)=40202"}));
     DestroyMenu(resource);
     struct Case {
         const char* name;
@@ -540,7 +542,8 @@ TEST_F(MainWindow, ContextMenuOpensAtTheClickOnTheRowPointedAt)
         EXPECT_EQ(menu_items((HMENU)SendMessageA(menu, MN_GETHMENU, 0, 0)),
                   (std::vector<std::string>{u8"選択チャンクを削除(&D)=1002", u8"選択チャンクを結合(&U)=1006",
                                             u8"チャンクを修復(&R)=1009", "-", u8"すべて選択(&A)\tCtrl-A=40003",
-                                            u8"選択を反転\tCtrl+I=40008", u8"元に戻す(&Z)\tCtrl+Z=40101"}));
+                                            u8"選択を反転\tCtrl+I=40008", u8"元に戻す(&Z)\tCtrl+Z=40101", "-",
+                                            u8"チャンクの内容(&I)...\tEnter=40201", u8"メタデータを選択(&M)=40202"}));
         EXPECT_EQ(selected_rows(), c.after);
         press_key(VK_ESCAPE);
         ASSERT_TRUE(wait_until([] { return find_popup_menu() == nullptr; }, "the context menu to close"));
@@ -593,7 +596,6 @@ TEST_F(MainWindow, DroppedFileLoadsOnlyTheFirstOfSeveral)
     EXPECT_EQ(row_count(), 2);
 }
 
-static HWND file_dialog() { return find_dialog_with(FILE_TYPES); }
 
 static std::vector<std::string> file_types(HWND dialog)
 {

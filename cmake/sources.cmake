@@ -44,10 +44,10 @@ set(VELMORA_RESOURCE_HEADERS res/resource_ids.h res/maker.h)
 set(VELMORA_APP_SOURCES
     src/app/about_box.cpp
     src/app/app.h
+    src/app/main_layout.cpp
     src/app/inspector.h
     src/app/inspector_dialog.cpp
     src/app/inspector_slimming_texts.h
-    src/app/main_layout.cpp
     src/app/main_window.cpp
     src/app/shell_texts.h
     src/app/slimming_questions.cpp

@@ -15,14 +15,11 @@ void inspect_current_row(HWND owner, HWND table);
 // whether to delete the whole animation (the selection then grows to all of it),
 // only what was selected, or nothing. 1 to go on, 0 to cancel.
 int ask_before_delete(HWND window, HWND table);
-enum MergeAnswer {
-    MERGE_CANCELLED = 0,
-    MERGE_AS_SELECTED,
-    MERGE_WITHOUT_IDOT,   // merge, then delete iDOT within the same edit
-};
-// Before the merge: when the file has iDOT and the merge would change something,
-// asks whether to delete iDOT with the merge, to merge anyway, or nothing.
-MergeAnswer ask_before_merge(HWND window, HWND table);
+// Before the merge loop: when the file has iDOT and the merge would change
+// something, asks whether to delete iDOT with the merge (done here, the table
+// then shows the document without it and the same chunks selected), to merge
+// anyway, or nothing. 1 to go on, 0 to cancel.
+int ask_before_merge(HWND window, HWND table);
 // Before Save As writes: when the loaded file had bytes after IEND, says they
 // will not be written. 1 to go on (OK), 0 to cancel.
 int ask_before_save(HWND window);

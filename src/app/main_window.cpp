@@ -15,7 +15,6 @@
 #include "document/chunk_file.h"
 #include "document/crc32.h"
 #include "document/memory.h"
-#include "document/slimming.h"
 #include "present/list_view_win.h"
 #include "repair/progress_window_win.h"
 #include "resource_ids.h"
@@ -230,18 +229,26 @@ void write_progress(void* context, int32_t done, int32_t selected)
     set_status_text(text);
 }
 
-struct RowEditRun {
-    RowEdit edit;
-    int32_t* rows;
-    int32_t count;
-};
-
-void apply_row_edit(HWND, void* context)
+// The question about an animation or iDOT is part of the edit, so that undo
+// also takes back an iDOT deleted with the merge. The question may change the
+// selection (and, for iDOT, the table), so the rows are read after it.
+void apply_row_edit(HWND window, void* context)
 {
-    RowEditRun* run = (RowEditRun*)context;
+    RowEdit edit = *(const RowEdit*)context;
+    int go_on = edit == ROW_EDIT_DELETE ? ask_before_delete(window, s_table) : ask_before_merge(window, s_table);
+    if (!go_on) {
+        return;
+    }
+    int selected = list_selected_count(s_table);
+    int32_t* rows = (int32_t*)zero_alloc((size_t)(selected > 0 ? selected : 0) * sizeof(int32_t));
+    if (!rows) {
+        return;
+    }
+    int32_t count = list_selected_rows(s_table, rows, selected);
     ProgressText progress = {GetTickCount()};
     EditProgress port = {&progress, write_progress};
-    edit_rows(run->edit, run->rows, run->count, &port);
+    edit_rows(edit, rows, count, &port);
+    zero_free(rows);
 }
 
 // The delete and merge commands: every selected row, in one pass over the
@@ -249,14 +256,7 @@ void apply_row_edit(HWND, void* context)
 // to the first ends (see edit_rows).
 void edit_selected_rows(HWND window, RowEdit edit)
 {
-    int selected = list_selected_count(s_table);
-    RowEditRun run = {edit, (int32_t*)zero_alloc((size_t)(selected > 0 ? selected : 0) * sizeof(int32_t)), 0};
-    if (!run.rows) {
-        return;
-    }
-    run.count = list_selected_rows(s_table, run.rows, selected);
-    run_edit(window, apply_row_edit, &run);
-    zero_free(run.rows);
+    run_edit(window, apply_row_edit, &edit);
     show_document_again();
 }
 
@@ -398,25 +398,11 @@ INT_PTR on_command(HWND window, WPARAM wparam, LPARAM lparam)
         save_as(window);
         return TRUE;
     case IDC_DELETE:
-        if (!ask_before_delete(window, s_table)) {   // part of an animation
-            return TRUE;
-        }
         edit_selected_rows(window, ROW_EDIT_DELETE);
         return TRUE;
-    case IDC_MERGE: {
-        // iDOT keeps offsets the merge invalidates; when it is to go, it goes in
-        // the same edit, so one undo brings back both.
-        MergeAnswer answer = ask_before_merge(window, s_table);
-        if (answer == MERGE_CANCELLED) {
-            return TRUE;
-        }
+    case IDC_MERGE:
         edit_selected_rows(window, ROW_EDIT_MERGE);
-        if (answer == MERGE_WITHOUT_IDOT) {
-            delete_idot();
-            show_document_again();
-        }
         return TRUE;
-    }
     case IDC_REPAIR:
         repair_selected_row(window);
         return TRUE;

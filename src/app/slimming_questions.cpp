@@ -40,6 +40,11 @@ int keeps_or_animates(int32_t row, const void* context)
     return ((const uint8_t*)context)[row] || is_animation_chunk(row);
 }
 
+int kept(int32_t row, const void* context)
+{
+    return ((const uint8_t*)context)[row];
+}
+
 int metadata(int32_t row, const void*)
 {
     return is_metadata_chunk(row);
@@ -65,19 +70,24 @@ int ask_before_delete(HWND window, HWND table)
     return go_on;
 }
 
-MergeAnswer ask_before_merge(HWND window, HWND table)
+int ask_before_merge(HWND window, HWND table)
 {
     if (!has_idot()) {
-        return MERGE_AS_SELECTED;
+        return 1;
     }
     uint8_t* selected = read_selection(table);
-    MergeAnswer result = MERGE_AS_SELECTED;
+    int go_on = 1;
     if (selected && selection_would_merge(selected)) {
         int answer = MessageBoxA(window, TEXT_IDOT, CAPTION_IDOT, MB_YESNOCANCEL | MB_ICONWARNING);
-        result = answer == IDYES ? MERGE_WITHOUT_IDOT : answer == IDNO ? MERGE_AS_SELECTED : MERGE_CANCELLED;
+        if (answer == IDYES) {
+            delete_idot(selected);
+            fill_table(table);
+            write_selection(table, kept, selected);
+        }
+        go_on = answer != IDCANCEL;
     }
     zero_free(selected);
-    return result;
+    return go_on;
 }
 
 int ask_before_save(HWND window)

@@ -43,9 +43,9 @@ void release_document()
         return;
     }
     g_document.loaded = 0;
+    g_document.changed = 0;
     g_trailing.count = 0;
     g_trailing.kept = 0;
-    g_document.changed = 0;
     free_records(g_document.records, g_document.count);
     g_document.records = nullptr;
     g_document.count = 0;
@@ -323,37 +323,6 @@ static int save_through_temporary(const char* path, int (*write)(FileHandle file
     return SAVE_OK;
 }
 
-static int write_whole_document(FileHandle file, const void*)
-{
-    return write_document(file);
-}
-
-int save_png(const char* path)
-{
-    if (!g_document.loaded) {
-        return SAVE_OK;
-    }
-    int result = save_through_temporary(path, write_whole_document, nullptr);
-    if (result == SAVE_OK) {
-        mark_saved();
-    }
-    return result;
-}
-
-static int write_chunk_data(FileHandle file, const void* context)
-{
-    const ChunkRecord* record = (const ChunkRecord*)context;
-    return file_layer()->write(file, record->data, record->length) == record->length;
-}
-
-int save_chunk_data(const char* path, int32_t index)
-{
-    if (!g_document.loaded || index < 0 || index >= g_document.count) {
-        return SAVE_OK;
-    }
-    return save_through_temporary(path, write_chunk_data, &g_document.records[index]);
-}
-
 // The records as they were before the last edit; their data pointers point into
 // one block that holds every chunk's data, so the copy costs the document's bytes
 // and one record array.
@@ -469,4 +438,35 @@ int undo_last_edit()
     g_document.changed = s_undo.changed;
     drop_undo_snapshot();
     return 1;
+}
+
+static int write_whole_document(FileHandle file, const void*)
+{
+    return write_document(file);
+}
+
+int save_png(const char* path)
+{
+    if (!g_document.loaded) {
+        return SAVE_OK;
+    }
+    int result = save_through_temporary(path, write_whole_document, nullptr);
+    if (result == SAVE_OK) {
+        mark_saved();
+    }
+    return result;
+}
+
+static int write_chunk_data(FileHandle file, const void* context)
+{
+    const ChunkRecord* record = (const ChunkRecord*)context;
+    return file_layer()->write(file, record->data, record->length) == record->length;
+}
+
+int save_chunk_data(const char* path, int32_t index)
+{
+    if (!g_document.loaded || index < 0 || index >= g_document.count) {
+        return SAVE_OK;
+    }
+    return save_through_temporary(path, write_chunk_data, &g_document.records[index]);
 }

@@ -88,9 +88,15 @@ int selection_would_merge(const uint8_t* selected)
     return 0;
 }
 
-void delete_idot()
+void delete_idot(uint8_t* selected)
 {
+    int32_t kept = 0;
     int32_t count = g_document.loaded ? g_document.count : 0;
+    for (int32_t i = 0; i < count; i++) {
+        if (!is_idot(i)) {
+            selected[kept++] = selected[i];
+        }
+    }
     for (int32_t i = count - 1; i >= 0; i--) {
         if (is_idot(i)) {
             delete_chunk(i, 1);

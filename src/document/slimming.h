@@ -16,5 +16,6 @@ int has_idot();
 int selects_part_of_animation(const uint8_t* selected);
 // Some selected chunk would be merged with the next one.
 int selection_would_merge(const uint8_t* selected);
-// Deletes every iDOT chunk.
-void delete_idot();
+// Deletes every iDOT chunk and drops their places from the selection, so that
+// entry i still belongs to chunk i.
+void delete_idot(uint8_t* selected);

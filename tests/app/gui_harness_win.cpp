@@ -667,6 +667,8 @@ HWND find_dialog(const std::string& caption)
     return search.found;
 }
 
+HWND file_dialog() { return find_dialog_with(FILE_TYPES); }
+
 std::string wide_window_text(HWND window)
 {
     int length = GetWindowTextLengthW(window);

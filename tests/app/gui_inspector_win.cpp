@@ -14,7 +14,6 @@ struct SafeSlimming : GuiTest {};
 
 static HWND table() { return gui_item(IDC_CHUNK_TABLE); }
 static HWND inspector() { return find_dialog_with(IDC_INSPECTOR_TEXT); }
-static HWND file_dialog() { return find_dialog_with(FILE_TYPES); }
 
 static std::string start_with(const TempDir& dir, const std::vector<Bytes>& chunks, const Bytes& tail = {})
 {

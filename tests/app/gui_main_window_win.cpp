@@ -596,7 +596,6 @@ TEST_F(MainWindow, DroppedFileLoadsOnlyTheFirstOfSeveral)
     EXPECT_EQ(row_count(), 2);
 }
 
-static HWND file_dialog() { return find_dialog_with(FILE_TYPES); }
 
 static std::vector<std::string> file_types(HWND dialog)
 {

@@ -52,8 +52,10 @@ TEST(Slimming, AnimationSelectionMergeAndIdotRemoval)
         EXPECT_EQ(c.part, selects_part_of_animation(c.selected.data()));
         EXPECT_EQ(c.merge, selection_would_merge(c.selected.data()));
     }
-    delete_idot();
+    std::vector<uint8_t> selected = {0, 0, 0, 1, 1, 0, 0, 1};
+    delete_idot(selected.data());
     EXPECT_EQ(7, g_document.count);
+    EXPECT_EQ(std::vector<uint8_t>({0, 0, 0, 1, 0, 0, 1}), std::vector<uint8_t>(selected.begin(), selected.begin() + 7));
     EXPECT_FALSE(has_idot());
     release_document();
 }

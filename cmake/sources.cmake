@@ -35,6 +35,7 @@ set(VELMORA_RESOURCE_HEADERS res/resource_ids.h res/maker.h)
 set(VELMORA_APP_SOURCES
     src/app/about_box.cpp
     src/app/app.h
+    src/app/main_layout.cpp
     src/app/main_window.cpp
     src/app/shell_texts.h
     src/app/start_up.cpp
@@ -76,10 +77,12 @@ set(VELMORA_WIN_TEST_SOURCES
 set(VELMORA_GUI_TEST_SOURCES
     tests/app/gui_harness_win.cpp tests/app/gui_harness_win.h
     tests/app/gui_fixtures_win.cpp tests/app/gui_fixtures_win.h
+    tests/app/gui_process_win.cpp tests/app/gui_process_win.h
     tests/app/gui_about_help_win.cpp
     tests/app/gui_benchmark_win.cpp
     tests/app/gui_main_win.cpp
     tests/app/gui_main_window_win.cpp
+    tests/app/gui_program_win.cpp
     tests/app/gui_repair_win.cpp
     tests/app/gui_single_instance_win.cpp)
 

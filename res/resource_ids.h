@@ -20,6 +20,7 @@
 #define IDM_ABOUT           40005
 #define IDM_HELP            40006
 #define IDM_INVERT          40008
+#define IDM_UNDO            40101
 
 /* Progress window (DIALOG_REPAIR). */
 #define IDC_REPAIR_POSITION 1010

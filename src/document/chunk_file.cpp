@@ -9,7 +9,7 @@
 #include "file_layer.h"
 #include "memory.h"
 
-ChunkDocument g_document = {nullptr, 0, 0};
+ChunkDocument g_document = {nullptr, 0, 0, 0};
 
 static const uint8_t PNG_SIGNATURE[8] = {0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A};
 static const uint32_t TYPE_IEND = 0x49454E44;  // "IEND"
@@ -18,6 +18,13 @@ static const uint32_t TYPE_IEND = 0x49454E44;  // "IEND"
 static void report_file_error(const char* caption, const char* path)
 {
     show_alert(path ? path : "", caption, ALERT_ICON_ERROR | ALERT_TASK_MODAL);
+}
+
+static void mark_saved();
+
+void report_open_failure(const char* path)
+{
+    report_file_error(TEXT_OPEN_FAILED, path);
 }
 
 static void free_records(ChunkRecord* records, int32_t count)
@@ -30,10 +37,12 @@ static void free_records(ChunkRecord* records, int32_t count)
 
 void release_document()
 {
+    drop_undo_snapshot();
     if (!g_document.loaded) {
         return;
     }
     g_document.loaded = 0;
+    g_document.changed = 0;
     free_records(g_document.records, g_document.count);
     g_document.records = nullptr;
     g_document.count = 0;
@@ -299,5 +308,123 @@ int save_png(const char* path)
         report_file_error(TEXT_CREATE_FAILED, path);
         return SAVE_CREATE_FAILED;
     }
+    mark_saved();
     return SAVE_OK;
+}
+
+// The records as they were before the last edit; their data pointers point into
+// one block that holds every chunk's data, so the copy costs the document's bytes
+// and one record array.
+struct UndoSnapshot {
+    ChunkRecord* records;
+    uint8_t*     block;
+    int32_t      count;
+    int32_t      changed;   // the document's changed flag when it was taken
+    int32_t      present;
+};
+
+static UndoSnapshot s_undo;
+
+void drop_undo_snapshot()
+{
+    zero_free(s_undo.records);
+    zero_free(s_undo.block);
+    s_undo = UndoSnapshot{};
+}
+
+int can_undo()
+{
+    return s_undo.present;
+}
+
+// The saved file now holds the document: it no longer differs from it, but the
+// snapshot (if any) does.
+static void mark_saved()
+{
+    g_document.changed = 0;
+    s_undo.changed = 1;
+}
+
+int take_undo_snapshot()
+{
+    drop_undo_snapshot();
+    if (!g_document.loaded) {
+        return 0;
+    }
+    size_t total = 0;
+    for (int32_t i = 0; i < g_document.count; i++) {
+        total += g_document.records[i].length;
+    }
+    s_undo.records = (ChunkRecord*)zero_alloc((size_t)g_document.count * sizeof(ChunkRecord));
+    s_undo.block = (uint8_t*)zero_alloc(total);
+    if (!s_undo.records || !s_undo.block) {
+        drop_undo_snapshot();
+        return 0;
+    }
+    size_t used = 0;
+    for (int32_t i = 0; i < g_document.count; i++) {
+        s_undo.records[i] = g_document.records[i];
+        s_undo.records[i].data = s_undo.block + used;
+        memcpy(s_undo.block + used, g_document.records[i].data, g_document.records[i].length);
+        used += g_document.records[i].length;
+    }
+    s_undo.count = g_document.count;
+    s_undo.changed = g_document.changed;
+    s_undo.present = 1;
+    return 1;
+}
+
+static int same_record(const ChunkRecord& a, const ChunkRecord& b)
+{
+    return a.length == b.length && memcmp(a.type, b.type, 4) == 0 && a.stored_crc == b.stored_crc &&
+           a.computed_crc == b.computed_crc && memcmp(a.data, b.data, a.length) == 0;
+}
+
+static int same_as_snapshot()
+{
+    if (!g_document.loaded || g_document.count != s_undo.count) {
+        return 0;
+    }
+    for (int32_t i = 0; i < s_undo.count; i++) {
+        if (!same_record(g_document.records[i], s_undo.records[i])) {
+            return 0;
+        }
+    }
+    return 1;
+}
+
+void settle_undo_snapshot()
+{
+    if (s_undo.present && same_as_snapshot()) {
+        drop_undo_snapshot();
+        return;
+    }
+    // Without a snapshot nobody can tell; asking once too often loses nothing.
+    g_document.changed = g_document.loaded;
+}
+
+int undo_last_edit()
+{
+    if (!s_undo.present || !g_document.loaded) {
+        return 0;
+    }
+    ChunkRecord* records = (ChunkRecord*)zero_alloc((size_t)s_undo.count * sizeof(ChunkRecord));
+    if (!records) {
+        return 0;
+    }
+    for (int32_t i = 0; i < s_undo.count; i++) {
+        records[i] = s_undo.records[i];
+        records[i].data = (uint8_t*)zero_alloc(records[i].length);
+        if (!records[i].data) {
+            free_records(records, i);
+            return 0;
+        }
+        memcpy(records[i].data, s_undo.records[i].data, records[i].length);
+    }
+    free_records(g_document.records, g_document.count);
+    g_document.records = records;
+    g_document.count = s_undo.count;
+    g_document.changed = s_undo.changed;
+    drop_undo_snapshot();
+    return 1;
 }

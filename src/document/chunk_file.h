@@ -15,6 +15,7 @@ struct ChunkDocument {
     ChunkRecord* records;   // exactly `count` records, owned by the document
     int32_t      count;
     int32_t      loaded;    // 1 while a document is present
+    int32_t      changed;   // 1 after an edit since the last load or save
 };
 
 extern ChunkDocument g_document;
@@ -41,5 +42,22 @@ int  load_png(const char* path);
 int  save_png(const char* path);
 void release_document();
 
+// Shows the open failure for `path` exactly as a load that cannot open it does.
+void report_open_failure(const char* path);
+
 // The size in bytes of the file that saving would write now (signature and every chunk).
 uint64_t saved_file_size();
+
+// One level of undo: a copy of the whole document (the records and one block
+// holding every chunk's data) taken before an edit. Loading, releasing and taking
+// a new snapshot drop the old one, so at most one copy exists.
+// take_undo_snapshot returns 0 (and keeps none) when memory runs out.
+int  take_undo_snapshot();
+// After an edit: keeps the snapshot and marks the document changed when the edit
+// changed it; otherwise drops it. Without a snapshot the document counts as changed.
+void settle_undo_snapshot();
+int  can_undo();
+// Puts the snapshot back as the document and drops it; 0 when there is none or
+// memory runs out (the document then stays as it is).
+int  undo_last_edit();
+void drop_undo_snapshot();

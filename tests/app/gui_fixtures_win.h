@@ -5,7 +5,7 @@
 
 #include "support/test_support.h"
 
-// The example file of the table's description: IHDR 640x480x8, tEXt of 20 bytes,
+// A small intact file that most tests load: IHDR 640x480x8, tEXt of 20 bytes,
 // IDAT of 1000 and of 500 bytes, IEND; all intact.
 std::vector<Bytes> sample_chunks();
 // `count` bytes that differ from position to position.
@@ -21,6 +21,8 @@ Bytes damaged_chunk(const char* type, const Bytes& data);
 // "o" (yes) and "-" (no) in column order (damaged, ancillary, private, reserved,
 // safe to copy, deletable, mergeable), then the summary. UTF-8, cells joined by "|".
 std::string row(int number, const Bytes& chunk, const char* marks, const std::string& summary);
+// The rows of the example file.
+std::vector<std::string> sample_rows();
 // The status line for a file of `size` bytes at `path` (code page 932).
 std::string status_line(uint32_t width, uint32_t height, int depth, size_t size, const std::string& path);
 

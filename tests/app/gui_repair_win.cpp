@@ -340,6 +340,19 @@ TEST_F(Repair, ProgressWindowStaysBehindTheQuestionWithItsTemplate)
     EXPECT_EQ(texts, (std::vector<std::string>{u8"PNGチャンク 破損修復中", "1011=40", u8"バイト中", "1010=0",
                                               u8"バイト目を検索しています。", u8"予想最大残り時間", "1012=----", u8"秒",
                                               "1019=&Cancel"}));
+    // Either number field shows seven digits whole.
+    for (int id : {IDC_REPAIR_LENGTH, IDC_REPAIR_POSITION}) {
+        HWND field = GetDlgItem(progress, id);
+        HDC dc = GetDC(field);
+        HGDIOBJ old = SelectObject(dc, (HGDIOBJ)SendMessageA(field, WM_GETFONT, 0, 0));
+        SIZE digits = {0, 0};
+        GetTextExtentPoint32A(dc, "4194303", 7, &digits);
+        SelectObject(dc, old);
+        ReleaseDC(field, dc);
+        RECT inside;
+        GetClientRect(field, &inside);
+        EXPECT_GE(inside.right, digits.cx) << "field " << id;
+    }
     // A Cancel click while the question is open changes nothing.
     click_button(IDC_REPAIR_CANCEL, progress);
     ASSERT_TRUE(gui_sync());

@@ -1,84 +1,12 @@
-// The real velmora.exe, started twice: the second start brings the first to
-// the front and ends without opening its argument; the first ends with 0.
+// The real velmora.exe, started twice: the second start hands its file to the
+// first, brings it to the front and ends with 0; the first ends with 0.
 #include <windows.h>
 #include <commctrl.h>
 
 #include "app/gui_fixtures_win.h"
 #include "app/gui_harness_win.h"
+#include "app/gui_process_win.h"
 #include "resource_ids.h"
-
-static std::string program_path()
-{
-    char path[MAX_PATH];
-    GetModuleFileNameA(nullptr, path, sizeof path);
-    std::string folder(path);
-    folder.resize(folder.find_last_of("\\/") + 1);
-    return folder + "velmora.exe";
-}
-
-static HANDLE start_program(const std::string& arguments, const std::string& program = program_path(),
-                            const char* folder = nullptr)
-{
-    std::string line = quote_path(program) + " " + arguments;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, folder, &startup, &info)) {
-        ADD_FAILURE() << "cannot start " << program << " (error " << GetLastError() << ")";
-        return nullptr;
-    }
-    CloseHandle(info.hThread);
-    return info.hProcess;
-}
-
-// Ends a started program whatever the test's outcome, so that no window of it
-// is left for the next test to find.
-struct Started {
-    HANDLE process;
-    explicit Started(HANDLE started) : process(started) {}
-    ~Started()
-    {
-        if (!process) return;
-        if (WaitForSingleObject(process, 0) != WAIT_OBJECT_0) TerminateProcess(process, 1);
-        WaitForSingleObject(process, 5000);
-        CloseHandle(process);
-    }
-};
-
-struct ProgramWindows {
-    DWORD process;
-    std::vector<HWND> main_windows;
-};
-
-static BOOL CALLBACK collect(HWND window, LPARAM lparam)
-{
-    ProgramWindows* found = (ProgramWindows*)lparam;
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    if (window_class(window) == "VELMORACLASS" && (!found->process || process == found->process)) {
-        found->main_windows.push_back(window);
-    }
-    return TRUE;
-}
-
-// Visible main windows of one process (0: of any process).
-static std::vector<HWND> main_windows(DWORD process)
-{
-    ProgramWindows found = {process, {}};
-    EnumWindows(collect, (LPARAM)&found);
-    std::vector<HWND> visible;
-    for (HWND w : found.main_windows) {
-        if (IsWindowVisible(w)) visible.push_back(w);
-    }
-    return visible;
-}
-
-static std::string cross_process_status(HWND main)
-{
-    char text[512] = {0};
-    GetDlgItemTextA(main, IDC_STATUS, text, sizeof text);
-    return utf8(text);
-}
 
 // A window of this process to hold the foreground before the second start.
 static HWND foreground_holder()
@@ -94,23 +22,7 @@ static HWND foreground_holder()
     return holder;
 }
 
-static void pump_own_messages()
-{
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-}
-
-static bool wait_exit(HANDLE process, DWORD* code, const char* what)
-{
-    bool ended = wait_until([&] {
-        pump_own_messages();
-        return WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
-    }, what);
-    GetExitCodeProcess(process, code);
-    return ended;
-}
-
-TEST(SingleInstance, SecondStartRaisesTheFirstAndEndsWithoutOpeningItsFile)
+TEST(SingleInstance, SecondStartHandsItsFileToTheFirstAndEnds)
 {
     ASSERT_TRUE(main_windows(0).empty()) << "another main window is open";
     TempDir dir;
@@ -154,34 +66,21 @@ TEST(SingleInstance, SecondStartRaisesTheFirstAndEndsWithoutOpeningItsFile)
         EXPECT_TRUE(wait_until([&] { pump_own_messages(); return GetForegroundWindow() == expected_front; },
                                "the first instance to come to the front"));
         EXPECT_EQ(main_windows(0), std::vector<HWND>{main});
-        EXPECT_EQ(cross_process_status(main), status);
-        EXPECT_EQ(SendMessageA(GetDlgItem(main, IDC_CHUNK_TABLE), LVM_GETITEMCOUNT, 0, 0), 5);
         DestroyWindow(holder);
+        // The file waits while the About box is up, and opens once it is closed.
+        if (c.about_open) {
+            EXPECT_EQ(cross_process_status(main), status);
+            PostMessageA(expected_front, WM_SYSCOMMAND, SC_CLOSE, 0);
+        }
+        std::string second_status = status_line(2, 2, 8, 45, second_file);
+        EXPECT_TRUE(wait_until([&] { return cross_process_status(main) == second_status; }, "the second file to load"));
+        EXPECT_EQ(SendMessageA(GetDlgItem(main, IDC_CHUNK_TABLE), LVM_GETITEMCOUNT, 0, 0), 2);
 
-        if (c.about_open) PostMessageA(expected_front, WM_SYSCOMMAND, SC_CLOSE, 0);
         PostMessageA(main, WM_SYSCOMMAND, SC_CLOSE, 0);
         code = 1;
         EXPECT_TRUE(wait_exit(first, &code, "the first instance to end"));
         EXPECT_EQ(code, 0u);
     }
-}
-
-struct BoxSearch {
-    DWORD process;
-    HWND box;
-};
-
-static BOOL CALLBACK find_box(HWND window, LPARAM lparam)
-{
-    BoxSearch* search = (BoxSearch*)lparam;
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    if (process == search->process && IsWindowVisible(window) && window_class(window) == "#32770" &&
-        GetDlgItem(window, 0xFFFF)) {
-        search->box = window;
-        return FALSE;
-    }
-    return TRUE;
 }
 
 TEST(HelpFromItsFolder, FindsTheFolderThroughDoubleByteNames)
@@ -201,18 +100,13 @@ TEST(HelpFromItsFolder, FindsTheFolderThroughDoubleByteNames)
     ASSERT_TRUE(wait_until([&] { return main_windows(id).size() == 1; }, "the program's window"));
     HWND main = main_windows(id)[0];
     PostMessageA(main, WM_COMMAND, IDM_HELP, 0);
-    BoxSearch search = {id, nullptr};
-    EXPECT_TRUE(wait_until([&] {
-        EnumWindows(find_box, (LPARAM)&search);
-        return search.box != nullptr;
-    }, "the warning that velmora.chm is missing", 10000));
-    if (search.box) {
-        char caption[256] = {0}, text[256] = {0};
-        GetWindowTextA(search.box, caption, sizeof caption);
-        GetDlgItemTextA(search.box, 0xFFFF, text, sizeof text);
-        EXPECT_EQ(utf8(caption) + "|" + utf8(text), u8"VELMORAヘルプ|velmora.chm が見つかりません。");
-        EXPECT_EQ(GetWindow(search.box, GW_OWNER), main);
-        PostMessageA(search.box, WM_COMMAND, IDOK, 0);
+    HWND box = nullptr;
+    EXPECT_TRUE(wait_until([&] { return (box = process_box(id)) != nullptr; },
+                           "the warning that velmora.chm is missing", 10000));
+    if (box) {
+        EXPECT_EQ(box_text(box), u8"VELMORAヘルプ|velmora.chm が見つかりません。");
+        EXPECT_EQ(GetWindow(box, GW_OWNER), main);
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
     }
     PostMessageA(main, WM_SYSCOMMAND, SC_CLOSE, 0);
     DWORD code = 1;

@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/install-deps.sh
-./scripts/build.sh native win32 win64
+./scripts/build.sh native win32 win64 win32-tests
 
 status=0
 echo "== native tests"

@@ -17,8 +17,13 @@ set(VELMORA_CORE_SOURCES
     src/present/chunk_summary.cpp src/present/chunk_summary.h
     src/present/chunk_table.cpp src/present/chunk_table.h
     src/present/present_texts.h
+    src/repair/candidate_text.cpp src/repair/candidate_text.h
+    src/repair/crc_difference.h
+    src/repair/ihdr_search.cpp src/repair/ihdr_search.h
     src/repair/repair_search.cpp src/repair/repair_search.h
-    src/repair/repair_texts.h)
+    src/repair/repair_texts.h
+    src/repair/stream_check.cpp src/repair/stream_check.h
+    src/repair/structure_check.cpp src/repair/structure_check.h)
 # The core's file layer: one per platform.
 set(VELMORA_CORE_POSIX_SOURCES src/document/file_layer_posix.cpp)
 set(VELMORA_CORE_WIN_SOURCES src/document/file_layer_win.cpp)
@@ -35,6 +40,7 @@ set(VELMORA_APP_SOURCES
     src/app/shell_texts.h
     src/app/start_up.cpp
     src/present/list_view_win.cpp src/present/list_view_win.h
+    src/repair/candidate_dialog_win.cpp src/repair/candidate_dialog_win.h
     src/repair/progress_window_win.cpp src/repair/progress_window_win.h)
 set(VELMORA_MAIN_SOURCE src/app/win_main.cpp)
 
@@ -58,7 +64,9 @@ set(VELMORA_CORE_TEST_SOURCES
     tests/document/robustness_test.cpp
     tests/present/chunk_summary_test.cpp
     tests/present/chunk_table_test.cpp
-    tests/repair/repair_search_test.cpp)
+    tests/repair/repair_decision_test.cpp
+    tests/repair/repair_search_test.cpp
+    tests/repair/structure_check_test.cpp)
 # Tests of one platform only.
 set(VELMORA_POSIX_TEST_SOURCES)
 set(VELMORA_WIN_TEST_SOURCES
@@ -69,10 +77,12 @@ set(VELMORA_WIN_TEST_SOURCES
 set(VELMORA_GUI_TEST_SOURCES
     tests/app/gui_harness_win.cpp tests/app/gui_harness_win.h
     tests/app/gui_fixtures_win.cpp tests/app/gui_fixtures_win.h
+    tests/app/gui_process_win.cpp tests/app/gui_process_win.h
     tests/app/gui_about_help_win.cpp
     tests/app/gui_benchmark_win.cpp
     tests/app/gui_main_win.cpp
     tests/app/gui_main_window_win.cpp
+    tests/app/gui_program_win.cpp
     tests/app/gui_repair_win.cpp
     tests/app/gui_single_instance_win.cpp)
 

@@ -2,9 +2,10 @@
 # no DLL beyond Windows' own.
 set(VELMORA_STATIC_LINK -static -static-libgcc -static-libstdc++)
 
-# The core's test suite for Windows, run under wine64 from the x86_64 build; it
-# exercises the Windows file layer. GoogleTest is compiled from Debian's sources.
-if(CMAKE_SIZEOF_VOID_P EQUAL 8 AND EXISTS /usr/src/googletest/CMakeLists.txt)
+# The core's test suite for Windows, run under wine64 from the x86_64 build and, as
+# 32-bit code, from the i686 test build; it exercises the Windows file layer too.
+# GoogleTest is compiled from Debian's sources; it needs the posix thread model.
+if(VELMORA_THREAD_MODEL STREQUAL "posix" AND EXISTS /usr/src/googletest/CMakeLists.txt)
   set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
   set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)

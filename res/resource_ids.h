@@ -28,6 +28,14 @@
 #define IDC_REPAIR_ESTIMATE 1012
 #define IDC_REPAIR_CANCEL   1019
 
+/* Candidate dialog (DIALOG_CANDIDATES): the changes a repair could make. */
+#define IDC_CANDIDATE_NOTE  1100
+#define IDC_CANDIDATE_COUNT 1101
+#define IDC_CANDIDATE_LIST  1102
+#define IDC_CANDIDATE_APPLY 1103
+#define IDC_CANDIDATE_FORCE 1104
+#define IDC_CANDIDATE_LEAVE 1105
+
 /* About box (DIALOG_ABOUT): the two links. */
 #define IDC_ABOUT_MAIL      1017
 #define IDC_ABOUT_WEB       1018
@@ -36,6 +44,7 @@
 #define RES_MAIN_DIALOG     "DIALOG_MAIN"
 #define RES_REPAIR_DIALOG   "DIALOG_REPAIR"
 #define RES_ABOUT_DIALOG    "DIALOG_ABOUT"
+#define RES_CANDIDATE_DIALOG "DIALOG_CANDIDATES"
 #define RES_APP_ICON        "APPICON"
 
 /* Numbered resources. */

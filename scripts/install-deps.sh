@@ -3,7 +3,8 @@
 # and generates the Japanese locale that Wine needs for code page 932. Safe to run again.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-mapfile -t wanted < <(grep -v -E '^\s*(#|$)' "$here/packages.txt")
+# Lines starting with @ name packages that are unpacked privately, not installed.
+mapfile -t wanted < <(grep -v -E '^\s*(#|@|$)' "$here/packages.txt")
 missing=()
 for p in "${wanted[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

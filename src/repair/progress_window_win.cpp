@@ -1,6 +1,7 @@
 #include "repair/progress_window_win.h"
 
 #include "app/app.h"
+#include "repair/candidate_dialog_win.h"
 #include "resource_ids.h"
 
 static HWND s_progress;     // the window of the running search
@@ -129,5 +130,6 @@ RepairPorts repair_window_ports(HWND owner)
     ports.info_box = info_box;
     ports.ask_yes_no = ask_yes_no;
     ports.close_progress = close_progress;
+    ports.choose_candidate = choose_candidate_window;
     return ports;
 }

@@ -68,6 +68,15 @@ std::string row(int number, const Bytes& chunk, const char* marks, const std::st
     return line + "|" + summary;
 }
 
+std::vector<std::string> sample_rows()
+{
+    std::vector<Bytes> sample = sample_chunks();
+    return {row(1, sample[0], "-------", SUMMARY_IHDR),
+            row(2, sample[1], "-o--oo-", u8"埋め込みテキスト: [Title]Sample text!!!"),
+            row(3, sample[2], "------o", SUMMARY_IDAT), row(4, sample[3], "-------", SUMMARY_IDAT),
+            row(5, sample[4], "-------", SUMMARY_IEND)};
+}
+
 std::string status_line(uint32_t width, uint32_t height, int depth, size_t size, const std::string& path)
 {
     char head[96];

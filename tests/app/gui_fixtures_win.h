@@ -21,6 +21,8 @@ Bytes damaged_chunk(const char* type, const Bytes& data);
 // "o" (yes) and "-" (no) in column order (damaged, ancillary, private, reserved,
 // safe to copy, deletable, mergeable), then the summary. UTF-8, cells joined by "|".
 std::string row(int number, const Bytes& chunk, const char* marks, const std::string& summary);
+// The rows of the example file.
+std::vector<std::string> sample_rows();
 // The status line for a file of `size` bytes at `path` (code page 932).
 std::string status_line(uint32_t width, uint32_t height, int depth, size_t size, const std::string& path);
 

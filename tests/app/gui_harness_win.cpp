@@ -14,11 +14,8 @@
 #include "repair/repair_search.h"
 #include "resource_ids.h"
 
-// Controls of the system's message box: the icon and the text.
-const int BOX_ICON = 0x0440;
-const int BOX_TEXT = 0xFFFF;
-// Controls that only the common file dialogs have (file name, file type).
-const int FILE_DIALOG_CONTROLS[] = {0x047C, 0x0480, 0x0470};
+// Controls that only the common file dialogs have.
+const int FILE_DIALOG_CONTROLS[] = {FILE_NAME_COMBO, FILE_NAME_EDIT, FILE_TYPES};
 const DWORD REPLY_TIMEOUT_MS = 20000;
 
 // ---- texts ------------------------------------------------------------------

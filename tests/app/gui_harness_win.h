@@ -13,6 +13,14 @@
 #include <string>
 #include <vector>
 
+// Controls of the system's dialogs: the message box's icon and text; the common
+// file dialog's file name (a combo box holding an edit, or an edit) and file types.
+const int BOX_ICON = 0x0440;
+const int BOX_TEXT = 0xFFFF;
+const int FILE_NAME_COMBO = 0x047C;
+const int FILE_NAME_EDIT = 0x0480;
+const int FILE_TYPES = 0x0470;
+
 // Code page 932 to UTF-8.
 std::string utf8(const std::string& cp932);
 

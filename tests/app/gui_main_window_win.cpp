@@ -8,6 +8,7 @@
 
 #include "app/gui_fixtures_win.h"
 #include "app/gui_harness_win.h"
+#include "app/gui_process_win.h"
 #include "resource_ids.h"
 
 struct StartUp : GuiTest {};
@@ -77,10 +78,7 @@ TEST_F(StartUp, ArgumentFileShowsEveryRowAndTheStatusLine)
         std::string file = "start.png";   // in the test's folder; code page 932
     } cases[] = {
         {"the example file, in a folder with double-byte characters", sample,
-         {row(1, sample[0], "-------", SUMMARY_IHDR),
-          row(2, sample[1], "-o--oo-", u8"埋め込みテキスト: [Title]Sample text!!!"),
-          row(3, sample[2], "------o", SUMMARY_IDAT), row(4, sample[3], "-------", SUMMARY_IDAT),
-          row(5, sample[4], "-------", SUMMARY_IEND)},
+         sample_rows(),
          u8" 640x480x8 / 1601Bytes / ", true, "表示ソフト\\画像 ファイル.png"},
         {"damage, a private critical chunk and Japanese text", mixed,
          {row(1, ihdr, "-------", SUMMARY_IHDR),
@@ -580,25 +578,11 @@ TEST_F(MainWindow, DroppedFileLoadsOnlyTheFirstOfSeveral)
     EXPECT_EQ(row_count(), 2);
 }
 
-// The common file dialog's controls: the file name (an edit, or a combo box
-// holding one) and the file types.
-static HWND file_dialog() { return find_dialog_with(0x0470); }
-
-static HWND file_name_control(HWND dialog)
-{
-    HWND combo = GetDlgItem(dialog, 0x047C);
-    return combo ? combo : GetDlgItem(dialog, 0x0480);
-}
-
-static void choose_file(HWND dialog, const std::string& path)
-{
-    SendMessageA(file_name_control(dialog), WM_SETTEXT, 0, (LPARAM)path.c_str());
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(dialog, IDOK));
-}
+static HWND file_dialog() { return find_dialog_with(FILE_TYPES); }
 
 static std::vector<std::string> file_types(HWND dialog)
 {
-    HWND combo = GetDlgItem(dialog, 0x0470);
+    HWND combo = GetDlgItem(dialog, FILE_TYPES);
     std::vector<std::string> types;
     int count = (int)SendMessageA(combo, CB_GETCOUNT, 0, 0);
     for (int i = 0; i < count; i++) {

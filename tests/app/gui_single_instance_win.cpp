@@ -5,80 +5,8 @@
 
 #include "app/gui_fixtures_win.h"
 #include "app/gui_harness_win.h"
+#include "app/gui_process_win.h"
 #include "resource_ids.h"
-
-static std::string program_path()
-{
-    char path[MAX_PATH];
-    GetModuleFileNameA(nullptr, path, sizeof path);
-    std::string folder(path);
-    folder.resize(folder.find_last_of("\\/") + 1);
-    return folder + "velmora.exe";
-}
-
-static HANDLE start_program(const std::string& arguments, const std::string& program = program_path(),
-                            const char* folder = nullptr)
-{
-    std::string line = quote_path(program) + " " + arguments;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, folder, &startup, &info)) {
-        ADD_FAILURE() << "cannot start " << program << " (error " << GetLastError() << ")";
-        return nullptr;
-    }
-    CloseHandle(info.hThread);
-    return info.hProcess;
-}
-
-// Ends a started program whatever the test's outcome, so that no window of it
-// is left for the next test to find.
-struct Started {
-    HANDLE process;
-    explicit Started(HANDLE started) : process(started) {}
-    ~Started()
-    {
-        if (!process) return;
-        if (WaitForSingleObject(process, 0) != WAIT_OBJECT_0) TerminateProcess(process, 1);
-        WaitForSingleObject(process, 5000);
-        CloseHandle(process);
-    }
-};
-
-struct ProgramWindows {
-    DWORD process;
-    std::vector<HWND> main_windows;
-};
-
-static BOOL CALLBACK collect(HWND window, LPARAM lparam)
-{
-    ProgramWindows* found = (ProgramWindows*)lparam;
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    if (window_class(window) == "VELMORACLASS" && (!found->process || process == found->process)) {
-        found->main_windows.push_back(window);
-    }
-    return TRUE;
-}
-
-// Visible main windows of one process (0: of any process).
-static std::vector<HWND> main_windows(DWORD process)
-{
-    ProgramWindows found = {process, {}};
-    EnumWindows(collect, (LPARAM)&found);
-    std::vector<HWND> visible;
-    for (HWND w : found.main_windows) {
-        if (IsWindowVisible(w)) visible.push_back(w);
-    }
-    return visible;
-}
-
-static std::string cross_process_status(HWND main)
-{
-    char text[512] = {0};
-    GetDlgItemTextA(main, IDC_STATUS, text, sizeof text);
-    return utf8(text);
-}
 
 // A window of this process to hold the foreground before the second start.
 static HWND foreground_holder()
@@ -92,22 +20,6 @@ static HWND foreground_holder()
                                 nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     SetForegroundWindow(holder);
     return holder;
-}
-
-static void pump_own_messages()
-{
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-}
-
-static bool wait_exit(HANDLE process, DWORD* code, const char* what)
-{
-    bool ended = wait_until([&] {
-        pump_own_messages();
-        return WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
-    }, what);
-    GetExitCodeProcess(process, code);
-    return ended;
 }
 
 TEST(SingleInstance, SecondStartHandsItsFileToTheFirstAndEnds)
@@ -171,24 +83,6 @@ TEST(SingleInstance, SecondStartHandsItsFileToTheFirstAndEnds)
     }
 }
 
-struct BoxSearch {
-    DWORD process;
-    HWND box;
-};
-
-static BOOL CALLBACK find_box(HWND window, LPARAM lparam)
-{
-    BoxSearch* search = (BoxSearch*)lparam;
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    if (process == search->process && IsWindowVisible(window) && window_class(window) == "#32770" &&
-        GetDlgItem(window, 0xFFFF)) {
-        search->box = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 TEST(HelpFromItsFolder, FindsTheFolderThroughDoubleByteNames)
 {
     ASSERT_TRUE(main_windows(0).empty()) << "another main window is open";
@@ -206,18 +100,13 @@ TEST(HelpFromItsFolder, FindsTheFolderThroughDoubleByteNames)
     ASSERT_TRUE(wait_until([&] { return main_windows(id).size() == 1; }, "the program's window"));
     HWND main = main_windows(id)[0];
     PostMessageA(main, WM_COMMAND, IDM_HELP, 0);
-    BoxSearch search = {id, nullptr};
-    EXPECT_TRUE(wait_until([&] {
-        EnumWindows(find_box, (LPARAM)&search);
-        return search.box != nullptr;
-    }, "the warning that velmora.chm is missing", 10000));
-    if (search.box) {
-        char caption[256] = {0}, text[256] = {0};
-        GetWindowTextA(search.box, caption, sizeof caption);
-        GetDlgItemTextA(search.box, 0xFFFF, text, sizeof text);
-        EXPECT_EQ(utf8(caption) + "|" + utf8(text), u8"VELMORAヘルプ|velmora.chm が見つかりません。");
-        EXPECT_EQ(GetWindow(search.box, GW_OWNER), main);
-        PostMessageA(search.box, WM_COMMAND, IDOK, 0);
+    HWND box = nullptr;
+    EXPECT_TRUE(wait_until([&] { return (box = process_box(id)) != nullptr; },
+                           "the warning that velmora.chm is missing", 10000));
+    if (box) {
+        EXPECT_EQ(box_text(box), u8"VELMORAヘルプ|velmora.chm が見つかりません。");
+        EXPECT_EQ(GetWindow(box, GW_OWNER), main);
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
     }
     PostMessageA(main, WM_SYSCOMMAND, SC_CLOSE, 0);
     DWORD code = 1;

@@ -1,7 +1,10 @@
 // Times the repair search on chunks that no single byte repairs (the whole length is
 // searched), from 1 KiB to 4 MiB, and the plain exhaustive search on 1 KiB and 8 KiB
 // in the same run; then prints the time per byte of every size and how many times
-// faster the search is than the plain one.
+// faster the search is than the plain one. Then the parts that decide a repair:
+// every candidate of a 4 MiB chunk, the check of one candidate against a 4 MiB IDAT
+// run (random rows, and rows that deflate to about 60%), and the search for
+// lost IHDR dimensions over a stream of 64,008,000 bytes (the cap's worth).
 #include <benchmark/benchmark.h>
 #include <stdio.h>
 #include <unistd.h>
@@ -10,8 +13,11 @@
 #include <random>
 #include <string>
 
+#include "document/byte_order.h"
+#include "repair/ihdr_search.h"
 #include "repair/plain_search.h"
 #include "repair/repair_harness.h"
+#include "repair/structure_check.h"
 
 namespace {
 
@@ -30,9 +36,11 @@ void quiet_pump() {}
 void quiet_info(void*, const char*, const char*) { s_found = 1; }
 int quiet_ask(void*, const char*, const char*) { return 0; }
 void quiet_close() {}
+int32_t quiet_choose(void*, const RepairOffer&) { s_found = 1; return REPAIR_CHOICE_LEAVE; }
 
 const RepairPorts QUIET_PORTS = {nullptr,    quiet_enable, quiet_open, quiet_number, quiet_text,
-                                 quiet_clock, quiet_pump,  quiet_info, quiet_ask,    quiet_close};
+                                 quiet_clock, quiet_pump,  quiet_info, quiet_ask,    quiet_close,
+                                 quiet_choose};
 
 // Puts a damaged chunk of `length` random bytes into the document, with a stored CRC
 // that no single byte explains (checked, and drawn again in the rare case one does).
@@ -78,6 +86,81 @@ BENCHMARK(BM_Search)
 BENCHMARK(BM_PlainSearch)->Unit(benchmark::kMillisecond)->Arg(1 << 10)->Iterations(3);
 BENCHMARK(BM_PlainSearch)->Unit(benchmark::kMillisecond)->Arg(8 << 10)->Iterations(1);
 
+void BM_Candidates(benchmark::State& state)
+{
+    install_unrepairable((uint32_t)state.range(0));
+    RepairCandidate list[8];
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(find_repair_candidates(0, list, 8));
+    }
+    release_document();
+}
+BENCHMARK(BM_Candidates)->Unit(benchmark::kMillisecond)->Arg(4 << 20);
+
+// IHDR data of an 8-bit grey image.
+std::vector<uint8_t> grey_ihdr(uint32_t width, uint32_t height)
+{
+    std::vector<uint8_t> ihdr(13, 0);
+    write_u32(ihdr.data(), width);
+    write_u32(ihdr.data() + 4, height);
+    ihdr[8] = 8;
+    return ihdr;
+}
+
+// IHDR, one IDAT of about 4 MiB, IEND: rows of random bytes (arg 0), or of a
+// gradient with noise that deflates to about 60% (arg 1).
+void install_large_image(int noisy)
+{
+    uint32_t height = noisy ? 1720 : 1020;
+    std::vector<uint8_t> ihdr = grey_ihdr(4095, height);
+    ImageLayout layout;
+    layout_from_ihdr(ihdr.data(), 13, &layout);
+    std::vector<uint8_t> rows = image_rows(layout, 3, true);
+    if (noisy) {
+        for (size_t k = 0; k < rows.size(); k++) {
+            if (k % 4096) rows[k] = (uint8_t)(k / 4096 + (rows[k] & 15));  // not the filter bytes
+        }
+    }
+    install_chunks({{"IHDR", ihdr}, {"IDAT", deflated(rows, 6)}, {"IEND", {}}});
+}
+
+void BM_IdatCheck(benchmark::State& state)
+{
+    install_large_image((int)state.range(0));
+    const ChunkRecord& idat = g_document.records[1];
+    RepairCandidate candidate = {idat.length / 2, idat.data[idat.length / 2], idat.data[idat.length / 2], 0};
+    int32_t check = REPAIR_CHECK_NONE;
+    for (auto _ : state) {
+        check = check_repair_candidate(1, candidate);
+    }
+    if (check != REPAIR_CHECK_PASSED) {
+        state.SkipWithError("the stream was not followed to its end");
+    }
+    state.counters["IDAT bytes"] = idat.length;
+    state.counters["inflated bytes"] = (double)idat_inflated_size();
+    release_document();
+}
+BENCHMARK(BM_IdatCheck)->Unit(benchmark::kMillisecond)->Arg(0)->Arg(1);
+
+void BM_IhdrSearch(benchmark::State& state)
+{
+    std::vector<uint8_t> ihdr = grey_ihdr(8000, 8000);
+    ImageLayout layout;
+    layout_from_ihdr(ihdr.data(), 13, &layout);
+    install_chunks({{"IHDR", ihdr}, {"IDAT", deflated(image_rows(layout, 1, false), 1)}, {"IEND", {}}});
+    damage_byte(0, 5, 0x11);  // the height's middle byte edited, the CRC left
+    uint32_t widths[4], heights[4];
+    int32_t pairs = 0;
+    for (auto _ : state) {
+        pairs = find_ihdr_dimensions(widths, heights, 4);
+    }
+    if (pairs < 1 || widths[0] != 8000 || heights[0] != 8000) {
+        state.SkipWithError("the true dimensions were not found");
+    }
+    release_document();
+}
+BENCHMARK(BM_IhdrSearch)->Unit(benchmark::kMillisecond)->Iterations(3);
+
 // Keeps the seconds per search of every run, by name, for the closing figures.
 struct Collector : benchmark::ConsoleReporter {
     // Colours only on a terminal, so that saved figures stay plain text.
@@ -119,6 +202,11 @@ void print_figures(const Collector& collector)
         }
         printf("\n");
     }
+    printf("\nDeciding a repair:\n");
+    printf("  every candidate of a 4 MiB chunk   %10.3f ms\n", collector.find("BM_Candidates") * 1e3);
+    printf("  check of one candidate, 4 MiB IDAT %10.3f ms (random rows), %.3f ms (rows deflated to 60%%)\n",
+           collector.find("BM_IdatCheck/0") * 1e3, collector.find("BM_IdatCheck/1") * 1e3);
+    printf("  lost IHDR dimensions, 64 MB stream %10.3f ms\n", collector.find("BM_IhdrSearch") * 1e3);
 }
 
 }  // namespace

@@ -5,7 +5,9 @@
 //             command and the real progress window, up to the information box;
 //   cancel:   from a click on the progress window's Cancel button to the end of a
 //             search slowed down to about 20 microseconds per position;
-//   select:   select all and invert on the largest table.
+//   select:   select all and invert on the largest table;
+//   edit:     with every row selected, delete, then merge what is left, then undo
+//             the merge, on the largest table.
 // Usage: velmora_shell_bench.exe PATH\velmora.exe
 #include <windows.h>
 #include <commctrl.h>
@@ -16,6 +18,7 @@
 
 #include "app/app.h"
 #include "app/first_argument.h"
+#include "app/shell_texts.h"
 #include "document/chunk_edit.h"
 #include "document/chunk_file.h"
 #include "document/crc32.h"
@@ -202,10 +205,15 @@ void select_row(HWND table, int row)
     SendMessageA(table, LVM_SETITEMSTATE, row, (LPARAM)&item);
 }
 
+// An edited document asks whether to save it before the window closes: No.
 void close_in_process(HWND window, HANDLE thread)
 {
     PostMessageA(window, WM_CLOSE, 0, 0);
-    WaitForSingleObject(thread, 30000);
+    for (int tries = 0; tries < 600 && WaitForSingleObject(thread, 50) == WAIT_TIMEOUT; tries++) {
+        BoxSearch search = {0, CAPTION_SAVE_CHANGES, NULL};
+        EnumThreadWindows(GetThreadId(thread), find_box, (LPARAM)&search);
+        if (search.found) PostMessageA(search.found, WM_COMMAND, IDNO, 0);
+    }
     CloseHandle(thread);
 }
 
@@ -279,6 +287,28 @@ void time_cancel()
     release_document();
 }
 
+double timed_command(HWND window, int command)
+{
+    double begin = now_seconds();
+    SendMessageA(window, WM_COMMAND, command, 0);
+    return now_seconds() - begin;
+}
+
+// Delete every deletable chunk, merge every IDAT run that is left, undo the merge.
+void time_edits(HWND window, HWND table, int rows)
+{
+    double deleting = timed_command(window, IDC_DELETE);
+    int left = (int)SendMessageA(table, LVM_GETITEMCOUNT, 0, 0);
+    SendMessageA(window, WM_COMMAND, IDM_SELECT_ALL, 0);
+    double merging = timed_command(window, IDC_MERGE);
+    int merged = (int)SendMessageA(table, LVM_GETITEMCOUNT, 0, 0);
+    double undoing = timed_command(window, IDM_UNDO);
+    int restored = (int)SendMessageA(table, LVM_GETITEMCOUNT, 0, 0);
+    printf("%d rows: delete with every row selected %.3f s (%d rows left), merge of those %.3f s (%d left), "
+           "undo of the merge %.3f s (%d rows again)\n",
+           rows, deleting, left, merging, merged, undoing, restored);
+}
+
 void time_selection(int rows, int with_delete)
 {
     s_argument = "\"" + write_temp("velmora-bench-rows.png", many_chunks(rows)) + "\"";
@@ -297,10 +327,7 @@ void time_selection(int rows, int with_delete)
     printf("%d rows: select all %.3f s, invert to none %.3f s, invert to all %.3f s (%d selected)\n", rows,
            t1 - t0, t2 - t1, t3 - t2, selected);
     if (with_delete) {
-        SendMessageA(window, WM_COMMAND, IDC_DELETE, 0);
-        double t4 = now_seconds();
-        printf("%d rows: delete with every row selected %.3f s, %d rows left\n", rows, t4 - t3,
-               (int)SendMessageA(table, LVM_GETITEMCOUNT, 0, 0));
+        time_edits(window, table, rows);
     }
     close_in_process(window, thread);
 }
@@ -326,6 +353,6 @@ int main(int argc, char** argv)
     time_repair((1 << 20) - 1);
     time_cancel();
     time_selection(10000, 1);
-    time_selection(349524, 0);
+    time_selection(349524, 1);
     return 0;
 }

@@ -14,11 +14,25 @@ set(VELMORA_CORE_SOURCES
     src/document/document_texts.h
     src/document/file_layer.cpp src/document/file_layer.h
     src/document/memory.cpp src/document/memory.h
+    src/document/slimming.cpp src/document/slimming.h
+    src/present/animation_fields.cpp
+    src/present/chunk_fields.cpp src/present/chunk_fields.h
+    src/present/exif_icc.cpp
+    src/present/field_writers.h
+    src/present/inspector_texts.h
+    src/present/text_codec.cpp src/present/text_codec.h
+    src/present/text_fields.cpp
+    src/present/text_out.cpp src/present/text_out.h
     src/present/chunk_summary.cpp src/present/chunk_summary.h
     src/present/chunk_table.cpp src/present/chunk_table.h
     src/present/present_texts.h
+    src/repair/candidate_text.cpp src/repair/candidate_text.h
+    src/repair/crc_difference.h
+    src/repair/ihdr_search.cpp src/repair/ihdr_search.h
     src/repair/repair_search.cpp src/repair/repair_search.h
-    src/repair/repair_texts.h)
+    src/repair/repair_texts.h
+    src/repair/stream_check.cpp src/repair/stream_check.h
+    src/repair/structure_check.cpp src/repair/structure_check.h)
 # The core's file layer: one per platform.
 set(VELMORA_CORE_POSIX_SOURCES src/document/file_layer_posix.cpp)
 set(VELMORA_CORE_WIN_SOURCES src/document/file_layer_win.cpp)
@@ -30,10 +44,16 @@ set(VELMORA_RESOURCE_HEADERS res/resource_ids.h res/maker.h)
 set(VELMORA_APP_SOURCES
     src/app/about_box.cpp
     src/app/app.h
+    src/app/main_layout.cpp
+    src/app/inspector.h
+    src/app/inspector_dialog.cpp
+    src/app/inspector_slimming_texts.h
     src/app/main_window.cpp
     src/app/shell_texts.h
+    src/app/slimming_questions.cpp
     src/app/start_up.cpp
     src/present/list_view_win.cpp src/present/list_view_win.h
+    src/repair/candidate_dialog_win.cpp src/repair/candidate_dialog_win.h
     src/repair/progress_window_win.cpp src/repair/progress_window_win.h)
 set(VELMORA_MAIN_SOURCE src/app/win_main.cpp)
 
@@ -55,9 +75,13 @@ set(VELMORA_CORE_TEST_SOURCES
     tests/document/corpus_test.cpp
     tests/document/crc32_test.cpp
     tests/document/robustness_test.cpp
+    tests/document/slimming_test.cpp
+    tests/present/chunk_fields_test.cpp
     tests/present/chunk_summary_test.cpp
     tests/present/chunk_table_test.cpp
-    tests/repair/repair_search_test.cpp)
+    tests/repair/repair_decision_test.cpp
+    tests/repair/repair_search_test.cpp
+    tests/repair/structure_check_test.cpp)
 # Tests of one platform only.
 set(VELMORA_POSIX_TEST_SOURCES)
 set(VELMORA_WIN_TEST_SOURCES
@@ -71,6 +95,7 @@ set(VELMORA_GUI_TEST_SOURCES
     tests/app/gui_process_win.cpp tests/app/gui_process_win.h
     tests/app/gui_about_help_win.cpp
     tests/app/gui_benchmark_win.cpp
+    tests/app/gui_inspector_win.cpp
     tests/app/gui_main_win.cpp
     tests/app/gui_main_window_win.cpp
     tests/app/gui_program_win.cpp
@@ -80,7 +105,7 @@ set(VELMORA_GUI_TEST_SOURCES
 # The help pages that build_chm.sh compiles into velmora.chm.
 set(VELMORA_HELP_SOURCES
     help/build_chm.sh help/velmora.hhp help/toc.hhc help/index.hhk help/velmora.css
-    help/about.html help/index.html help/keys.html help/limits.html help/messages.html
+    help/about.html help/index.html help/inspect.html help/keys.html help/limits.html help/messages.html
     help/open.html help/repair.html help/save.html help/slim.html help/status.html
     help/summary.html help/table.html help/window.html
     help/readme.txt)

@@ -1,11 +1,13 @@
 // Small chunks with any kind of damage, repaired by repair_chunk and by the plain
-// exhaustive search: both must leave the same chunk (the same pair found, or the
-// same answer to the question) and make the same calls in the same order, under a
-// scripted clock, Cancel and answer. Independently of both, a found byte must make
-// the chunk's CRC right, and a chunk with one changed byte must always be repaired.
+// exhaustive search: both must leave the same chunk (the same candidates offered or
+// applied, or the same answer to the question) and make the same calls in the same
+// order, under a scripted clock, Cancel and answers. Independently of both, a found
+// byte must make the chunk's CRC right, and a chunk with one changed byte must
+// always be repaired or offered for repair.
 //
 // Input: flags (bit 0: the question is answered Yes; bits 1-2: how the damage is
-// made, below), the four type bytes, a 32-bit word, the first clock reading (32
+// made, below; bit 3: the candidate dialog answers its first row, else "leave it"),
+// the four type bytes, a 32-bit word, the first clock reading (32
 // bits), two clock steps (16 bits each), the pump that cancels (0: none), then the
 // chunk data, at most 200 bytes; numbers big-endian.
 #include <stddef.h>
@@ -69,6 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
     script.clock_steps = {(uint32_t)(bytes[13] << 8 | bytes[14]), (uint32_t)(bytes[15] << 8 | bytes[16])};
     script.cancel_at_pump = bytes[17];
     script.answer = answer;
+    script.choice = (bytes[0] & 8) ? 0 : REPAIR_CHOICE_LEAVE;
     std::vector<uint8_t> data(bytes + HEADER, bytes + size);
 
     uint32_t stored = word;
@@ -98,6 +101,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
 
     bool damaged = stored != model_crc(type, data);
     bool cancelled = g_cancel != 0;
+    bool offered = fast.calls.find("\nchoose ") != std::string::npos;
+    bool asked = fast.calls.find("\nask ") != std::string::npos;
     size_t differing = 0;
     size_t position = 0;
     for (size_t k = 0; k < data.size(); k++) {
@@ -114,10 +119,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
                      "the changed byte was not the first match");
     } else {
         fuzz_require(differing == 0, "more than one byte changed");
-        fuzz_require(!one_byte || cancelled, "one changed byte was not found");
+        fuzz_require(!one_byte || cancelled || offered, "one changed byte was neither found nor offered");
         uint32_t computed = model_crc(type, data);
         fuzz_require(fast.computed_crc == computed, "the computed CRC changed without a repair");
-        fuzz_require(fast.stored_crc == (answer && !cancelled ? computed : stored), "the CRC was forced wrongly");
+        fuzz_require(fast.stored_crc == (answer && asked ? computed : stored), "the CRC was forced wrongly");
     }
 
     // An index outside the document, and an intact chunk, start nothing.

@@ -20,6 +20,7 @@
 #define IDM_ABOUT           40005
 #define IDM_HELP            40006
 #define IDM_INVERT          40008
+#define IDM_UNDO            40101
 
 /* Progress window (DIALOG_REPAIR). */
 #define IDC_REPAIR_POSITION 1010
@@ -27,15 +28,34 @@
 #define IDC_REPAIR_ESTIMATE 1012
 #define IDC_REPAIR_CANCEL   1019
 
+/* Candidate dialog (DIALOG_CANDIDATES): the changes a repair could make. */
+#define IDC_CANDIDATE_NOTE  1100
+#define IDC_CANDIDATE_COUNT 1101
+#define IDC_CANDIDATE_LIST  1102
+#define IDC_CANDIDATE_APPLY 1103
+#define IDC_CANDIDATE_FORCE 1104
+#define IDC_CANDIDATE_LEAVE 1105
+
 /* About box (DIALOG_ABOUT): the two links. */
 #define IDC_ABOUT_MAIL      1017
 #define IDC_ABOUT_WEB       1018
+
+/* Chunk inspector (DIALOG_INSPECTOR). */
+#define IDC_INSPECTOR_TEXT  1140
+#define IDC_INSPECTOR_COPY  1141
+#define IDC_INSPECTOR_SAVE  1142
+
+/* Commands of the inspector and of safe slimming (Edit and context menus). */
+#define IDM_INSPECT         40201
+#define IDM_SELECT_METADATA 40202
 
 /* Named resources. */
 #define RES_MAIN_DIALOG     "DIALOG_MAIN"
 #define RES_REPAIR_DIALOG   "DIALOG_REPAIR"
 #define RES_ABOUT_DIALOG    "DIALOG_ABOUT"
+#define RES_CANDIDATE_DIALOG "DIALOG_CANDIDATES"
 #define RES_APP_ICON        "APPICON"
+#define RES_INSPECTOR_DIALOG "DIALOG_INSPECTOR"
 
 /* Numbered resources. */
 #define IDR_MAIN_MENU       106

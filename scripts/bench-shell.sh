@@ -2,7 +2,8 @@
 # Times the Windows program under wine64 on a virtual display and prints the
 # figures: start-up to a filled table for 10, 10,000 and 349,524 chunks, the repair
 # of a damaged 1 MiB IDAT through the real progress window, the latency of Cancel,
-# and select all / invert / delete on large tables.
+# select all / invert on large tables, and on the largest one delete every row,
+# merge what is left and undo the merge.
 # VELMORA_BUILD_ROOT puts the build folders elsewhere (default: build/).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)

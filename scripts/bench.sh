@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds the native tree and runs the repair benchmark at low priority; prints the
-# time of every search size, the plain search's times and the ratio between them.
+# time of every search size, the plain search's times and the ratio between them,
+# then the parts that decide a repair: every candidate of a 4 MiB chunk, the check
+# of one candidate on a 4 MiB IDAT run, and the search for lost IHDR dimensions.
 # Extra arguments go to the benchmark (e.g. --benchmark_filter=BM_Search).
 # VELMORA_BUILD_ROOT puts the build folders elsewhere (default: build/).
 set -euo pipefail

@@ -73,8 +73,30 @@ void show_about(HWND main_window)
     DialogBoxParamA(g_instance, RES_ABOUT_DIALOG, main_window, about_box_proc, 0);
 }
 
-// The box has no buttons and handles no command but its two links, so Enter and
-// Esc do not close it; only the close command does.
+// The links act on a click only: a double click also sends STN_DBLCLK, which
+// must not open a second mail window. Enter and Esc close the box (the dialog
+// manager turns them into IDOK and IDCANCEL), as does the close command.
+static INT_PTR on_about_command(HWND dialog, WPARAM wparam)
+{
+    int id = LOWORD(wparam);
+    if (id == IDOK || id == IDCANCEL) {
+        EndDialog(dialog, 0);
+        return TRUE;
+    }
+    if (HIWORD(wparam) != STN_CLICKED) {
+        return FALSE;
+    }
+    if (id == IDC_ABOUT_WEB) {
+        open_web_page(dialog);
+        return TRUE;
+    }
+    if (id == IDC_ABOUT_MAIL) {
+        ShellExecuteA(NULL, SHELL_VERB, MAIL_TARGET, "", "", SW_SHOWNORMAL);
+        return TRUE;
+    }
+    return FALSE;
+}
+
 INT_PTR CALLBACK about_box_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam)
 {
     switch (message) {
@@ -87,15 +109,7 @@ INT_PTR CALLBACK about_box_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM
         return TRUE;
     }
     case WM_COMMAND:
-        if (LOWORD(wparam) == IDC_ABOUT_WEB) {
-            open_web_page(dialog);
-            return TRUE;
-        }
-        if (LOWORD(wparam) == IDC_ABOUT_MAIL) {
-            ShellExecuteA(NULL, SHELL_VERB, MAIL_TARGET, "", "", SW_SHOWNORMAL);
-            return TRUE;
-        }
-        return FALSE;
+        return on_about_command(dialog, wparam);
     case WM_SYSCOMMAND:
         if (wparam == SC_CLOSE) {
             EndDialog(dialog, 0);

@@ -5,6 +5,7 @@
 
 extern HINSTANCE g_instance;            // the program's module, for every resource load
 extern const char* g_startup_argument;  // the first command-line argument, or null
+extern int g_startup_argument_cut;      // 1 when that argument did not fit its buffer
 
 // The names of the single-instance objects.
 #define MAIN_WINDOW_CLASS "VELMORACLASS"
@@ -16,6 +17,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR command_line, i
 // instance, takes the first argument of `command_line`, runs the main window as a
 // modal dialog, then releases the document and removes the accelerators. Returns 0.
 int run_first_instance(HINSTANCE instance, const char* command_line);
+
+// A second start hands its file to the running instance in a WM_COPYDATA whose
+// data is the zero-terminated path (at most ARGUMENT_SIZE bytes with the zero).
+const ULONG_PTR HANDOVER_OPEN_FILE = 0x564C4D31;   // the path as it stands
+const ULONG_PTR HANDOVER_PATH_CUT  = 0x564C4D32;   // the first 260 bytes of a longer path
+// Whether the argument `first_argument` returned, ending just before `rest` of
+// `command_line`, was cut at the buffer's size.
+int argument_was_cut(const char* command_line, const char* rest, const char* argument);
+// Posted by the main window to itself to open a handed-over file once it is free.
+const UINT WM_OPEN_HANDED_OVER = WM_APP + 1;
 
 ATOM register_main_window_class(HINSTANCE instance, const char* class_name);
 
@@ -30,11 +41,15 @@ void remove_accelerators();
 
 INT_PTR CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
-// The main window's smallest outer size; a drag on an edge stops there.
+// The main window's smallest outer size at the template's font; a larger font or
+// DPI needs more (main_window_minimum). A drag on an edge stops there.
 const int MAIN_MIN_WIDTH = 530;
 const int MAIN_MIN_HEIGHT = 234;
-// Pulls the dragged edge of `rect` (a WM_SIZING edge code) out to the smallest size.
-void apply_minimum_size(WPARAM edge, RECT* rect);
+SIZE main_window_minimum(HWND main_window);
+// Pulls the dragged edge of `rect` (a WM_SIZING edge code) out to `minimum`.
+void apply_minimum_size(WPARAM edge, RECT* rect, SIZE minimum);
+// Places the controls for a client area of `width` x `height` pixels.
+void layout_main_window(HWND main_window, int width, int height);
 
 void show_about(HWND main_window);
 INT_PTR CALLBACK about_box_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);

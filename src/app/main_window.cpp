@@ -9,38 +9,44 @@
 
 #include "app/app.h"
 #include "app/first_argument.h"
+#include "app/inspector.h"
 #include "app/shell_texts.h"
 #include "document/chunk_edit.h"
 #include "document/chunk_file.h"
 #include "document/crc32.h"
+#include "document/memory.h"
 #include "present/list_view_win.h"
 #include "repair/progress_window_win.h"
 #include "resource_ids.h"
 
 namespace {
 
-char    s_path[ARGUMENT_SIZE];   // the current file path
-HWND    s_table;                 // the chunk table, IDC_CHUNK_TABLE
-HWND    s_status;                // the status control, IDC_STATUS
-WNDPROC s_previous_table_proc;   // the list's own procedure, before subclassing
+char    s_path[ARGUMENT_SIZE];          // the current file path
+char    s_handed_over[ARGUMENT_SIZE];   // a second start's file, not yet opened
+ULONG_PTR s_handover_kind;              // HANDOVER_OPEN_FILE or HANDOVER_PATH_CUT; 0 when none waits
+int     s_loading;                      // 1 while a load runs, its message boxes included
+HWND    s_table;                        // the chunk table, IDC_CHUNK_TABLE
+HWND    s_status;                       // the status control, IDC_STATUS
+WNDPROC s_previous_table_proc;          // the list's own procedure, before subclassing
 HFONT   s_table_font;
 
 const int PROGRESS_TEXT_SIZE = 64;
+const DWORD PROGRESS_INTERVAL_MS = 50;
+
+enum FileDialog {
+    DIALOG_OPEN,
+    DIALOG_SAVE,
+};
 
 void set_status_text(const char* text)
 {
     SendMessageA(s_status, WM_SETTEXT, 0, (LPARAM)text);
 }
 
-// Load, then status line (or the error text), then the table: empty after a failure.
-void load_path_and_show()
+// While a repair or a load runs, nothing may change or replace the document.
+int ignoring_commands()
 {
-    if (load_png(s_path) == LOAD_OK) {
-        write_status_line(s_status, s_path);
-    } else {
-        set_status_text(STATUS_LOAD_ERROR);
-    }
-    fill_table(s_table);
+    return g_busy || s_loading;
 }
 
 void show_document_again()
@@ -49,17 +55,27 @@ void show_document_again()
     write_status_line(s_status, s_path);
 }
 
-// The standard file dialog over the path buffer; returns 1 after OK.
-int ask_for_path(HWND window, int saving)
+// A handed-over file waits while the window is busy or a modal box is up; this
+// looks again once the window may be free.
+void look_for_handed_over_file(HWND window)
+{
+    if (s_handover_kind) {
+        PostMessageA(window, WM_OPEN_HANDED_OVER, 0, 0);
+    }
+}
+
+// The standard file dialog over `path` (261 bytes, its contents the initial name);
+// returns 1 after OK.
+int ask_for_path(HWND window, FileDialog kind, char* path)
 {
     OPENFILENAMEA dialog = {};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = window;
     dialog.lpstrFilter = FILE_FILTER;
     dialog.nFilterIndex = 1;
-    dialog.lpstrFile = s_path;
-    dialog.nMaxFile = sizeof s_path;
-    if (saving) {
+    dialog.lpstrFile = path;
+    dialog.nMaxFile = ARGUMENT_SIZE;
+    if (kind == DIALOG_SAVE) {
         dialog.Flags = OFN_OVERWRITEPROMPT;
         dialog.lpstrDefExt = DEFAULT_EXTENSION;
         return GetSaveFileNameA(&dialog) != 0;
@@ -68,43 +84,188 @@ int ask_for_path(HWND window, int saving)
     return GetOpenFileNameA(&dialog) != 0;
 }
 
-void save_as(HWND window)
+// Save As. The path buffer takes the new name only once the file is written, and
+// the status line then names it; a failure leaves the buffer on the file it was.
+// Returns 1 when the document was saved.
+int save_as(HWND window)
 {
-    if (!g_document.loaded || !ask_for_path(window, 1)) {
-        return;
+    char target[ARGUMENT_SIZE];
+    lstrcpynA(target, s_path, sizeof target);
+    if (!g_document.loaded || !ask_for_path(window, DIALOG_SAVE, target)) {
+        return 0;
     }
-    if (save_png(s_path) != SAVE_OK) {
+    if (!ask_before_save(window)) {   // bytes after IEND would be lost
+        return 0;
+    }
+    if (save_png(target) != SAVE_OK) {
         set_status_text(STATUS_SAVE_ERROR);
+        return 0;
+    }
+    lstrcpynA(s_path, target, sizeof s_path);
+    write_status_line(s_status, s_path);
+    return 1;
+}
+
+// Before the document is discarded: an unchanged one goes without a word; for a
+// changed one the user saves it (and goes on only if that worked), drops it, or stays.
+int may_discard(HWND window)
+{
+    if (!g_document.loaded || !g_document.changed) {
+        return 1;
+    }
+    switch (MessageBoxA(window, TEXT_SAVE_CHANGES, CAPTION_SAVE_CHANGES, MB_YESNOCANCEL | MB_ICONQUESTION)) {
+    case IDYES:
+        return save_as(window);
+    case IDNO:
+        return 1;
+    default:
+        return 0;
     }
 }
 
-// Walks the selected rows from the last to the first, so that the rows still to be
-// visited keep their chunk indices: a deletion moves only later records, and a
-// merge removes the record after the row, which was visited already.
-void edit_selected_rows(int merging)
+// Load, then status line (or the error text), then the table: empty after a
+// failure, and the path buffer back on the previous file's path. Commands and
+// drops are ignored until the load and its boxes are over.
+void load_and_show(HWND window, const char* path)
 {
-    int rows = list_row_count(s_table);
-    int selected = list_selected_count(s_table);
-    int done = 0;
-    char text[PROGRESS_TEXT_SIZE];
-    for (int row = rows - 1; row >= 0; row--) {
-        if (!list_is_selected(s_table, row)) {
-            continue;
-        }
-        if (merging) {
-            if (is_mergeable(row)) {
-                merge_with_next(row);
-            }
-        } else if (is_deletable(row)) {
-            delete_chunk(row, 0);
-        }
-        done++;
-        wsprintfA(text, STATUS_PROCESSING, done, selected, done * 100 / selected);
-        set_status_text(text);
+    s_loading = 1;
+    if (load_png(path) == LOAD_OK) {
+        lstrcpynA(s_path, path, sizeof s_path);
+        write_status_line(s_status, s_path);
+    } else {
+        set_status_text(STATUS_LOAD_ERROR);
     }
+    fill_table(s_table);
+    s_loading = 0;
+    look_for_handed_over_file(window);
+}
+
+// A path longer than the buffer is never cut and loaded: it gets the open
+// failure, and the document stays as it is.
+void refuse_cut_path(const char* shown)
+{
+    report_open_failure(shown);
+    if (!g_document.loaded) {
+        set_status_text(STATUS_LOAD_ERROR);
+    }
+}
+
+void open_file(HWND window, const char* path)
+{
+    if (may_discard(window)) {
+        load_and_show(window, path);
+    }
+}
+
+void open_chosen_file(HWND window)
+{
+    char chosen[ARGUMENT_SIZE];
+    lstrcpynA(chosen, s_path, sizeof chosen);
+    if (may_discard(window) && ask_for_path(window, DIALOG_OPEN, chosen)) {
+        load_and_show(window, chosen);
+    }
+}
+
+void open_handed_over_file(HWND window)
+{
+    if (!s_handover_kind || ignoring_commands() || !IsWindowEnabled(window)) {
+        return;
+    }
+    char path[ARGUMENT_SIZE];
+    lstrcpynA(path, s_handed_over, sizeof path);
+    ULONG_PTR kind = s_handover_kind;
+    s_handover_kind = 0;
+    if (kind == HANDOVER_PATH_CUT) {
+        refuse_cut_path(path);
+    } else {
+        open_file(window, path);
+    }
+}
+
+// A second start's file: the data must be a zero-terminated path that fits the
+// buffer. It is opened from the window's own queue, so that the second start is
+// not kept waiting by the save question.
+INT_PTR on_copy_data(HWND window, const COPYDATASTRUCT* data)
+{
+    if (!data || (data->dwData != HANDOVER_OPEN_FILE && data->dwData != HANDOVER_PATH_CUT) || !data->lpData ||
+        data->cbData == 0 || data->cbData > ARGUMENT_SIZE || ((const char*)data->lpData)[data->cbData - 1] != 0) {
+        return FALSE;
+    }
+    lstrcpynA(s_handed_over, (const char*)data->lpData, sizeof s_handed_over);
+    s_handover_kind = data->dwData;
+    if (IsIconic(window)) {
+        ShowWindow(window, SW_RESTORE);
+    }
+    SetForegroundWindow(GetLastActivePopup(window));
+    look_for_handed_over_file(window);
+    SetWindowLongPtrA(window, DWLP_MSGRESULT, TRUE);
+    return TRUE;
+}
+
+// Every command that changes the document goes through here: the snapshot for
+// undo is taken before, and dropped again when the edit changed nothing.
+void run_edit(HWND window, void (*edit)(HWND window, void* context), void* context)
+{
+    take_undo_snapshot();
+    edit(window, context);
+    settle_undo_snapshot();
+}
+
+// The progress text, written at most every PROGRESS_INTERVAL_MS and at the end.
+struct ProgressText {
+    DWORD last;
+};
+
+void write_progress(void* context, int32_t done, int32_t selected)
+{
+    ProgressText* progress = (ProgressText*)context;
+    DWORD now = GetTickCount();
+    if (done != selected && now - progress->last < PROGRESS_INTERVAL_MS) {
+        return;
+    }
+    progress->last = now;
+    char text[PROGRESS_TEXT_SIZE];
+    wsprintfA(text, STATUS_PROCESSING, done, selected, (int)((int64_t)done * 100 / selected));
+    set_status_text(text);
+}
+
+// The question about an animation or iDOT is part of the edit, so that undo
+// also takes back an iDOT deleted with the merge. The question may change the
+// selection (and, for iDOT, the table), so the rows are read after it.
+void apply_row_edit(HWND window, void* context)
+{
+    RowEdit edit = *(const RowEdit*)context;
+    int go_on = edit == ROW_EDIT_DELETE ? ask_before_delete(window, s_table) : ask_before_merge(window, s_table);
+    if (!go_on) {
+        return;
+    }
+    int selected = list_selected_count(s_table);
+    int32_t* rows = (int32_t*)zero_alloc((size_t)(selected > 0 ? selected : 0) * sizeof(int32_t));
+    if (!rows) {
+        return;
+    }
+    int32_t count = list_selected_rows(s_table, rows, selected);
+    ProgressText progress = {GetTickCount()};
+    EditProgress port = {&progress, write_progress};
+    edit_rows(edit, rows, count, &port);
+    zero_free(rows);
+}
+
+// The delete and merge commands: every selected row, in one pass over the
+// document that ends where deleting or merging the rows one by one from the last
+// to the first ends (see edit_rows).
+void edit_selected_rows(HWND window, RowEdit edit)
+{
+    run_edit(window, apply_row_edit, &edit);
     show_document_again();
 }
 
+void repair_row(HWND window, void* context)
+{
+    repair_chunk(*(int*)context, repair_window_ports(window));
+}
+
+// After the repair's boxes the window is enabled and active again, so keys reach it.
 void repair_selected_row(HWND window)
 {
     int selected = list_selected_count(s_table);
@@ -119,9 +280,20 @@ void repair_selected_row(HWND window)
     if (!is_damaged(row)) {
         return;
     }
-    repair_chunk(row, repair_window_ports(window));
+    run_edit(window, repair_row, &row);
+    EnableWindow(window, TRUE);
+    SetForegroundWindow(window);
+    SetActiveWindow(window);
     show_document_again();
     list_set_selected(s_table, row, 1);
+    look_for_handed_over_file(window);
+}
+
+void undo_last_command()
+{
+    if (undo_last_edit()) {
+        show_document_again();
+    }
 }
 
 // The list repaints each row whose state changes unless redrawing is off; on a
@@ -156,11 +328,16 @@ void show_context_menu(HWND window, LPARAM point)
     DestroyMenu(menu);
 }
 
-// A right click becomes the context-menu command and never reaches the list, so
-// it does not change the selection.
+// A right click on a row that is not selected selects that row alone first, so
+// the menu's commands act on the chunk the user pointed at; on a selected row or
+// below the last one the selection stays. The click itself never reaches the list.
 LRESULT CALLBACK table_proc(HWND table, UINT message, WPARAM wparam, LPARAM lparam)
 {
     if (message == WM_RBUTTONDOWN) {
+        int row = list_row_at(table, (short)LOWORD(lparam), (short)HIWORD(lparam));
+        if (row >= 0 && !list_is_selected(table, row)) {
+            list_select_only(table, row);
+        }
         SendMessageA(GetParent(table), WM_COMMAND, MAKEWPARAM(IDC_CHUNK_TABLE, 0xFFFF), lparam);
         return 0;
     }
@@ -177,25 +354,30 @@ void set_table_font(HWND window)
     SendMessageA(s_table, WM_SETFONT, (WPARAM)s_table_font, TRUE);
 }
 
+// The start-up argument: loaded, or refused when it did not fit its buffer.
+void open_startup_argument(HWND window)
+{
+    if (g_startup_argument_cut) {
+        refuse_cut_path(g_startup_argument);
+    } else {
+        load_and_show(window, g_startup_argument);
+    }
+}
+
 INT_PTR on_init_dialog(HWND window)
 {
     s_table = GetDlgItem(window, IDC_CHUNK_TABLE);
     s_status = GetDlgItem(window, IDC_STATUS);
     s_path[0] = 0;
-    SetWindowPos(window, NULL, 0, 0, MAIN_MIN_WIDTH, MAIN_MIN_HEIGHT, SWP_NOMOVE | SWP_NOZORDER);
+    SIZE size = main_window_minimum(window);
+    SetWindowPos(window, NULL, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
     set_table_font(window);
     write_status_line(s_status, s_path);
     create_columns(s_table);
     build_crc_table();
     if (g_startup_argument) {
-        lstrcpynA(s_path, g_startup_argument, sizeof s_path);
-        if (load_png(s_path) == LOAD_OK) {
-            write_status_line(s_status, s_path);
-        } else {
-            set_status_text(STATUS_LOAD_ERROR);
-        }
+        open_startup_argument(window);
         ShowWindow(window, SW_SHOWNORMAL);
-        fill_table(s_table);
     }
     // Only now: keys pressed in a box of the start-up load are not translated.
     install_accelerators(window);
@@ -205,24 +387,21 @@ INT_PTR on_init_dialog(HWND window)
 
 INT_PTR on_command(HWND window, WPARAM wparam, LPARAM lparam)
 {
-    // During a repair nothing may change the document under the search.
-    if (g_busy) {
+    if (ignoring_commands()) {
         return TRUE;
     }
     switch (LOWORD(wparam)) {
     case IDC_LOAD:
-        if (ask_for_path(window, 0)) {
-            load_path_and_show();
-        }
+        open_chosen_file(window);
         return TRUE;
     case IDC_SAVE:
         save_as(window);
         return TRUE;
     case IDC_DELETE:
-        edit_selected_rows(0);
+        edit_selected_rows(window, ROW_EDIT_DELETE);
         return TRUE;
     case IDC_MERGE:
-        edit_selected_rows(1);
+        edit_selected_rows(window, ROW_EDIT_MERGE);
         return TRUE;
     case IDC_REPAIR:
         repair_selected_row(window);
@@ -241,47 +420,54 @@ INT_PTR on_command(HWND window, WPARAM wparam, LPARAM lparam)
         invert_selection();
         SetFocus(s_table);
         return TRUE;
+    case IDM_UNDO:
+        undo_last_command();
+        return TRUE;
     case IDM_ABOUT:
         show_about(window);
         return TRUE;
     case IDM_HELP:
         show_help(window);
         return TRUE;
+    // The chunk inspector and the metadata selection; Enter in the table arrives
+    // as the dialog's default command.
+    case IDM_INSPECT:
+    case IDOK:
+        inspect_current_row(window, s_table);
+        return TRUE;
+    case IDM_SELECT_METADATA:
+        select_metadata(s_table);
+        SetFocus(s_table);
+        return TRUE;
     default:
         return FALSE;
     }
 }
 
-// A drop is always finished, also when it is ignored during a repair.
-INT_PTR on_drop_files(HDROP drop)
+// A drop is always finished, also when it is ignored during a repair or a load.
+// A path longer than the buffer is refused rather than cut.
+INT_PTR on_drop_files(HWND window, HDROP drop)
 {
-    if (g_busy) {
+    if (ignoring_commands()) {
         DragFinish(drop);
         return TRUE;
     }
-    DragQueryFileA(drop, 0, s_path, sizeof s_path);
+    char path[ARGUMENT_SIZE];
+    UINT length = DragQueryFileA(drop, 0, NULL, 0);
+    DragQueryFileA(drop, 0, path, sizeof path);
     DragFinish(drop);
-    load_path_and_show();
+    if (length >= sizeof path) {
+        refuse_cut_path(path);
+    } else {
+        open_file(window, path);
+    }
     return TRUE;
 }
 
-// The list fills the room right of the buttons; the status line and, under it,
-// the empty control and the notice line (which keeps its size) take the bottom.
-INT_PTR on_size(HWND window, int width, int height)
+// Undo is offered only when there is something to undo.
+INT_PTR on_init_menu_popup(HMENU menu)
 {
-    HWND table = GetDlgItem(window, IDC_CHUNK_TABLE);
-    HWND notice = GetDlgItem(window, IDC_NOTICE);
-    RECT box;
-    if (!table || !notice || !GetWindowRect(notice, &box)) {
-        return TRUE;   // sized while the dialog is still being created
-    }
-    int w = box.right - box.left;
-    int h = box.bottom - box.top;
-    const UINT keep = SWP_NOZORDER | SWP_NOACTIVATE;
-    MoveWindow(table, 106, 2, width - 104, height - 40, TRUE);
-    SetWindowPos(GetDlgItem(window, IDC_STATUS), NULL, 0, height - 2 * h, width, h, keep);
-    SetWindowPos(GetDlgItem(window, IDC_STATUS_LEFT), NULL, 0, height - h, width - w, h, keep);
-    SetWindowPos(notice, NULL, width - w, height - h, 0, 0, keep | SWP_NOSIZE);
+    EnableMenuItem(menu, IDM_UNDO, MF_BYCOMMAND | (can_undo() ? MF_ENABLED : MF_GRAYED));
     return TRUE;
 }
 
@@ -294,9 +480,15 @@ INT_PTR on_notify(HWND window, const NMHDR* header)
         answer_cell_request((NMLVDISPINFOA*)header);
         return TRUE;
     }
-    if (header->code == LVN_ODFINDITEMA) {
-        // Typing in the table searches nothing.
-        SetWindowLongPtrA(window, DWLP_MSGRESULT, -1);
+    if (header->code == NM_DBLCLK) {
+        int row = ((const NMITEMACTIVATE*)header)->iItem;
+        if (row >= 0) {
+            show_inspector(window, row);
+        }
+        return TRUE;
+    }
+    if (header->code == LVN_ODFINDITEMA || header->code == LVN_ODFINDITEMW) {
+        SetWindowLongPtrA(window, DWLP_MSGRESULT, answer_find_request(header));
         return TRUE;
     }
     return FALSE;
@@ -312,28 +504,12 @@ INT_PTR on_destroy()
     s_table = NULL;
     s_status = NULL;
     s_previous_table_proc = NULL;
+    s_handover_kind = 0;
+    s_loading = 0;
     return TRUE;
 }
 
 }  // namespace
-
-void apply_minimum_size(WPARAM edge, RECT* rect)
-{
-    if (rect->right - rect->left < MAIN_MIN_WIDTH) {
-        if (edge == WMSZ_LEFT || edge == WMSZ_TOPLEFT || edge == WMSZ_BOTTOMLEFT) {
-            rect->left = rect->right - MAIN_MIN_WIDTH;
-        } else if (edge == WMSZ_RIGHT || edge == WMSZ_TOPRIGHT || edge == WMSZ_BOTTOMRIGHT) {
-            rect->right = rect->left + MAIN_MIN_WIDTH;
-        }
-    }
-    if (rect->bottom - rect->top < MAIN_MIN_HEIGHT) {
-        if (edge == WMSZ_TOP || edge == WMSZ_TOPLEFT || edge == WMSZ_TOPRIGHT) {
-            rect->top = rect->bottom - MAIN_MIN_HEIGHT;
-        } else if (edge == WMSZ_BOTTOM || edge == WMSZ_BOTTOMLEFT || edge == WMSZ_BOTTOMRIGHT) {
-            rect->bottom = rect->top + MAIN_MIN_HEIGHT;
-        }
-    }
-}
 
 INT_PTR CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
 {
@@ -345,23 +521,36 @@ INT_PTR CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
     case WM_NOTIFY:
         return on_notify(window, (const NMHDR*)lparam);
     case WM_DROPFILES:
-        return on_drop_files((HDROP)wparam);
+        return on_drop_files(window, (HDROP)wparam);
+    case WM_COPYDATA:
+        return on_copy_data(window, (const COPYDATASTRUCT*)lparam);
+    case WM_OPEN_HANDED_OVER:
+        open_handed_over_file(window);
+        return TRUE;
+    case WM_ENABLE:
+        if (wparam) {
+            look_for_handed_over_file(window);
+        }
+        return FALSE;
+    case WM_INITMENUPOPUP:
+        return on_init_menu_popup((HMENU)wparam);
     case WM_SIZE:
-        return on_size(window, LOWORD(lparam), HIWORD(lparam));
+        layout_main_window(window, LOWORD(lparam), HIWORD(lparam));
+        return TRUE;
     case WM_SIZING:
-        apply_minimum_size(wparam, (RECT*)lparam);
+        apply_minimum_size(wparam, (RECT*)lparam, main_window_minimum(window));
         return TRUE;
     case WM_SYSCOMMAND:
         if (wparam != SC_CLOSE) {
             return FALSE;
         }
-        // A close during a repair would destroy the window under the running search.
-        if (!g_busy) {
+        // A close during a repair or a load would destroy the window under it.
+        if (!ignoring_commands()) {
             PostMessageA(window, WM_CLOSE, 0, 0);
         }
         return TRUE;
     case WM_CLOSE:
-        if (!g_busy) {
+        if (!ignoring_commands() && may_discard(window)) {
             DestroyWindow(window);
         }
         return TRUE;

@@ -8,6 +8,10 @@
 #define STATUS_SAVE_ERROR   " 書き込み中にエラーが発生しました。"
 #define STATUS_PROCESSING   " 処理中です。 %d/%d (%d%%)"
 
+// Before a changed document is discarded (Exit, Open, a drop, a handed-over file).
+#define TEXT_SAVE_CHANGES   "変更を保存しますか？"
+#define CAPTION_SAVE_CHANGES "VELMORA"
+
 // Repair with more than one row selected.
 #define TEXT_SELECT_ONE     "一つだけ選択してください。"
 #define CAPTION_SEVERAL     "複数選択されています。"

@@ -12,6 +12,7 @@
 
 HINSTANCE g_instance;
 const char* g_startup_argument;
+int g_startup_argument_cut;
 
 static HACCEL s_accelerators;   // IDR_ACCELERATORS; null until loaded
 static HWND   s_accelerator_target;
@@ -48,11 +49,28 @@ void remove_alert_box()
     set_alert_hook(nullptr);
 }
 
+// The parser stops at the buffer's size: the argument was cut unless it ends right
+// there, at the end of the line, at a blank outside quotes or at a closing quote.
+// An odd number of quotes before the stop means the parser was inside quotes.
+int argument_was_cut(const char* command_line, const char* rest, const char* argument)
+{
+    if (!argument || lstrlenA(argument) < ARGUMENT_SIZE - 1 || !rest || !*rest) {
+        return 0;
+    }
+    int quotes = 0;
+    for (const char* p = command_line; p < rest; p++) {
+        quotes += *p == '"';
+    }
+    return (quotes % 2 == 1) ? *rest != '"' : *rest != ' ';
+}
+
 int run_first_instance(HINSTANCE instance, const char* command_line)
 {
     g_instance = instance;
-    const char* cursor = command_line ? command_line : "";
+    const char* line = command_line ? command_line : "";
+    const char* cursor = line;
     g_startup_argument = first_argument(&cursor);
+    g_startup_argument_cut = argument_was_cut(line, cursor, g_startup_argument);
     // The list view's window class comes with the common controls.
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
@@ -69,6 +87,7 @@ int run_first_instance(HINSTANCE instance, const char* command_line)
     MSG quit;
     PeekMessageA(&quit, NULL, WM_QUIT, WM_QUIT, PM_REMOVE);
     g_startup_argument = nullptr;
+    g_startup_argument_cut = 0;
     g_busy = 0;
     g_cancel = 0;
     return 0;

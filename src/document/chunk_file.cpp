@@ -9,7 +9,8 @@
 #include "file_layer.h"
 #include "memory.h"
 
-ChunkDocument g_document = {nullptr, 0, 0};
+ChunkDocument g_document = {nullptr, 0, 0, 0};
+TrailingBytes g_trailing = {0, 0, {0}};
 
 static const uint8_t PNG_SIGNATURE[8] = {0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A};
 static const uint32_t TYPE_IEND = 0x49454E44;  // "IEND"
@@ -18,6 +19,13 @@ static const uint32_t TYPE_IEND = 0x49454E44;  // "IEND"
 static void report_file_error(const char* caption, const char* path)
 {
     show_alert(path ? path : "", caption, ALERT_ICON_ERROR | ALERT_TASK_MODAL);
+}
+
+static void mark_saved();
+
+void report_open_failure(const char* path)
+{
+    report_file_error(TEXT_OPEN_FAILED, path);
 }
 
 static void free_records(ChunkRecord* records, int32_t count)
@@ -30,10 +38,14 @@ static void free_records(ChunkRecord* records, int32_t count)
 
 void release_document()
 {
+    drop_undo_snapshot();
     if (!g_document.loaded) {
         return;
     }
     g_document.loaded = 0;
+    g_document.changed = 0;
+    g_trailing.count = 0;
+    g_trailing.kept = 0;
     free_records(g_document.records, g_document.count);
     g_document.records = nullptr;
     g_document.count = 0;
@@ -42,8 +54,8 @@ void release_document()
 // Counts the chunks up to the first IEND. Every declared length is checked against
 // the bytes left before anything moves past it, in 64-bit arithmetic, so a length
 // near 2^32 can neither wrap the position nor promise bytes the file lacks.
-// Returns the count, or 0 when the file ends early.
-static int32_t count_chunks(const uint8_t* bytes, uint64_t size)
+// Returns the count, or 0 when the file ends early; *end is where the IEND ends.
+static int32_t count_chunks(const uint8_t* bytes, uint64_t size, uint64_t* end)
 {
     uint64_t position = 8;
     int32_t count = 0;
@@ -58,6 +70,7 @@ static int32_t count_chunks(const uint8_t* bytes, uint64_t size)
         }
         count++;
         if (type == TYPE_IEND) {
+            *end = position + 12 + (uint64_t)length;
             return count;
         }
         position += 12 + (uint64_t)length;
@@ -84,6 +97,13 @@ static int fill_records(ChunkRecord* records, int32_t count, const uint8_t* byte
     return 1;
 }
 
+static void keep_trailing_bytes(const uint8_t* bytes, uint64_t count)
+{
+    g_trailing.count = (uint32_t)count;
+    g_trailing.kept = count < sizeof g_trailing.head ? (uint32_t)count : (uint32_t)sizeof g_trailing.head;
+    memcpy(g_trailing.head, bytes, g_trailing.kept);
+}
+
 // Parses a whole file image into the document.
 static int load_from_bytes(const uint8_t* bytes, uint64_t size, const char* path)
 {
@@ -92,7 +112,8 @@ static int load_from_bytes(const uint8_t* bytes, uint64_t size, const char* path
         report_file_error(TEXT_NOT_PNG, path);
         return LOAD_NOT_PNG;
     }
-    int32_t count = count_chunks(bytes, size);
+    uint64_t end = 0;
+    int32_t count = count_chunks(bytes, size, &end);
     if (count == 0) {
         report_file_error(TEXT_READ_FAILED, path);
         return LOAD_READ_FAILED;
@@ -108,6 +129,7 @@ static int load_from_bytes(const uint8_t* bytes, uint64_t size, const char* path
     g_document.records = records;
     g_document.count = count;
     g_document.loaded = 1;
+    keep_trailing_bytes(bytes + end, size - end);
     return LOAD_OK;
 }
 
@@ -269,17 +291,16 @@ static FileHandle create_temporary(const char* path, char* temp_path, size_t tem
     return FILE_NONE;
 }
 
-int save_png(const char* path)
+// Writes through a temporary file beside the target, which replaces the target
+// only once every byte is safely written: a failed save leaves an existing file
+// exactly as it was. `write` puts the content into the open file.
+static int save_through_temporary(const char* path, int (*write)(FileHandle file, const void* context),
+                                  const void* context)
 {
-    if (!g_document.loaded) {
-        return SAVE_OK;
-    }
     if (!path) {
         report_file_error(TEXT_CREATE_FAILED, path);
         return SAVE_CREATE_FAILED;
     }
-    // Nothing touches the target until every byte is safely in the temporary file:
-    // a failed save leaves an existing file exactly as it was.
     const FileLayer* layer = file_layer();
     char temp_path[512];
     FileHandle file = create_temporary(path, temp_path, sizeof(temp_path));
@@ -287,7 +308,7 @@ int save_png(const char* path)
         report_file_error(TEXT_CREATE_FAILED, path);
         return SAVE_CREATE_FAILED;
     }
-    int written = write_document(file) && layer->flush(file);
+    int written = write(file, context) && layer->flush(file);
     layer->close(file);
     if (!written) {
         layer->remove(temp_path);
@@ -300,4 +321,152 @@ int save_png(const char* path)
         return SAVE_CREATE_FAILED;
     }
     return SAVE_OK;
+}
+
+// The records as they were before the last edit; their data pointers point into
+// one block that holds every chunk's data, so the copy costs the document's bytes
+// and one record array.
+struct UndoSnapshot {
+    ChunkRecord* records;
+    uint8_t*     block;
+    int32_t      count;
+    int32_t      changed;   // the document's changed flag when it was taken
+    int32_t      present;
+};
+
+static UndoSnapshot s_undo;
+
+void drop_undo_snapshot()
+{
+    zero_free(s_undo.records);
+    zero_free(s_undo.block);
+    s_undo = UndoSnapshot{};
+}
+
+int can_undo()
+{
+    return s_undo.present;
+}
+
+// The saved file now holds the document: it no longer differs from it, but the
+// snapshot (if any) does.
+static void mark_saved()
+{
+    g_document.changed = 0;
+    s_undo.changed = 1;
+}
+
+int take_undo_snapshot()
+{
+    drop_undo_snapshot();
+    if (!g_document.loaded) {
+        return 0;
+    }
+    size_t total = 0;
+    for (int32_t i = 0; i < g_document.count; i++) {
+        total += g_document.records[i].length;
+    }
+    s_undo.records = (ChunkRecord*)zero_alloc((size_t)g_document.count * sizeof(ChunkRecord));
+    s_undo.block = (uint8_t*)zero_alloc(total);
+    if (!s_undo.records || !s_undo.block) {
+        drop_undo_snapshot();
+        return 0;
+    }
+    size_t used = 0;
+    for (int32_t i = 0; i < g_document.count; i++) {
+        s_undo.records[i] = g_document.records[i];
+        s_undo.records[i].data = s_undo.block + used;
+        memcpy(s_undo.block + used, g_document.records[i].data, g_document.records[i].length);
+        used += g_document.records[i].length;
+    }
+    s_undo.count = g_document.count;
+    s_undo.changed = g_document.changed;
+    s_undo.present = 1;
+    return 1;
+}
+
+static int same_record(const ChunkRecord& a, const ChunkRecord& b)
+{
+    return a.length == b.length && memcmp(a.type, b.type, 4) == 0 && a.stored_crc == b.stored_crc &&
+           a.computed_crc == b.computed_crc && memcmp(a.data, b.data, a.length) == 0;
+}
+
+static int same_as_snapshot()
+{
+    if (!g_document.loaded || g_document.count != s_undo.count) {
+        return 0;
+    }
+    for (int32_t i = 0; i < s_undo.count; i++) {
+        if (!same_record(g_document.records[i], s_undo.records[i])) {
+            return 0;
+        }
+    }
+    return 1;
+}
+
+void settle_undo_snapshot()
+{
+    if (s_undo.present && same_as_snapshot()) {
+        drop_undo_snapshot();
+        return;
+    }
+    // Without a snapshot nobody can tell; asking once too often loses nothing.
+    g_document.changed = g_document.loaded;
+}
+
+int undo_last_edit()
+{
+    if (!s_undo.present || !g_document.loaded) {
+        return 0;
+    }
+    ChunkRecord* records = (ChunkRecord*)zero_alloc((size_t)s_undo.count * sizeof(ChunkRecord));
+    if (!records) {
+        return 0;
+    }
+    for (int32_t i = 0; i < s_undo.count; i++) {
+        records[i] = s_undo.records[i];
+        records[i].data = (uint8_t*)zero_alloc(records[i].length);
+        if (!records[i].data) {
+            free_records(records, i);
+            return 0;
+        }
+        memcpy(records[i].data, s_undo.records[i].data, records[i].length);
+    }
+    free_records(g_document.records, g_document.count);
+    g_document.records = records;
+    g_document.count = s_undo.count;
+    g_document.changed = s_undo.changed;
+    drop_undo_snapshot();
+    return 1;
+}
+
+static int write_whole_document(FileHandle file, const void*)
+{
+    return write_document(file);
+}
+
+int save_png(const char* path)
+{
+    if (!g_document.loaded) {
+        return SAVE_OK;
+    }
+    int result = save_through_temporary(path, write_whole_document, nullptr);
+    if (result == SAVE_OK) {
+        mark_saved();
+    }
+    return result;
+}
+
+static int write_chunk_data(FileHandle file, const void* context)
+{
+    const ChunkRecord* record = (const ChunkRecord*)context;
+    return file_layer()->write(file, record->data, record->length) == record->length;
+}
+
+int save_chunk_data(const char* path, int32_t index)
+{
+    if (!g_document.loaded || index < 0 || index >= g_document.count) {
+        return SAVE_OK;
+    }
+    return save_through_temporary(path, write_chunk_data, &g_document.records[index]);
 }

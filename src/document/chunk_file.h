@@ -15,9 +15,20 @@ struct ChunkDocument {
     ChunkRecord* records;   // exactly `count` records, owned by the document
     int32_t      count;
     int32_t      loaded;    // 1 while a document is present
+    int32_t      changed;   // 1 after an edit since the last load or save
 };
 
 extern ChunkDocument g_document;
+
+// The bytes that followed the first IEND of the loaded file: never part of the
+// document and never written. Cleared whenever the document is released.
+struct TrailingBytes {
+    uint32_t count;     // how many
+    uint32_t kept;      // how many of the first are in `head`
+    uint8_t  head[16];
+};
+
+extern TrailingBytes g_trailing;
 
 enum LoadResult {
     LOAD_OK            = 0,
@@ -39,7 +50,27 @@ const uint32_t PNG_SIZE_LIMIT = 0x400000;
 // A null path means "no path".
 int  load_png(const char* path);
 int  save_png(const char* path);
+// Writes the data of chunk `index` alone, as the file `path`; a SaveResult. With
+// no such chunk nothing is written.
+int  save_chunk_data(const char* path, int32_t index);
 void release_document();
+
+// Shows the open failure for `path` exactly as a load that cannot open it does.
+void report_open_failure(const char* path);
 
 // The size in bytes of the file that saving would write now (signature and every chunk).
 uint64_t saved_file_size();
+
+// One level of undo: a copy of the whole document (the records and one block
+// holding every chunk's data) taken before an edit. Loading, releasing and taking
+// a new snapshot drop the old one, so at most one copy exists.
+// take_undo_snapshot returns 0 (and keeps none) when memory runs out.
+int  take_undo_snapshot();
+// After an edit: keeps the snapshot and marks the document changed when the edit
+// changed it; otherwise drops it. Without a snapshot the document counts as changed.
+void settle_undo_snapshot();
+int  can_undo();
+// Puts the snapshot back as the document and drops it; 0 when there is none or
+// memory runs out (the document then stays as it is).
+int  undo_last_edit();
+void drop_undo_snapshot();

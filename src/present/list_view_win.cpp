@@ -3,6 +3,24 @@
 #include "document/chunk_file.h"
 #include "present/chunk_table.h"
 
+#include <string.h>
+
+// The number column is made for three digits; beyond them it grows by the width
+// of a digit for each one more, so that no row number is cut to "...".
+static void fit_number_column(HWND table)
+{
+    int digits = 1;
+    for (int32_t n = g_document.count; n >= 10; n /= 10) {
+        digits++;
+    }
+    int width = column_specs()[0].width;
+    if (digits > 3) {
+        int digit = (int)SendMessageA(table, LVM_GETSTRINGWIDTHA, 0, (LPARAM)"0");
+        width += (digits - 3) * digit;
+    }
+    SendMessageA(table, LVM_SETCOLUMNWIDTH, 0, width);
+}
+
 void create_columns(HWND table)
 {
     const ColumnSpec* specs = column_specs();
@@ -30,6 +48,7 @@ void fill_table(HWND table)
     SendMessageA(table, LVM_SETITEMCOUNT, g_document.count, 0);
     // Row i shows record i from here on; a fresh table has no row selected.
     list_set_selected(table, -1, 0);
+    fit_number_column(table);
     SetWindowLongPtrA(table, GWL_STYLE, style);
 }
 
@@ -82,4 +101,88 @@ void list_set_selected(HWND table, int row, int selected)
     item.stateMask = LVIS_SELECTED;
     item.state = selected ? LVIS_SELECTED : 0;
     SendMessageA(table, LVM_SETITEMSTATE, (WPARAM)row, (LPARAM)&item);
+}
+
+int list_selected_rows(HWND table, int32_t* rows, int room)
+{
+    int count = 0;
+    int row = -1;
+    while (count < room && (row = (int)SendMessageA(table, LVM_GETNEXTITEM, (WPARAM)row, LVNI_SELECTED)) >= 0) {
+        rows[count++] = row;
+    }
+    return count;
+}
+
+int list_row_at(HWND table, int x, int y)
+{
+    LVHITTESTINFO hit = {};
+    hit.pt.x = x;
+    hit.pt.y = y;
+    int row = (int)SendMessageA(table, LVM_SUBITEMHITTEST, 0, (LPARAM)&hit);
+    return row >= 0 && (hit.flags & LVHT_ONITEM) ? row : -1;
+}
+
+void list_select_only(HWND table, int row)
+{
+    list_set_selected(table, -1, 0);
+    LVITEMA item = {};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageA(table, LVM_SETITEMSTATE, (WPARAM)row, (LPARAM)&item);
+    SendMessageA(table, LVM_SETSELECTIONMARK, 0, row);
+}
+
+// Whether the number of `row` matches the typed text.
+static int number_matches(int row, const char* typed, int partial)
+{
+    char cell[CELL_SIZE];
+    format_cell(cell, row, 0);
+    const char* number = cell;
+    while (*number == ' ') {
+        number++;
+    }
+    size_t length = strlen(typed);
+    return partial ? strncmp(number, typed, length) == 0 : strcmp(number, typed) == 0;
+}
+
+// Windows sends the ANSI request to an ANSI window; Wine's list view sends the
+// wide one whatever its parent is. Row numbers are plain digits either way.
+int answer_find_request(const NMHDR* header)
+{
+    UINT flags;
+    int start;
+    char typed[CELL_SIZE] = "";
+    if (header->code == LVN_ODFINDITEMW) {
+        const NMLVFINDITEMW* request = (const NMLVFINDITEMW*)header;
+        flags = request->lvfi.flags;
+        start = request->iStart;
+        if (request->lvfi.psz) {
+            WideCharToMultiByte(CP_ACP, 0, request->lvfi.psz, -1, typed, sizeof typed, NULL, NULL);
+        }
+    } else {
+        const NMLVFINDITEMA* request = (const NMLVFINDITEMA*)header;
+        flags = request->lvfi.flags;
+        start = request->iStart;
+        if (request->lvfi.psz) {
+            lstrcpynA(typed, request->lvfi.psz, sizeof typed);
+        }
+    }
+    return find_row_by_number(typed, flags, start);
+}
+
+int find_row_by_number(const char* typed, UINT flags, int start)
+{
+    int rows = g_document.loaded ? g_document.count : 0;
+    if (!(flags & (LVFI_STRING | LVFI_PARTIAL)) || !typed[0] || rows == 0) {
+        return -1;
+    }
+    start = start >= 0 && start < rows ? start : 0;
+    int tries = flags & LVFI_WRAP ? rows : rows - start;
+    for (int k = 0; k < tries; k++) {
+        int row = (start + k) % rows;
+        if (number_matches(row, typed, (flags & LVFI_PARTIAL) != 0)) {
+            return row;
+        }
+    }
+    return -1;
 }

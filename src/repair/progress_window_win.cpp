@@ -1,6 +1,7 @@
 #include "repair/progress_window_win.h"
 
 #include "app/app.h"
+#include "repair/candidate_dialog_win.h"
 #include "resource_ids.h"
 
 static HWND s_progress;     // the window of the running search
@@ -27,9 +28,35 @@ static void enable_owner(void* owner, int enabled)
     EnableWindow((HWND)owner, enabled);
 }
 
+// A number field grows into the gaps of 4 dialog units beside it (first to the
+// left, then to the right) until seven digits fit: no data length reaches eight.
+static void widen_number_field(HWND dialog, int id)
+{
+    HWND field = GetDlgItem(dialog, id);
+    HDC dc = GetDC(field);
+    HGDIOBJ old = SelectObject(dc, (HGDIOBJ)SendMessageA(field, WM_GETFONT, 0, 0));
+    SIZE digits = {0, 0};
+    GetTextExtentPoint32A(dc, "8888888", 7, &digits);
+    SelectObject(dc, old);
+    ReleaseDC(field, dc);
+    RECT box, gap = {0, 0, 4, 0};
+    GetWindowRect(field, &box);
+    MapWindowPoints(NULL, dialog, (POINT*)&box, 2);
+    MapDialogRect(dialog, &gap);
+    int missing = digits.cx + 2 - (box.right - box.left);
+    int to_left = missing < gap.right ? missing : gap.right;
+    if (missing > 0) {
+        box.left -= to_left;
+        box.right += missing - to_left < gap.right ? missing - to_left : gap.right;
+        MoveWindow(field, box.left, box.top, box.right - box.left, box.bottom - box.top, FALSE);
+    }
+}
+
 static void open_progress(void* owner)
 {
     s_progress = CreateDialogParamA(g_instance, RES_REPAIR_DIALOG, (HWND)owner, progress_window_proc, 0);
+    widen_number_field(s_progress, IDC_REPAIR_LENGTH);
+    widen_number_field(s_progress, IDC_REPAIR_POSITION);
     s_last_look = GetTickCount() - PUMP_INTERVAL_MS;
 }
 
@@ -103,5 +130,6 @@ RepairPorts repair_window_ports(HWND owner)
     ports.info_box = info_box;
     ports.ask_yes_no = ask_yes_no;
     ports.close_progress = close_progress;
+    ports.choose_candidate = choose_candidate_window;
     return ports;
 }

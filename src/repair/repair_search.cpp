@@ -1,10 +1,15 @@
 #include "repair_search.h"
 
+#include "candidate_text.h"
+#include "crc_difference.h"
+#include "document/byte_order.h"
 #include "document/chunk_edit.h"
 #include "document/chunk_file.h"
 #include "document/crc32.h"
+#include "ihdr_search.h"
 #include "repair_texts.h"
 #include "resource_ids.h"
+#include "structure_check.h"
 
 int g_busy = 0;
 int g_cancel = 0;
@@ -14,52 +19,16 @@ static const uint32_t REFRESH_INTERVAL_MS = 1000;
 // An estimate needs more positions than this since the previous refresh.
 static const uint32_t ESTIMATE_MIN_POSITIONS = 10;
 
-enum SearchEnd {
-    SEARCH_FOUND,
-    SEARCH_NOT_FOUND,
-    SEARCH_CANCELLED,
-};
-
-struct SearchResult {
-    int      end;       // SearchEnd
-    uint32_t position;  // when found: the byte to change
-    uint8_t  value;     // when found: its new value
-};
-
-// How a trial works out without feeding the tail again.
+// How a trial works out without feeding the tail again (see crc_difference.h).
 //
-// The table is linear: T[a ^ b] = T[a] ^ T[b]. Replacing data byte i (value d) by
-// d ^ e therefore changes the register right after byte i by exactly T[e], and every
-// later byte carries a register difference D on through the zero-byte step
-// Z(D) = T[D & 0xFF] ^ (D >> 8), whatever that byte is. A trial matches when the
-// difference that reaches the end equals W = stored CRC ^ CRC of the data as it
-// stands, that is when T[e] == V_i with V_i = Z^-(length - 1 - i)(W).
-//
-// Z can be undone: its top byte is the top byte of T[D & 0xFF], and the 256 table
-// entries have 256 distinct top bytes. With top_inverse[T[k] >> 24] = k,
-// Z^-1(Y) = ((Y ^ T[k]) << 8) | k where k = top_inverse[Y >> 24]. So V_0 costs
-// length - 1 backward steps once, V_{i+1} = Z(V_i) one forward step, and at each
-// position the only value that can match is e = top_inverse[V_i >> 24], checked
-// against T[e] in one comparison: every trial of the exhaustive order (lowest
-// position, then lowest value) is decided in constant time.
-
-static uint32_t zero_step(uint32_t difference)
-{
-    return g_crc_table[difference & 0xFF] ^ (difference >> 8);
-}
-
-static uint32_t zero_step_back(uint32_t difference, const uint8_t* top_inverse)
-{
-    uint8_t low = top_inverse[difference >> 24];
-    return ((difference ^ g_crc_table[low]) << 8) | low;
-}
-
-static void build_top_inverse(uint8_t* top_inverse)
-{
-    for (uint32_t k = 0; k < 256; k++) {
-        top_inverse[g_crc_table[k] >> 24] = (uint8_t)k;
-    }
-}
+// Replacing data byte i (value d) by d ^ e changes the register right after byte i
+// by exactly T[e], and Z carries that difference on to the end. A trial matches
+// when the difference that reaches the end equals W = stored CRC ^ CRC of the data
+// as it stands, that is when T[e] == V_i with V_i = Z^-(length - 1 - i)(W). So V_0
+// costs length - 1 backward steps once, V_{i+1} = Z(V_i) one forward step, and at
+// each position the only value that can match is e = top_inverse[V_i >> 24],
+// checked against T[e] in one comparison: every trial of the exhaustive order
+// (lowest position, then lowest value) is decided in constant time.
 
 struct Refresh {
     uint32_t time;      // clock at the previous refresh
@@ -84,32 +53,153 @@ static void refresh_progress(Refresh& last, uint32_t position, uint32_t length, 
     last.time = ports.read_clock();
 }
 
-// Walks the positions in order. After every position without a match the progress
-// may be refreshed, one pending event is served and the cancel flag is tested, the
-// same number of times and in the same order as an exhaustive search would.
-static SearchResult search_single_byte(const ChunkRecord& record, const RepairPorts& ports)
+// The walk over the positions: at each one, the only change that can match.
+struct CandidateWalk {
+    uint8_t  top_inverse[256];
+    uint32_t difference;  // V_i of the current position
+};
+
+static void walk_begin(CandidateWalk& walk, const ChunkRecord& record)
 {
-    uint8_t top_inverse[256];
-    build_top_inverse(top_inverse);
+    build_top_inverse(walk.top_inverse);
     // Against the data as it stands, as the trials are.
-    uint32_t difference = record.stored_crc ^ chunk_crc(record);
+    walk.difference = record.stored_crc ^ chunk_crc(record);
     for (uint32_t k = 1; k < record.length; k++) {
-        difference = zero_step_back(difference, top_inverse);
+        walk.difference = zero_step_back(walk.difference, walk.top_inverse);
     }
+}
+
+// Takes the current position's candidate, if it has one, into `out`; counts it.
+static void walk_take(const CandidateWalk& walk, const ChunkRecord& record, uint32_t position,
+                      RepairCandidate* out, int32_t capacity, int32_t* total)
+{
+    uint8_t change = walk.top_inverse[walk.difference >> 24];
+    if (g_crc_table[change] != walk.difference) {
+        return;
+    }
+    if (*total < capacity) {
+        uint8_t old_value = record.data[position];
+        out[*total] = RepairCandidate{position, old_value, (uint8_t)(old_value ^ change), REPAIR_CHECK_NONE};
+    }
+    (*total)++;
+}
+
+// Walks every position in order. After each one the progress may be refreshed,
+// one pending event is served and the cancel flag is tested. Returns how many
+// candidates exist, or -1 when cancelled.
+static int32_t search_all_positions(const ChunkRecord& record, RepairCandidate* out, int32_t capacity,
+                                    const RepairPorts& ports)
+{
+    CandidateWalk walk;
+    walk_begin(walk, record);
     Refresh last = {0, 0};
+    int32_t total = 0;
     for (uint32_t i = 0; i < record.length; i++) {
-        uint8_t change = top_inverse[difference >> 24];
-        if (g_crc_table[change] == difference) {
-            return {SEARCH_FOUND, i, (uint8_t)(record.data[i] ^ change)};
-        }
+        walk_take(walk, record, i, out, capacity, &total);
         refresh_progress(last, i, record.length, ports);
         ports.pump_one_event();
         if (g_cancel) {
-            return {SEARCH_CANCELLED, 0, 0};
+            return -1;
         }
-        difference = zero_step(difference);
+        walk.difference = zero_step(walk.difference);
     }
-    return {SEARCH_NOT_FOUND, 0, 0};
+    return total;
+}
+
+static void check_candidates(int32_t index, RepairCandidate* candidates, int32_t count)
+{
+    for (int32_t k = 0; k < count; k++) {
+        candidates[k].check = check_repair_candidate(index, candidates[k]);
+    }
+}
+
+int32_t find_repair_candidates(int32_t index, RepairCandidate* out, int32_t capacity)
+{
+    if (!is_damaged(index)) {
+        return 0;
+    }
+    if (capacity < 0 || !out) {
+        capacity = 0;
+    }
+    const ChunkRecord& record = g_document.records[index];
+    CandidateWalk walk;
+    walk_begin(walk, record);
+    int32_t total = 0;
+    for (uint32_t i = 0; i < record.length; i++) {
+        walk_take(walk, record, i, out, capacity, &total);
+        walk.difference = zero_step(walk.difference);
+    }
+    check_candidates(index, out, total < capacity ? total : capacity);
+    return total;
+}
+
+// Unchecked candidates are trusted only in chunks this short: a spurious match
+// somewhere in them has a probability below 0.4%.
+static const uint32_t UNCHECKED_TRUST_LENGTH = 65536;
+
+static int beyond_doubt(const RepairCandidate& candidate, uint32_t length)
+{
+    return candidate.check == REPAIR_CHECK_PASSED ||
+           ((candidate.check == REPAIR_CHECK_NONE || candidate.check == REPAIR_CHECK_PARTIAL) &&
+            length <= UNCHECKED_TRUST_LENGTH);
+}
+
+static void apply_candidate(ChunkRecord& record, const RepairCandidate& candidate)
+{
+    record.data[candidate.position] = candidate.new_value;
+    // The CRC over the changed data is the stored one by construction.
+    record.computed_crc = record.stored_crc;
+}
+
+// For a damaged IHDR that no single byte mends: the width and height pairs.
+static int32_t offer_dimensions(int32_t index, const RepairCandidate* shown, int32_t count, uint32_t* widths,
+                                uint32_t* heights)
+{
+    if (index != find_chunk("IHDR")) {
+        return 0;
+    }
+    for (int32_t k = 0; k < count; k++) {
+        if (shown[k].check == REPAIR_CHECK_PASSED) return 0;
+    }
+    int32_t pairs = find_ihdr_dimensions(widths, heights, REPAIR_PAIRS_SHOWN);
+    return pairs < REPAIR_PAIRS_SHOWN ? pairs : REPAIR_PAIRS_SHOWN;
+}
+
+static void apply_choice(ChunkRecord& record, const RepairOffer& offer, int32_t choice)
+{
+    if (choice >= 0 && choice < offer.count) {
+        apply_candidate(record, offer.candidates[choice]);
+    } else if (choice >= offer.count && choice < offer.count + offer.pairs) {
+        write_u32(record.data, offer.widths[choice - offer.count]);
+        write_u32(record.data + 4, offer.heights[choice - offer.count]);
+        record.computed_crc = chunk_crc(record);
+    } else if (choice == REPAIR_CHOICE_FORCE_CRC) {
+        record.stored_crc = record.computed_crc;
+    }
+}
+
+void conclude_repair(int32_t index, const RepairCandidate* shown, int32_t count, int32_t total,
+                     const RepairPorts& ports)
+{
+    ChunkRecord& record = g_document.records[index];
+    if (total == 1 && count == 1 && beyond_doubt(shown[0], record.length)) {
+        ports.show_number(IDC_REPAIR_POSITION, shown[0].position);
+        apply_candidate(record, shown[0]);
+        char text[REPAIR_TEXT_SIZE];
+        found_box_text(shown[0], text, sizeof text);
+        ports.info_box(ports.owner, text, CAPTION_INFORMATION);
+        return;
+    }
+    uint32_t widths[REPAIR_PAIRS_SHOWN], heights[REPAIR_PAIRS_SHOWN];
+    int32_t pairs = offer_dimensions(index, shown, count, widths, heights);
+    if (total == 0 && pairs == 0) {
+        if (ports.ask_yes_no(ports.owner, TEXT_NOT_REPAIRABLE, CAPTION_INFORMATION) == 1) {
+            record.stored_crc = record.computed_crc;
+        }
+        return;
+    }
+    RepairOffer offer = {shown, count, total, widths, heights, pairs};
+    apply_choice(record, offer, ports.choose_candidate(ports.owner, offer));
 }
 
 void repair_chunk(int32_t index, const RepairPorts& ports)
@@ -126,17 +216,12 @@ void repair_chunk(int32_t index, const RepairPorts& ports)
     ports.open_progress(ports.owner);
     ports.show_number(IDC_REPAIR_LENGTH, record.length);
 
-    SearchResult result = search_single_byte(record, ports);
-    if (result.end == SEARCH_FOUND) {
-        ports.show_number(IDC_REPAIR_POSITION, result.position);
-        record.data[result.position] = result.value;
-        // The CRC over the changed data is the stored one by construction.
-        record.computed_crc = record.stored_crc;
-        ports.info_box(ports.owner, TEXT_REPAIRED, CAPTION_INFORMATION);
-    } else if (result.end == SEARCH_NOT_FOUND) {
-        if (ports.ask_yes_no(ports.owner, TEXT_NOT_REPAIRABLE, CAPTION_INFORMATION) == 1) {
-            record.stored_crc = record.computed_crc;
-        }
+    RepairCandidate shown[REPAIR_ROWS_SHOWN];
+    int32_t total = search_all_positions(record, shown, REPAIR_ROWS_SHOWN, ports);
+    if (total >= 0) {
+        int32_t count = total < REPAIR_ROWS_SHOWN ? total : REPAIR_ROWS_SHOWN;
+        check_candidates(index, shown, count);
+        conclude_repair(index, shown, count, total, ports);
     }
 
     g_busy = 0;

@@ -101,3 +101,32 @@ TEST_F(GuiBenchmark, DISABLED_CancelTakesEffect)
         ASSERT_TRUE(gui_stop());
     }
 }
+
+// From the menu command to the inspector showing its text, for the largest
+// texts it shows: 4 MB of Latin-1 text (1 MiB of it shown), a stream that
+// inflates to its 64 MiB cap, and 4 MB of image data (64 KiB dumped).
+TEST_F(GuiBenchmark, DISABLED_InspectorOnTheLargestChunks)
+{
+    TempDir dir;
+    Bytes text(4000000, 'a');
+    struct Case {
+        const char* name;
+        Bytes chunk;
+    } cases[] = {
+        {"a 4 MB tEXt", make_chunk("tEXt", joined({text_data("Big", ""), text}))},
+        {"a zTXt inflating to 64 MiB", make_chunk("zTXt", joined({text_data("Big", ""), {0}, deflated(Bytes(64 << 20, 'a'))}))},
+        {"a 4 MB IDAT", make_chunk("IDAT", pattern(4000000, 1))},
+    };
+    for (const Case& c : cases) {
+        std::string path = dir.root + "\\big.png";
+        write_file(path, make_png({make_chunk("IHDR", ihdr_data(1, 1, 8)), c.chunk, make_chunk("IEND", {})}));
+        ASSERT_TRUE(gui_start(quote_path(path)));
+        select_rows({1});
+        DWORD start = GetTickCount();
+        post_command(IDM_INSPECT);
+        ASSERT_TRUE(wait_until([] { return find_dialog_with(IDC_INSPECTOR_TEXT) != nullptr; }, "the inspector", 120000));
+        ASSERT_TRUE(gui_sync());
+        figure(std::string("the inspector on ") + c.name, GetTickCount() - start);
+        ASSERT_TRUE(gui_stop());
+    }
+}

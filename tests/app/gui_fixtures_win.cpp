@@ -39,13 +39,6 @@ Bytes pattern(size_t count, uint8_t seed)
     return data;
 }
 
-Bytes joined(const std::vector<Bytes>& parts)
-{
-    Bytes all;
-    for (const Bytes& part : parts) all.insert(all.end(), part.begin(), part.end());
-    return all;
-}
-
 Bytes damaged_chunk(const char* type, const Bytes& data)
 {
     Bytes chunk = make_chunk(type, data);
@@ -82,4 +75,37 @@ std::string status_line(uint32_t width, uint32_t height, int depth, size_t size,
     char head[96];
     snprintf(head, sizeof head, " %ux%ux%d / %zuBytes / ", width, height, depth, size);
     return head + utf8(path);
+}
+
+static Bytes words(const std::vector<uint32_t>& values, const Bytes& tail = {})
+{
+    Bytes out;
+    for (uint32_t v : values) out.insert(out.end(), {(uint8_t)(v >> 24), (uint8_t)(v >> 16), (uint8_t)(v >> 8), (uint8_t)v});
+    out.insert(out.end(), tail.begin(), tail.end());
+    return out;
+}
+
+std::vector<Bytes> animated_chunks()
+{
+    auto frame = [](uint32_t sequence) { return make_chunk("fcTL", words({sequence, 1, 1, 0, 0}, {0, 1, 0, 10, 0, 0})); };
+    return {make_chunk("IHDR", ihdr_data(1, 1, 8)), make_chunk("acTL", words({3, 0})), frame(0),
+            make_chunk("IDAT", pattern(20, 1)), frame(1), make_chunk("fdAT", words({2}, pattern(20, 2))),
+            frame(3), make_chunk("fdAT", words({4}, pattern(20, 3))), make_chunk("IEND", {})};
+}
+
+std::vector<Bytes> idot_chunks()
+{
+    // Offsets count from the start of iDOT (40 bytes long in the file).
+    return {make_chunk("IHDR", ihdr_data(1, 2, 8)), make_chunk("iDOT", words({2, 0, 1, 40, 1, 1, 40 + 22})),
+            make_chunk("IDAT", pattern(10, 1)), make_chunk("IDAT", pattern(10, 2)), make_chunk("IEND", {})};
+}
+
+std::vector<std::string> row_types()
+{
+    std::vector<std::string> types;
+    for (const std::string& line : table_rows()) {
+        size_t start = line.find('|') + 1;
+        types.push_back(line.substr(start, line.find('|', start) - start));
+    }
+    return types;
 }

@@ -5,16 +5,23 @@
 
 #include "support/test_support.h"
 
-// The example file of the table's description: IHDR 640x480x8, tEXt of 20 bytes,
+// A small intact file that most tests load: IHDR 640x480x8, tEXt of 20 bytes,
 // IDAT of 1000 and of 500 bytes, IEND; all intact.
 std::vector<Bytes> sample_chunks();
 // `count` bytes that differ from position to position.
 Bytes pattern(size_t count, uint8_t seed);
-Bytes joined(const std::vector<Bytes>& parts);
 // tEXt data: keyword, a zero byte, text.
 Bytes text_data(const std::string& keyword, const std::string& text);
 // A chunk whose stored CRC is off by one.
 Bytes damaged_chunk(const char* type, const Bytes& data);
+
+// An animation of three frames, the first of them the image itself: IHDR, acTL,
+// fcTL, IDAT, fcTL, fdAT, fcTL, fdAT, IEND.
+std::vector<Bytes> animated_chunks();
+// IHDR, iDOT (offsets of both IDAT chunks), IDAT, IDAT, IEND.
+std::vector<Bytes> idot_chunks();
+// The type of every row of the table, in order.
+std::vector<std::string> row_types();
 
 // The row the table shows for `chunk` (as it stands in a file) at 1-based
 // `number`: number, type, length, stored CRC, then the seven marks given as

@@ -667,6 +667,19 @@ HWND find_dialog(const std::string& caption)
     return search.found;
 }
 
+HWND file_dialog() { return find_dialog_with(FILE_TYPES); }
+
+std::string wide_window_text(HWND window)
+{
+    int length = GetWindowTextLengthW(window);
+    std::wstring text((size_t)length + 1, L'\0');
+    length = GetWindowTextW(window, &text[0], length + 1);
+    int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+    std::string out((size_t)bytes, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), length, &out[0], bytes, nullptr, nullptr);
+    return out;
+}
+
 HWND find_dialog_with(int control_id)
 {
     DialogSearch search = {"", control_id, nullptr};

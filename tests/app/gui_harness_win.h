@@ -129,6 +129,11 @@ HWND find_dialog(const std::string& caption);
 // A visible top-level dialog of the program that has a child with this id.
 HWND find_dialog_with(int control_id);
 HWND find_popup_menu();
+// The common file dialog (Open or Save As) while it is open; choose_file
+// (gui_process_win.h) picks a file in it.
+HWND file_dialog();
+// A window's text read with the wide-character call, in UTF-8.
+std::string wide_window_text(HWND window);
 // Whether the mouse over the middle of a control reaches the control itself (a
 // static text without the notify style lets it through to its parent, whose
 // cursor then shows).

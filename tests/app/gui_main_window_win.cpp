@@ -167,8 +167,10 @@ TEST_F(MainWindow, EmptyWindowShowsItsControlsColumnsAndMenus)
     EXPECT_EQ(window_text(main), u8"VELMORA Ver.1.02");
     EXPECT_EQ(window_class(main), "VELMORACLASS");
     EXPECT_EQ(status_text(), u8" D&&Dできます。");
+    // It starts at its smallest size: 530 x 234, or more where the font needs it.
     RECT outer = window_rect(main);
-    EXPECT_EQ(rect_text(0, 0, outer.right - outer.left, outer.bottom - outer.top), "0,0 530x234");
+    EXPECT_GE(outer.right - outer.left, 530);
+    EXPECT_GE(outer.bottom - outer.top, 234);
     LONG_PTR style = GetWindowLongPtrA(main, GWL_STYLE);
     LONG_PTR wanted = WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
     EXPECT_EQ(style & wanted, wanted);
@@ -237,11 +239,13 @@ TEST_F(MainWindow, EmptyWindowShowsItsControlsColumnsAndMenus)
                   u8"ファイル(&F)>", u8"  開く(&O)\tCtrl+O=1004", u8"  名前を付けて保存(&W)\tCtrl+S=1005", "  -",
                   u8"  終了(&E)=40001", u8"編集(&E)>", u8"  選択チャンクを削除(&D)\tDel=1002",
                   u8"  選択チャンクを結合(&U)\tIns=1006", u8"  チャンクを修復(&R)=1009", "  -",
-                  u8"  すべて選択(&A)\tCtrl-A=40003", u8"  選択を反転\tCtrl+I=40008", u8"ヘルプ(&H)>",
+                  u8"  すべて選択(&A)\tCtrl-A=40003", u8"  選択を反転\tCtrl+I=40008",
+                  u8"  元に戻す(&Z)\tCtrl+Z=40101", "  -", u8"  チャンクの内容(&I)...\tEnter=40201",
+                  u8"  メタデータを選択(&M)=40202", u8"ヘルプ(&H)>",
                   u8"  ヘルプ(&H)\tF1=40006", u8"  バージョン情報(&V)=40005"}));
 }
 
-TEST_F(MainWindow, AcceleratorTableHoldsTheSevenKeysWithTheirFlagWords)
+TEST_F(MainWindow, AcceleratorTableHoldsTheEightKeysWithTheirFlagWords)
 {
     HRSRC found = FindResourceA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_ACCELERATORS), (LPCSTR)RT_ACCELERATOR);
     ASSERT_NE(found, nullptr);
@@ -253,7 +257,7 @@ TEST_F(MainWindow, AcceleratorTableHoldsTheSevenKeysWithTheirFlagWords)
         entries.push_back(text);
     }
     EXPECT_EQ(entries, (std::vector<std::string>{"0B 41 40003", "0B 49 40008", "0B 4F 1004", "0B 53 1005",
-                                                 "03 2E 1002", "03 70 40006", "83 2D 1006"}));
+                                                 "03 2E 1002", "03 70 40006", "03 2D 1006", "8B 5A 40101"}));
 }
 
 TEST_F(MainWindow, DeleteRemovesOnlyTheDeletableSelectedChunks)
@@ -293,14 +297,10 @@ TEST_F(MainWindow, DeleteRemovesOnlyTheDeletableSelectedChunks)
             rows.push_back(row((int)i + 1, c.left[i], "-------", summary));
         }
         EXPECT_EQ(table_rows(), rows);
-        std::vector<std::string> progress;
-        int selected = (int)c.selection.size();
-        for (int done = 1; done <= selected; done++) {
-            progress.push_back(u8" 処理中です。 " + std::to_string(done) + "/" + std::to_string(selected) + " (" +
-                               std::to_string(done * 100 / selected) + "%)");
-        }
-        progress.push_back(status_line(3, 4, 8, make_png(c.left).size(), path));
-        EXPECT_EQ(status_history(), progress);
+        // A short edit shows only its final progress text, then the status line.
+        std::string selected = std::to_string(c.selection.size());
+        EXPECT_EQ(status_history(), (std::vector<std::string>{u8" 処理中です。 " + selected + "/" + selected + " (100%)",
+                                                              status_line(3, 4, 8, make_png(c.left).size(), path)}));
         EXPECT_EQ(boxes_seen(), std::vector<std::string>{});
         ASSERT_TRUE(gui_stop());
     }
@@ -326,7 +326,7 @@ TEST_F(MainWindow, MergeJoinsRunsOfIntactIdatChunks)
         {"three IDAT selected, by the button", {ihdr, idat_a, idat_b, idat_c, iend}, {1, 2, 3},
          [] { click_button(IDC_MERGE); },
          {row(1, ihdr, "-------", SUMMARY_IHDR), row(2, abc, "-------", SUMMARY_IDAT), row(3, iend, "-------", SUMMARY_IEND)},
-         {u8" 処理中です。 1/3 (33%)", u8" 処理中です。 2/3 (66%)", u8" 処理中です。 3/3 (100%)"}},
+         {u8" 処理中です。 3/3 (100%)"}},
         {"only the first of two IDAT selected, by the Ins key", {ihdr, idat_a, idat_b, iend}, {1},
          [] { press_key(VK_INSERT); },
          {row(1, ihdr, "-------", SUMMARY_IHDR), row(2, ab, "-------", SUMMARY_IDAT), row(3, iend, "-------", SUMMARY_IEND)},
@@ -335,7 +335,7 @@ TEST_F(MainWindow, MergeJoinsRunsOfIntactIdatChunks)
          [] { post_command(IDC_MERGE); },
          {row(1, ihdr, "-------", SUMMARY_IHDR), row(2, idat_a, "-------", SUMMARY_IDAT),
           row(3, broken_b, "o------", SUMMARY_IDAT), row(4, iend, "-------", SUMMARY_IEND)},
-         {u8" 処理中です。 1/2 (50%)", u8" 処理中です。 2/2 (100%)"}},
+         {u8" 処理中です。 2/2 (100%)"}},
     };
     TempDir dir;
     for (const Case& c : cases) {
@@ -394,7 +394,37 @@ TEST_F(MainWindow, SelectAllAndInvertReachTheListAndGiveItTheFocus)
     EXPECT_EQ(row_count(), 5);
 }
 
-TEST_F(MainWindow, LayoutFollowsTheClientSize)
+// Dialog units of the main window, in pixels.
+static int units_x(int units)
+{
+    RECT r = {0, 0, units, 0};
+    MapDialogRect(gui_main(), &r);
+    return r.right;
+}
+
+static int units_y(int units)
+{
+    RECT r = {0, 0, 0, units};
+    MapDialogRect(gui_main(), &r);
+    return r.bottom;
+}
+
+// Pairs of the main window's controls that cover each other, as "id/id".
+static std::vector<std::string> overlapping_controls()
+{
+    const int ids[] = {IDC_LOAD, IDC_DELETE, IDC_MERGE, IDC_REPAIR, IDC_SAVE, IDC_CHUNK_TABLE,
+                       IDC_STATUS, IDC_STATUS_LEFT, IDC_NOTICE};
+    std::vector<std::string> pairs;
+    for (int a : ids) {
+        for (int b : ids) {
+            RECT ra = child_rect(gui_item(a)), rb = child_rect(gui_item(b)), both;
+            if (a < b && IntersectRect(&both, &ra, &rb)) pairs.push_back(std::to_string(a) + "/" + std::to_string(b));
+        }
+    }
+    return pairs;
+}
+
+TEST_F(MainWindow, LayoutFollowsTheClientSizeAndNothingCoversAnything)
 {
     TempDir dir;
     ASSERT_TRUE(gui_start(quote_path(png_file(dir, "layout.png", sample_chunks()))));
@@ -403,12 +433,20 @@ TEST_F(MainWindow, LayoutFollowsTheClientSize)
     int w = notice.right - notice.left, h = notice.bottom - notice.top;
     ASSERT_GT(w, 0);
     ASSERT_GT(h, 0);
+    RECT template_size = {0, 0, 266, 133};
+    MapDialogRect(main, &template_size);
+    AdjustWindowRectEx(&template_size, (DWORD)GetWindowLongPtrA(main, GWL_STYLE), TRUE,
+                       (DWORD)GetWindowLongPtrA(main, GWL_EXSTYLE));
     struct Case {
         const char* name;
         int width, height;   // outer size; 0 for the size at start
         bool maximised;
-    } cases[] = {{"at start", 0, 0, false}, {"wide", 900, 300, false}, {"tall", 600, 700, false},
-                 {"maximised", 0, 0, true}, {"smaller than the minimum", 300, 150, false}};
+        bool at_least_minimum;
+    } cases[] = {{"at start", 0, 0, false, true},
+                 {"template size", template_size.right - template_size.left,
+                  template_size.bottom - template_size.top, false, true},
+                 {"wide", 900, 400, false, true}, {"tall", 700, 700, false, true},
+                 {"maximised", 0, 0, true, true}, {"smaller than the minimum", 300, 150, false, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         if (c.maximised) {
@@ -421,35 +459,42 @@ TEST_F(MainWindow, LayoutFollowsTheClientSize)
         RECT client;
         GetClientRect(main, &client);
         int W = client.right, H = client.bottom;
+        int left = units_x(71), top = units_y(1), bottom = H - 2 * h - units_y(1);
         std::vector<std::string> actual = {rect_text(child_rect(table())), rect_text(child_rect(gui_item(IDC_STATUS))),
                                            rect_text(child_rect(gui_item(IDC_STATUS_LEFT))),
                                            rect_text(child_rect(gui_item(IDC_NOTICE)))};
-        std::vector<std::string> expected = {rect_text(106, 2, W - 104, H - 40), rect_text(0, H - 2 * h, W, h),
-                                             rect_text(0, H - h, W - w, h), rect_text(W - w, H - h, w, h)};
+        std::vector<std::string> expected = {rect_text(left, top, W + units_x(1) - left, bottom - top),
+                                             rect_text(0, H - 2 * h, W, h), rect_text(0, H - h, W - w, h),
+                                             rect_text(W - w, H - h, w, h)};
         EXPECT_EQ(actual, expected);
+        if (c.at_least_minimum) {
+            EXPECT_EQ(overlapping_controls(), std::vector<std::string>{});
+        }
     }
 }
 
-TEST_F(MainWindow, SizingStopsAt530By234OnTheDraggedEdge)
+TEST_F(MainWindow, SizingStopsAtTheStartSizeOnTheDraggedEdge)
 {
     ASSERT_TRUE(gui_start(""));
+    RECT start = window_rect(gui_main());
+    int mw = start.right - start.left, mh = start.bottom - start.top;
     struct Case {
         int edge;
         RECT proposed;
         RECT expected;
     } cases[] = {
-        {WMSZ_LEFT, {100, 100, 300, 200}, {-230, 100, 300, 200}},
-        {WMSZ_RIGHT, {100, 100, 300, 200}, {100, 100, 630, 200}},
-        {WMSZ_TOP, {100, 100, 300, 200}, {100, -34, 300, 200}},
-        {WMSZ_TOPLEFT, {100, 100, 300, 200}, {-230, -34, 300, 200}},
-        {WMSZ_TOPRIGHT, {100, 100, 300, 200}, {100, -34, 630, 200}},
-        {WMSZ_BOTTOM, {100, 100, 300, 200}, {100, 100, 300, 334}},
-        {WMSZ_BOTTOMLEFT, {100, 100, 300, 200}, {-230, 100, 300, 334}},
-        {WMSZ_BOTTOMRIGHT, {100, 100, 300, 200}, {100, 100, 630, 334}},
-        {WMSZ_BOTTOMRIGHT, {0, 0, 530, 234}, {0, 0, 530, 234}},
+        {WMSZ_LEFT, {100, 100, 300, 200}, {300 - mw, 100, 300, 200}},
+        {WMSZ_RIGHT, {100, 100, 300, 200}, {100, 100, 100 + mw, 200}},
+        {WMSZ_TOP, {100, 100, 300, 200}, {100, 200 - mh, 300, 200}},
+        {WMSZ_TOPLEFT, {100, 100, 300, 200}, {300 - mw, 200 - mh, 300, 200}},
+        {WMSZ_TOPRIGHT, {100, 100, 300, 200}, {100, 200 - mh, 100 + mw, 200}},
+        {WMSZ_BOTTOM, {100, 100, 300, 200}, {100, 100, 300, 100 + mh}},
+        {WMSZ_BOTTOMLEFT, {100, 100, 300, 200}, {300 - mw, 100, 300, 100 + mh}},
+        {WMSZ_BOTTOMRIGHT, {100, 100, 300, 200}, {100, 100, 100 + mw, 100 + mh}},
+        {WMSZ_BOTTOMRIGHT, {0, 0, mw, mh}, {0, 0, mw, mh}},
         {WMSZ_TOPLEFT, {10, 20, 800, 600}, {10, 20, 800, 600}},
-        {WMSZ_LEFT, {100, 100, 300, 500}, {-230, 100, 300, 500}},
-        {WMSZ_TOP, {100, 100, 900, 200}, {100, -34, 900, 200}},
+        {WMSZ_LEFT, {100, 100, 300, 700}, {300 - mw, 100, 300, 700}},
+        {WMSZ_TOP, {100, 100, 900, 200}, {100, 200 - mh, 900, 200}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE("edge " + std::to_string(c.edge) + ", proposed " + rect_text(c.proposed));
@@ -459,7 +504,7 @@ TEST_F(MainWindow, SizingStopsAt530By234OnTheDraggedEdge)
     }
 }
 
-TEST_F(MainWindow, ContextMenuOpensAtTheClickWithoutChangingTheSelection)
+TEST_F(MainWindow, ContextMenuOpensAtTheClickOnTheRowPointedAt)
 {
     TempDir dir;
     ASSERT_TRUE(gui_start(quote_path(png_file(dir, "context.png", sample_chunks()))));
@@ -467,19 +512,22 @@ TEST_F(MainWindow, ContextMenuOpensAtTheClickWithoutChangingTheSelection)
     EXPECT_EQ(menu_items(resource),
               (std::vector<std::string>{u8"(ﾟДﾟ)>", u8"  選択チャンクを削除(&D)=1002", u8"  選択チャンクを結合(&U)=1006",
                                         u8"  チャンクを修復(&R)=1009", "  -", u8"  すべて選択(&A)\tCtrl-A=40003",
-                                        u8"  選択を反転\tCtrl+I=40008"}));
+                                        u8"  選択を反転\tCtrl+I=40008", u8"  元に戻す(&Z)\tCtrl+Z=40101", "  -",
+                                        u8"  チャンクの内容(&I)...\tEnter=40201", u8"  メタデータを選択(&M)=40202"}));
     DestroyMenu(resource);
     struct Case {
         const char* name;
-        int row;            // clicked in its middle
+        int row;            // clicked in its middle; 9: below the last row
         std::vector<int> selection;
-    } cases[] = {{"on a row that is not selected", 0, {1, 3}}, {"on a selected row", 1, {0, 1}},
-                 {"nothing selected", 2, {}}};
+        std::vector<int> after;
+    } cases[] = {{"on a row that is not selected", 0, {1, 3}, {0}}, {"on a selected row", 1, {0, 1}, {0, 1}},
+                 {"nothing selected", 2, {}, {2}}, {"below the last row", 9, {1, 3}, {1, 3}}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         RECT bounds = {LVIR_BOUNDS, 0, 0, 0};
-        SendMessageA(table(), LVM_GETITEMRECT, c.row, (LPARAM)&bounds);
-        POINT click = {60, (bounds.top + bounds.bottom) / 2};
+        SendMessageA(table(), LVM_GETITEMRECT, std::min(c.row, 4), (LPARAM)&bounds);
+        int below = c.row > 4 ? 2 * (bounds.bottom - bounds.top) : 0;
+        POINT click = {60, (bounds.top + bounds.bottom) / 2 + below};
         select_rows(c.selection);
         clear_windows_opened();
         PostMessageA(table(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(click.x, click.y));
@@ -494,23 +542,27 @@ TEST_F(MainWindow, ContextMenuOpensAtTheClickWithoutChangingTheSelection)
         EXPECT_EQ(menu_items((HMENU)SendMessageA(menu, MN_GETHMENU, 0, 0)),
                   (std::vector<std::string>{u8"選択チャンクを削除(&D)=1002", u8"選択チャンクを結合(&U)=1006",
                                             u8"チャンクを修復(&R)=1009", "-", u8"すべて選択(&A)\tCtrl-A=40003",
-                                            u8"選択を反転\tCtrl+I=40008"}));
-        EXPECT_EQ(selected_rows(), c.selection);
+                                            u8"選択を反転\tCtrl+I=40008", u8"元に戻す(&Z)\tCtrl+Z=40101", "-",
+                                            u8"チャンクの内容(&I)...\tEnter=40201", u8"メタデータを選択(&M)=40202"}));
+        EXPECT_EQ(selected_rows(), c.after);
         press_key(VK_ESCAPE);
         ASSERT_TRUE(wait_until([] { return find_popup_menu() == nullptr; }, "the context menu to close"));
         ASSERT_TRUE(gui_sync());
-        EXPECT_EQ(selected_rows(), c.selection);
+        EXPECT_EQ(selected_rows(), c.after);
         EXPECT_EQ(row_count(), 5);
     }
 
-    // Its first item deletes the selected chunks.
-    select_rows({1});
-    PostMessageA(table(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(60, 30));
+    // With the second IDAT selected, its first item on the tEXt row deletes that row.
+    select_rows({3});
+    RECT text_row = {LVIR_BOUNDS, 0, 0, 0};
+    SendMessageA(table(), LVM_GETITEMRECT, 1, (LPARAM)&text_row);
+    PostMessageA(table(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(60, (text_row.top + text_row.bottom) / 2));
     ASSERT_TRUE(wait_until([] { return find_popup_menu() != nullptr; }, "the context menu"));
     press_key(VK_DOWN);
     press_key(VK_RETURN);
     ASSERT_TRUE(wait_rows(4));
     EXPECT_EQ(table_row(1).substr(0, 8), "  2|IDAT");
+    EXPECT_EQ(table_row(2).substr(0, 8), "  3|IDAT");
 }
 
 TEST_F(MainWindow, DroppedFileLoadsOnlyTheFirstOfSeveral)
@@ -544,7 +596,6 @@ TEST_F(MainWindow, DroppedFileLoadsOnlyTheFirstOfSeveral)
     EXPECT_EQ(row_count(), 2);
 }
 
-static HWND file_dialog() { return find_dialog_with(FILE_TYPES); }
 
 static std::vector<std::string> file_types(HWND dialog)
 {
@@ -586,6 +637,15 @@ TEST_F(MainWindow, OpenDialogLoadsTheChosenFileAndCancelKeepsTheDocument)
     EXPECT_EQ(status_text(), status_line(640, 480, 8, 1601, path));
     EXPECT_EQ(row_count(), 5);
     EXPECT_EQ(boxes_seen(), std::vector<std::string>{});
+
+    // A failed load leaves the path on the file before it.
+    drop_files({dir.root + "\\missing.png"});
+    ASSERT_TRUE(wait_status(STATUS_LOAD_ERROR));
+    click_button(IDC_LOAD);
+    ASSERT_TRUE(wait_until([] { return file_dialog() != nullptr; }, "the Open dialog after the failed load"));
+    name = window_text(file_name_control(file_dialog()));
+    EXPECT_TRUE(name.size() >= 8 && name.compare(name.size() - 8, 8, "open.png") == 0) << name;
+    PostMessageA(file_dialog(), WM_COMMAND, IDCANCEL, 0);
 }
 
 TEST_F(MainWindow, SaveAsWritesTheEditedDocumentThroughTheCommonDialog)
@@ -611,7 +671,8 @@ TEST_F(MainWindow, SaveAsWritesTheEditedDocumentThroughTheCommonDialog)
     ASSERT_TRUE(wait_until([&] { return file_dialog() == nullptr && shared_read(saved) == make_png(chunks); },
                            "the saved file"));
     ASSERT_TRUE(gui_sync());
-    EXPECT_EQ(status_text(), status);
+    EXPECT_NE(status_text(), status);
+    EXPECT_EQ(status_text(), status_line(640, 480, 8, make_png(chunks).size(), saved));
     EXPECT_EQ(boxes_seen(), std::vector<std::string>{});
 
     // Over an existing file, the dialog asks first; the button opens it too.
@@ -670,4 +731,204 @@ TEST_F(MainWindow, SaveAsDoesNothingWithoutADocumentAndReportsAFailedSave)
     EXPECT_EQ(boxes.back(), u8"ファイルの作成に失敗しました。|" + utf8(target) + "|error|OK|none,task-modal");
     EXPECT_EQ(row_count(), 5);
     EXPECT_EQ(shared_read(target), make_png(sample_chunks()));
+
+    // The path stays on the file that was loaded: the next status line names it.
+    select_rows({1});
+    press_key(VK_DELETE);
+    ASSERT_TRUE(wait_rows(4));
+    EXPECT_EQ(status_text(), status_line(640, 480, 8, 1601 - 12 - 20, path));
+}
+
+static const char* const SAVE_QUESTION = u8"VELMORA|変更を保存しますか？|question|Cancel/Yes/No|main";
+static std::string s_other_file;   // what the drop cases drop
+
+TEST_F(MainWindow, ChangedDocumentAsksBeforeItIsDiscarded)
+{
+    TempDir dir;
+    std::string path = png_file(dir, "changed.png", sample_chunks());
+    s_other_file = png_file(dir, "other.png", {make_chunk("IHDR", ihdr_data(9, 9, 1)), make_chunk("IEND", {})});
+    void (*exit_command)() = [] { post_command(IDM_EXIT); };
+    void (*close_box)() = [] { PostMessageA(gui_main(), WM_SYSCOMMAND, SC_CLOSE, 0); };
+    void (*open_key)() = [] { press_key('O', true); };
+    void (*drop)() = [] { drop_files({s_other_file}); };
+    struct Case {
+        const char* name;
+        bool edit;
+        void (*act)();
+        int answer;       // 0: no question expected
+        int rows_after;   // 0: the program ends
+    } cases[] = {
+        {"Exit, unchanged", false, exit_command, 0, 0},     {"Exit, Cancel", true, exit_command, IDCANCEL, 4},
+        {"Exit, No", true, exit_command, IDNO, 0},          {"close box, Cancel", true, close_box, IDCANCEL, 4},
+        {"close box, No", true, close_box, IDNO, 0},        {"Open, Cancel", true, open_key, IDCANCEL, 4},
+        {"drop, Cancel", true, drop, IDCANCEL, 4},          {"drop, No", true, drop, IDNO, 2},
+        {"drop, unchanged", false, drop, 0, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(gui_start(quote_path(path)));
+        if (c.edit) {
+            select_rows({1});
+            press_key(VK_DELETE);
+            ASSERT_TRUE(wait_rows(4));
+        }
+        clear_windows_opened();
+        script_answers({c.answer ? c.answer : IDOK});
+        c.act();
+        if (c.answer) {
+            ASSERT_TRUE(wait_boxes(1));
+        }
+        if (c.rows_after) {
+            ASSERT_TRUE(wait_rows(c.rows_after));
+            ASSERT_TRUE(gui_sync());
+            EXPECT_EQ(dialogs_opened().size(), c.answer ? 1u : 0u);
+        } else {
+            ASSERT_TRUE(wait_until([] { return gui_ended(); }, "the program to end"));
+        }
+        EXPECT_EQ(boxes_seen(), c.answer ? std::vector<std::string>{SAVE_QUESTION} : std::vector<std::string>{});
+        ASSERT_TRUE(gui_stop());
+    }
+
+    // Yes saves first; a Save As that is cancelled keeps the program running.
+    ASSERT_TRUE(gui_start(quote_path(path)));
+    select_rows({1});
+    press_key(VK_DELETE);
+    ASSERT_TRUE(wait_rows(4));
+    script_answers({IDYES});
+    post_command(IDM_EXIT);
+    ASSERT_TRUE(wait_until([] { return file_dialog() != nullptr; }, "the Save As dialog"));
+    PostMessageA(file_dialog(), WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(wait_until([] { return file_dialog() == nullptr; }, "the Save As dialog to close"));
+    ASSERT_TRUE(gui_sync());
+    EXPECT_FALSE(gui_ended());
+    script_answers({IDYES});
+    post_command(IDM_EXIT);
+    ASSERT_TRUE(wait_until([] { return file_dialog() != nullptr; }, "the Save As dialog"));
+    choose_file(file_dialog(), dir.root + "\\kept.png");
+    ASSERT_TRUE(wait_until([] { return gui_ended(); }, "the program to end after saving"));
+    std::vector<Bytes> left = sample_chunks();
+    left.erase(left.begin() + 1);
+    EXPECT_EQ(shared_read(dir.root + "\\kept.png"), make_png(left));
+}
+
+TEST_F(MainWindow, PathLongerThanTheBufferIsRefusedNotCut)
+{
+    TempDir dir;
+    std::string path = png_file(dir, "kept.png", sample_chunks());
+    std::string too_long = dir.root + "\\" + std::string(300 - dir.root.size(), 'a') + ".png";
+    std::string refused = u8"ファイルのオープンに失敗しました。|" + too_long.substr(0, 260) + "|error|OK|none,task-modal";
+
+    ASSERT_TRUE(gui_start(quote_path(too_long)));
+    EXPECT_EQ(boxes_seen(), std::vector<std::string>{refused});
+    EXPECT_EQ(status_text(), STATUS_LOAD_ERROR);
+    EXPECT_EQ(row_count(), 0);
+    ASSERT_TRUE(gui_stop());
+
+    // Dropped on a loaded document: the document stays.
+    ASSERT_TRUE(gui_start(quote_path(path)));
+    drop_files({too_long});
+    ASSERT_TRUE(wait_boxes(1));
+    ASSERT_TRUE(gui_sync());
+    EXPECT_EQ(boxes_seen(), std::vector<std::string>{refused});
+    EXPECT_EQ(row_count(), 5);
+    EXPECT_EQ(status_text(), status_line(640, 480, 8, 1601, path));
+}
+
+TEST_F(MainWindow, UndoTakesBackEachKindOfEdit)
+{
+    Bytes ihdr = make_chunk("IHDR", ihdr_data(8, 8, 8));
+    Bytes iend = make_chunk("IEND", {});
+    Bytes one_byte = make_chunk("IDAT", pattern(32, 6));
+    one_byte[8 + 5] ^= 0x10;
+    struct Case {
+        const char* name;
+        std::vector<Bytes> chunks;
+        int row;
+        void (*command)();
+        int answer;
+    } cases[] = {
+        {"delete", sample_chunks(), 1, [] { press_key(VK_DELETE); }, 0},
+        {"merge", sample_chunks(), 2, [] { press_key(VK_INSERT); }, 0},
+        {"repair", {ihdr, one_byte, iend}, 1, [] { click_button(IDC_REPAIR); }, IDOK},
+        {"forced CRC", {ihdr, damaged_chunk("IDAT", pattern(16, 5)), iend}, 1, [] { click_button(IDC_REPAIR); }, IDYES},
+    };
+    TempDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(gui_start(quote_path(png_file(dir, "undo.png", c.chunks))));
+        std::vector<std::string> before = table_rows();
+        std::string status = status_text();
+        select_rows({c.row});
+        if (c.answer) script_answers({c.answer});
+        c.command();
+        ASSERT_TRUE(wait_until([&] { return table_rows() != before && IsWindowEnabled(gui_main()); }, "the edit"));
+        ASSERT_TRUE(gui_sync());
+        // After a repair's box the window is active again, so the key reaches it.
+        EXPECT_EQ(GetForegroundWindow(), gui_main());
+        press_key('Z', true);
+        ASSERT_TRUE(wait_until([&] { return table_rows() == before; }, "the undo"));
+        ASSERT_TRUE(gui_sync());
+        EXPECT_EQ(status_text(), status);
+        // Back where it was loaded: Exit asks nothing.
+        clear_boxes();
+        post_command(IDM_EXIT);
+        ASSERT_TRUE(wait_until([] { return gui_ended(); }, "the program to end"));
+        EXPECT_EQ(boxes_seen(), std::vector<std::string>{});
+        ASSERT_TRUE(gui_stop());
+    }
+}
+
+TEST_F(MainWindow, TypingANumberMovesToItsRow)
+{
+    TempDir dir;
+    std::vector<Bytes> chunks = {make_chunk("IHDR", ihdr_data(1, 1, 8))};
+    for (int i = 0; i < 11; i++) chunks.push_back(make_chunk("tEXt", text_data("k", std::to_string(i))));
+    chunks.push_back(make_chunk("IEND", {}));
+    ASSERT_TRUE(gui_start(quote_path(png_file(dir, "type.png", chunks))));
+    PostMessageA(gui_main(), WM_NEXTDLGCTL, (WPARAM)table(), TRUE);
+    ASSERT_TRUE(gui_sync());
+    press_key('7');
+    ASSERT_TRUE(wait_until([] { return selected_rows() == std::vector<int>{6}; }, "row 7 selected"));
+}
+
+TEST_F(MainWindow, NumberColumnWidensForEveryDigitPastThree)
+{
+    TempDir dir;
+    std::vector<Bytes> chunks = {make_chunk("IHDR", ihdr_data(1, 1, 8))};
+    for (int i = 0; i < 1200; i++) chunks.push_back(make_chunk("IDAT", {}));
+    chunks.push_back(make_chunk("IEND", {}));
+    ASSERT_TRUE(gui_start(quote_path(png_file(dir, "many.png", chunks))));
+    auto text_width = [](const char* text) { return (int)SendMessageA(table(), LVM_GETSTRINGWIDTHA, 0, (LPARAM)text); };
+    // "1202" keeps the room beside it that "100" has in the column as made.
+    int width = (int)SendMessageA(table(), LVM_GETCOLUMNWIDTH, 0, 0);
+    EXPECT_GE(width - text_width("1202"), 27 - text_width("100"));
+    press_key('A', true);
+    press_key(VK_INSERT);
+    ASSERT_TRUE(wait_rows(3));
+    EXPECT_EQ((int)SendMessageA(table(), LVM_GETCOLUMNWIDTH, 0, 0), 27);
+}
+
+TEST_F(MainWindow, CommandsAndDropsWaitForTheLoadAndItsBoxes)
+{
+    TempDir dir;
+    std::string large = dir.root + "\\large.png";
+    write_file(large, make_png({make_chunk("IHDR", ihdr_data(1, 1, 8)), make_chunk("IDAT", Bytes(0x400000, 1)),
+                                make_chunk("IEND", {})}));
+    std::string other = png_file(dir, "other.png", sample_chunks());
+    ASSERT_TRUE(gui_start(""));
+    // The size box has no owner: the main window stays enabled behind it.
+    script_answers({HOLD_BOX});
+    drop_files({large});
+    ASSERT_TRUE(wait_boxes(1));
+    clear_windows_opened();
+    click_button(IDC_LOAD);
+    press_key('O', true);
+    drop_files({other});
+    post_command(IDC_SAVE);
+    ASSERT_TRUE(gui_sync());
+    answer_held_box(IDOK);
+    ASSERT_TRUE(wait_status(STATUS_LOAD_ERROR));
+    ASSERT_TRUE(gui_sync());
+    EXPECT_EQ(dialogs_opened(), std::vector<std::string>{u8"#32770|ファイルの読み込みに失敗しました。"});
+    EXPECT_EQ(row_count(), 0);
 }

@@ -2,6 +2,7 @@
 // boxes, Cancel, and the main window's deafness while a repair runs.
 #include <windows.h>
 #include <commctrl.h>
+#include <zlib.h>
 
 #include "app/gui_fixtures_win.h"
 #include "app/gui_harness_win.h"
@@ -9,7 +10,13 @@
 
 struct Repair : GuiTest {};
 
-static const char* const FOUND_BOX = u8"VELMORA 情報|破損を発見し、修復しました。|information|OK|main";
+// The found box names the mended byte on its second line.
+static std::string found_box(size_t position, uint8_t old_value, uint8_t new_value)
+{
+    char line[64];
+    snprintf(line, sizeof line, u8"位置 %u のバイト: 0x%02X → 0x%02X", (unsigned)position, old_value, new_value);
+    return u8"VELMORA 情報|破損を発見し、修復しました。\n" + std::string(line) + "|information|OK|main";
+}
 static const char* const QUESTION_BOX =
     u8"VELMORA 情報|修復できませんでした。2バイト以上の破損、もしくはCRCが破損しています。\n"
     u8"CRCを強制的に一致させますか？|question|Yes/No|main";
@@ -57,15 +64,30 @@ static Bytes unrepairable(size_t length)
 // pump time to take a good number of messages after it was held at its start.
 const size_t LONG_SEARCH = 4000000;
 
+// The rows of an 8 x 8 RGB image, compressed: a stream the repair's check can follow.
+static Bytes image_stream()
+{
+    Bytes rows;
+    for (int row = 0; row < 8; row++) {
+        rows.push_back(row % 5);
+        for (int k = 0; k < 24; k++) rows.push_back((uint8_t)(row * 24 + k));
+    }
+    uLongf size = compressBound((uLong)rows.size());
+    Bytes stream(size);
+    compress2(stream.data(), &size, rows.data(), (uLong)rows.size(), 9);
+    stream.resize(size);
+    return stream;
+}
+
 TEST_F(Repair, OneDamagedByteIsFoundAndTheRowIsSelectedAgain)
 {
     Bytes ihdr = make_chunk("IHDR", ihdr_data(8, 8, 8));
     Bytes iend = make_chunk("IEND", {});
-    Bytes good = pattern(64, 9);
+    Bytes good = image_stream();
     struct Case {
         size_t position;
         uint8_t change;
-    } cases[] = {{0, 0x01}, {17, 0xFF}, {63, 0x80}};
+    } cases[] = {{0, 0x01}, {good.size() / 2, 0xFF}, {good.size() - 1, 0x80}};
     TempDir dir;
     for (const Case& c : cases) {
         SCOPED_TRACE("byte " + std::to_string(c.position));
@@ -78,10 +100,11 @@ TEST_F(Repair, OneDamagedByteIsFoundAndTheRowIsSelectedAgain)
         click_button(IDC_REPAIR);
         ASSERT_TRUE(wait_boxes(1));
         ASSERT_TRUE(wait_repair_end());
-        EXPECT_EQ(boxes_seen(), std::vector<std::string>{FOUND_BOX});
-        // Behind the box, the progress window shows the length and the mended position;
-        // the estimate is "----" from the refresh after position 0, if there was one.
-        EXPECT_EQ(box_records()[0].progress, "64|" + std::to_string(c.position) + (c.position ? "|----" : "|"));
+        uint8_t old_value = damaged[8 + c.position];
+        EXPECT_EQ(boxes_seen(), std::vector<std::string>{found_box(c.position, old_value, good[c.position])});
+        // Behind the box, the progress window shows the length, the mended position
+        // and the "----" of the refresh after position 0.
+        EXPECT_EQ(box_records()[0].progress, std::to_string(good.size()) + "|" + std::to_string(c.position) + "|----");
         EXPECT_EQ(windows_opened(), (std::vector<std::string>{std::string("#32770|") + PROGRESS_CAPTION,
                                                               u8"#32770|VELMORA 情報"}));
         EXPECT_EQ(table_rows(), (std::vector<std::string>{row(1, ihdr, "-------", SUMMARY_IHDR),
@@ -89,6 +112,82 @@ TEST_F(Repair, OneDamagedByteIsFoundAndTheRowIsSelectedAgain)
                                                           row(3, iend, "-------", SUMMARY_IEND)}));
         EXPECT_EQ(selected_rows(), std::vector<int>{1});
         EXPECT_EQ(status_text(), status_line(8, 8, 8, make_png({ihdr, damaged, iend}).size(), path));
+        ASSERT_TRUE(gui_stop());
+    }
+}
+
+static HWND candidate_dialog() { return find_dialog_with(IDC_CANDIDATE_LIST); }
+
+static std::vector<std::string> list_rows(HWND list)
+{
+    std::vector<std::string> rows;
+    int count = (int)SendMessageA(list, LB_GETCOUNT, 0, 0);
+    for (int k = 0; k < count; k++) {
+        std::string text((size_t)SendMessageA(list, LB_GETTEXTLEN, k, 0), '\0');
+        SendMessageA(list, LB_GETTEXT, k, (LPARAM)&text[0]);
+        rows.push_back(utf8(text));
+    }
+    return rows;
+}
+
+// A row without its summary cell.
+static std::string without_summary(const std::string& cells) { return cells.substr(0, cells.rfind('|')); }
+
+TEST_F(Repair, EquivalentChangesAreOfferedInTheCandidateDialog)
+{
+    // In a chunk this long, changing a byte by 248 and the byte this far behind it
+    // by 169 have the same effect on the CRC: the damage is the second, and the
+    // first explains it as well.
+    const size_t twin_distance = 145212;
+    Bytes data = text_data("Comment", std::string(twin_distance + 8, 'a'));
+    data[8] = 0x10;
+    Bytes good = make_chunk("tEXt", data);
+    Bytes damaged = good;
+    damaged[8 + 8 + twin_distance] ^= 169;
+    Bytes forced = make_chunk("tEXt", Bytes(damaged.begin() + 8, damaged.end() - 4));
+    Bytes ihdr = make_chunk("IHDR", ihdr_data(8, 8, 8));
+    Bytes iend = make_chunk("IEND", {});
+    struct Case {
+        const char* name;
+        int button;
+        int row;        // selected first, or -1
+        Bytes after;
+        const char* marks;
+    } cases[] = {
+        {"the second applied", IDC_CANDIDATE_APPLY, 1, good, "-o--oo-"},
+        {"the CRC forced", IDC_CANDIDATE_FORCE, -1, forced, "-o--oo-"},
+        {"left as it is", IDC_CANDIDATE_LEAVE, -1, damaged, "oo--oo-"},
+    };
+    TempDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(gui_start(quote_path(write_png(dir, {ihdr, damaged, iend}))));
+        select_rows({1});
+        clear_windows_opened();
+        click_button(IDC_REPAIR);
+        ASSERT_TRUE(wait_until([] { return candidate_dialog() != nullptr; }, "the candidate dialog"));
+        HWND dialog = candidate_dialog();
+        EXPECT_EQ(window_text(dialog), u8"修復候補の選択");
+        EXPECT_EQ(GetWindow(dialog, GW_OWNER), gui_main());
+        EXPECT_TRUE(progress_window() && IsWindowVisible(progress_window()));
+        EXPECT_FALSE(IsWindowEnabled(gui_main()));
+        EXPECT_EQ(window_text(GetDlgItem(dialog, IDC_CANDIDATE_COUNT)), u8"CRCが一致する1バイトの変更: 2 件");
+        EXPECT_EQ(list_rows(GetDlgItem(dialog, IDC_CANDIDATE_LIST)),
+                  (std::vector<std::string>{u8"位置 8: 0x10 → 0xE8　構造の検査なし",
+                                            u8"位置 145220: 0xC8 → 0x61　構造の検査なし"}));
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_CANDIDATE_APPLY))) << "applicable before a choice";
+        if (c.row >= 0) {
+            HWND list = GetDlgItem(dialog, IDC_CANDIDATE_LIST);
+            SendMessageA(list, LB_SETCURSEL, c.row, 0);
+            PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_CANDIDATE_LIST, LBN_SELCHANGE), (LPARAM)list);
+        }
+        click_button(c.button, dialog);
+        ASSERT_TRUE(wait_repair_end());
+        EXPECT_EQ(boxes_seen(), std::vector<std::string>{});
+        EXPECT_EQ(windows_opened(), (std::vector<std::string>{std::string("#32770|") + PROGRESS_CAPTION,
+                                                              u8"#32770|修復候補の選択"}));
+        EXPECT_EQ(without_summary(table_row(1)), without_summary(row(2, c.after, c.marks, "")));
+        EXPECT_EQ(selected_rows(), std::vector<int>{1});
         ASSERT_TRUE(gui_stop());
     }
 }
@@ -241,6 +340,19 @@ TEST_F(Repair, ProgressWindowStaysBehindTheQuestionWithItsTemplate)
     EXPECT_EQ(texts, (std::vector<std::string>{u8"PNGチャンク 破損修復中", "1011=40", u8"バイト中", "1010=0",
                                               u8"バイト目を検索しています。", u8"予想最大残り時間", "1012=----", u8"秒",
                                               "1019=&Cancel"}));
+    // Either number field shows seven digits whole.
+    for (int id : {IDC_REPAIR_LENGTH, IDC_REPAIR_POSITION}) {
+        HWND field = GetDlgItem(progress, id);
+        HDC dc = GetDC(field);
+        HGDIOBJ old = SelectObject(dc, (HGDIOBJ)SendMessageA(field, WM_GETFONT, 0, 0));
+        SIZE digits = {0, 0};
+        GetTextExtentPoint32A(dc, "4194303", 7, &digits);
+        SelectObject(dc, old);
+        ReleaseDC(field, dc);
+        RECT inside;
+        GetClientRect(field, &inside);
+        EXPECT_GE(inside.right, digits.cx) << "field " << id;
+    }
     // A Cancel click while the question is open changes nothing.
     click_button(IDC_REPAIR_CANCEL, progress);
     ASSERT_TRUE(gui_sync());

@@ -43,7 +43,7 @@ TEST(MainWindowSize, EachDraggedEdgeStopsAtTheSmallestSize)
     };
     for (const Case& c : cases) {
         RECT r = c.proposed;
-        apply_minimum_size(c.edge, &r);
+        apply_minimum_size(c.edge, &r, SIZE{530, 234});
         EXPECT_EQ(c.expected, rect_text(r)) << "edge " << c.edge;
     }
 }

@@ -111,4 +111,112 @@ TEST_F(ChunkEdit, MergeWithoutMemoryShowsItsBoxAndChangesNothing)
     EXPECT_EQ(0x2010u, log.alerts[0].flags);
 }
 
+// Every record with all its fields, for comparing whole documents.
+static std::string document_text()
+{
+    std::string s = std::to_string(g_document.loaded) + ":";
+    for (int32_t i = 0; i < g_document.count; i++) {
+        const ChunkRecord& r = g_document.records[i];
+        s += std::string((const char*)r.type, 4) + std::to_string(r.stored_crc) + "/" + std::to_string(r.computed_crc) +
+             "=" + std::string((const char*)r.data, r.length) + ";";
+    }
+    return s;
+}
+
+static void record_progress(void* context, int32_t done, int32_t selected)
+{
+    *(std::string*)context += std::to_string(done) + "/" + std::to_string(selected) + " ";
+}
+
+// Random documents of intact and damaged IDAT, deletable and critical chunks, and
+// random selections: the one-pass edit leaves what the row-by-row walk leaves.
+TEST_F(ChunkEdit, RowEditsEndWhereTheRowByRowWalkEnds)
+{
+    uint32_t seed = 2024;
+    auto next = [&seed](uint32_t range) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) % range;
+    };
+    const char* types[] = {"IDAT", "IDAT", "IDAT", "tEXt", "PLTE", "zTXt", "AbCD"};
+    for (int round = 0; round < 300; round++) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        std::vector<Bytes> middle;
+        for (uint32_t n = next(12); n > 0; n--) {
+            Bytes data(next(5), (uint8_t)next(256));
+            const char* type = types[next(7)];
+            middle.push_back(next(6) ? make_chunk(type, data) : make_chunk(type, data, 99));
+        }
+        load(make_simple_png(middle));
+        std::vector<int32_t> rows;
+        for (int32_t i = 0; i < g_document.count; i++) {
+            if (next(3)) rows.push_back(i);
+        }
+        RowEdit edit = next(2) ? ROW_EDIT_MERGE : ROW_EDIT_DELETE;
+        for (size_t k = rows.size(); k-- > 0;) {
+            if (edit == ROW_EDIT_DELETE) delete_chunk(rows[k], DELETE_IF_DELETABLE);
+            else merge_with_next(rows[k]);
+        }
+        std::string walked = document_text();
+        int walk_changed = g_document.changed;
+        load(make_simple_png(middle));
+        std::string reports;
+        EditProgress progress = {&reports, record_progress};
+        EXPECT_EQ(walk_changed, edit_rows(edit, rows.data(), (int32_t)rows.size(), &progress));
+        EXPECT_EQ(walked, document_text());
+        EXPECT_EQ(walk_changed, g_document.changed);
+        std::string expected;
+        for (size_t done = 1; done <= rows.size(); done++) {
+            expected += std::to_string(done) + "/" + std::to_string(rows.size()) + " ";
+        }
+        EXPECT_EQ(expected, reports);
+    }
+}
+
+TEST_F(ChunkEdit, UndoPutsBackTheDocumentBeforeTheLastEdit)
+{
+    load(make_simple_png({make_chunk("tEXt", {'k', 0}), make_chunk("IDAT", {1}), make_chunk("IDAT", {2, 3})}));
+    std::string loaded = document_text();
+    int32_t rows[] = {1, 2, 3};
+
+    // An edit that changes nothing keeps no snapshot and leaves the document unchanged.
+    ASSERT_EQ(1, take_undo_snapshot());
+    EXPECT_EQ(0, edit_rows(ROW_EDIT_MERGE, rows, 1, nullptr));
+    settle_undo_snapshot();
+    EXPECT_EQ(0, can_undo() + g_document.changed);
+
+    ASSERT_EQ(1, take_undo_snapshot());
+    EXPECT_EQ(1, edit_rows(ROW_EDIT_MERGE, rows, 3, nullptr));
+    settle_undo_snapshot();
+    EXPECT_EQ(1, can_undo());
+    EXPECT_EQ(1, g_document.changed);
+
+    // A save makes the document unchanged, and the state before the edit differs from the file.
+    ASSERT_EQ(SAVE_OK, save_png(dir.path("b.png").c_str()));
+    EXPECT_EQ(0, g_document.changed);
+    ASSERT_EQ(1, undo_last_edit());
+    EXPECT_EQ(loaded, document_text());
+    EXPECT_EQ(1, g_document.changed);
+    EXPECT_EQ(0, can_undo() + undo_last_edit());
+
+    // A change made behind the edit functions' back (as the repair makes it) is seen too.
+    ASSERT_EQ(1, take_undo_snapshot());
+    g_document.records[1].stored_crc ^= 1;
+    settle_undo_snapshot();
+    ASSERT_EQ(1, undo_last_edit());
+    EXPECT_EQ(loaded, document_text());
+
+    // Without memory for the snapshot, nothing is kept and the edit counts as a change.
+    set_alloc_fail_hook(always_fail);
+    EXPECT_EQ(0, take_undo_snapshot());
+    set_alloc_fail_hook(nullptr);
+    g_document.changed = 0;
+    settle_undo_snapshot();
+    EXPECT_EQ(1, g_document.changed);
+
+    // Loading another file drops the snapshot.
+    ASSERT_EQ(1, take_undo_snapshot());
+    load(make_simple_png({}));
+    EXPECT_EQ(0, can_undo() + g_document.changed);
+}
+
 }  // namespace

@@ -62,7 +62,7 @@ struct ChunkTable : ::testing::Test {
     AlertLog log;
 };
 
-TEST_F(ChunkTable, WorkedExampleRowsAndStatusLine)
+TEST_F(ChunkTable, FiveChunkFileRowsAndStatusLine)
 {
     load(make_png({make_chunk("IHDR", ihdr_data(640, 480, 8)), make_chunk("tEXt", text_bytes("Comment\0Hello world!"s)),
                    make_chunk("IDAT", Bytes(1000)), make_chunk("IDAT", Bytes(500)), make_chunk("IEND", {})}));

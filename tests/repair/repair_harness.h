@@ -6,13 +6,18 @@
 #include <stdint.h>
 #include <string.h>
 
+#include <random>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include <zlib.h>
 
 #include "document/chunk_file.h"
 #include "document/crc32.h"
 #include "document/memory.h"
 #include "repair/repair_search.h"
+#include "repair/stream_check.h"
 
 // CRC of a chunk with these type bytes and data.
 inline uint32_t repair_crc_of(const uint8_t* type, const std::vector<uint8_t>& data)
@@ -50,11 +55,68 @@ inline void install_repair_document(const uint8_t* type, const std::vector<uint8
     g_document.loaded = 1;
 }
 
+// Replaces the document by these chunks, every one intact.
+inline void install_chunks(const std::vector<std::pair<std::string, std::vector<uint8_t>>>& chunks)
+{
+    release_document();
+    build_crc_table();
+    ChunkRecord* records = (ChunkRecord*)zero_alloc(chunks.size() * sizeof(ChunkRecord));
+    for (size_t k = 0; k < chunks.size(); k++) {
+        ChunkRecord& record = records[k];
+        const std::vector<uint8_t>& data = chunks[k].second;
+        record.length = (uint32_t)data.size();
+        memcpy(record.type, chunks[k].first.data(), 4);
+        record.data = (uint8_t*)zero_alloc(data.size());
+        if (!data.empty()) memcpy(record.data, data.data(), data.size());
+        record.computed_crc = chunk_crc(record);
+        record.stored_crc = record.computed_crc;
+    }
+    g_document.records = records;
+    g_document.count = (int32_t)chunks.size();
+    g_document.loaded = 1;
+}
+
+// Changes one data byte of a record behind its stored CRC's back.
+inline void damage_byte(int32_t index, uint32_t position, uint8_t change)
+{
+    ChunkRecord& record = g_document.records[index];
+    record.data[position] ^= change;
+    record.computed_crc = chunk_crc(record);
+}
+
+inline std::vector<uint8_t> deflated(const std::vector<uint8_t>& raw, int level)
+{
+    uLongf size = compressBound((uLong)raw.size());
+    std::vector<uint8_t> out(size);
+    compress2(out.data(), &size, raw.data(), (uLong)raw.size(), level);
+    out.resize(size);
+    return out;
+}
+
+// The inflated rows of an image: each row a filter byte 0 to 4, then its bytes
+// random (`random_rows`) or a gentle gradient that compresses well.
+inline std::vector<uint8_t> image_rows(const ImageLayout& layout, uint32_t seed, bool random_rows)
+{
+    std::mt19937 rng(seed);
+    std::vector<uint8_t> raw;
+    raw.reserve(layout.size);
+    for (int32_t p = 0; p < layout.passes; p++) {
+        for (uint32_t r = 0; r < layout.rows[p]; r++) {
+            raw.push_back((uint8_t)(rng() % 5));
+            for (uint64_t k = 0; k < layout.row_bytes[p]; k++) {
+                raw.push_back(random_rows ? (uint8_t)rng() : (uint8_t)(k / 7 + r));
+            }
+        }
+    }
+    return raw;
+}
+
 struct PortScript {
     uint32_t clock_start = 0;             // the first clock reading
     std::vector<uint32_t> clock_steps;    // added after each reading, cycling; none: the clock stands still
     uint64_t cancel_at_pump = 0;          // this pump call (counted from 1) sets the cancel flag; 0: none
     int answer = 0;                       // what the Yes/No question returns (1 = Yes)
+    int32_t choice = REPAIR_CHOICE_LEAVE; // what the candidate dialog answers
     bool log_clock = true;                // whether clock readings appear in the calls
 };
 
@@ -134,6 +196,24 @@ inline int port_ask_yes_no(void* owner, const char* text, const char* caption)
     return g_port_log.script.answer;
 }
 
+// The offer as one line: each candidate "position:old>new/check" (check N, P, p
+// for partial, F), each dimension pair "WxH".
+inline int32_t port_choose_candidate(void* owner, const RepairOffer& offer)
+{
+    static const char CHECKS[] = "NPpF";
+    std::string line = "choose " + std::to_string(offer.count) + "/" + std::to_string(offer.total);
+    for (int32_t k = 0; k < offer.count; k++) {
+        const RepairCandidate& c = offer.candidates[k];
+        line += " " + std::to_string(c.position) + ":" + std::to_string(c.old_value) + ">" +
+                std::to_string(c.new_value) + "/" + CHECKS[c.check & 3];
+    }
+    for (int32_t k = 0; k < offer.pairs; k++) {
+        line += " " + std::to_string(offer.widths[k]) + "x" + std::to_string(offer.heights[k]);
+    }
+    port_line(line + " busy " + std::to_string(g_busy) + port_owner_mark(owner));
+    return g_port_log.script.choice;
+}
+
 inline void port_close_progress()
 {
     port_line("close busy " + std::to_string(g_busy));
@@ -147,5 +227,5 @@ inline RepairPorts recording_ports(const PortScript& script)
     g_port_log.now = script.clock_start;
     return RepairPorts{&g_port_owner,   port_enable_owner, port_open_progress, port_show_number,
                        port_show_text,  port_read_clock,   port_pump_one_event, port_info_box,
-                       port_ask_yes_no, port_close_progress};
+                       port_ask_yes_no, port_close_progress, port_choose_candidate};
 }

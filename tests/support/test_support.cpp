@@ -5,6 +5,8 @@
 #include <fstream>
 #include <random>
 
+#include <zlib.h>
+
 #include "document/alert.h"
 #include "document/crc32.h"
 
@@ -45,6 +47,22 @@ Bytes make_chunk(const char* type, const Bytes& data)
 Bytes text_bytes(const std::string& text)
 {
     return Bytes(text.begin(), text.end());
+}
+
+Bytes joined(const std::vector<Bytes>& parts)
+{
+    Bytes all;
+    for (const Bytes& part : parts) all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+Bytes deflated(const Bytes& data)
+{
+    uLongf size = compressBound((uLong)data.size());
+    Bytes out(size);
+    compress(out.data(), &size, data.data(), (uLong)data.size());
+    out.resize(size);
+    return out;
 }
 
 Bytes make_png(const std::vector<Bytes>& chunks)

@@ -12,6 +12,10 @@ typedef std::vector<uint8_t> Bytes;
 Bytes make_chunk(const char* type, const Bytes& data);
 Bytes make_chunk(const char* type, const Bytes& data, uint32_t crc);
 Bytes text_bytes(const std::string& text);
+// The parts one after the other.
+Bytes joined(const std::vector<Bytes>& parts);
+// A zlib stream of `data`.
+Bytes deflated(const Bytes& data);
 // The signature followed by the given chunks.
 Bytes make_png(const std::vector<Bytes>& chunks);
 // IHDR data for width x height, the given bit depth, colour type 2.

@@ -14,7 +14,9 @@ echo "== native tests"
 for script in scripts/test-*.sh; do
   [ -e "$script" ] || continue
   echo "== $script"
+  started=$SECONDS
   bash "$script" || status=1
+  echo "== $script: $((SECONDS - started)) s"
 done
 
 if [ $status -ne 0 ]; then

@@ -32,7 +32,10 @@ export LD_LIBRARY_PATH=/usr/lib/i386-linux-gnu
 
 if [ -n "$emulator" ]; then
   binfmt=$(mktemp -d /tmp/velmora-binfmt.XXXXXX)
-  mount -t binfmt_misc binfmt_misc "$binfmt"
+  if ! mount -t binfmt_misc binfmt_misc "$binfmt"; then
+    echo "FAIL: no binfmt_misc of this namespace's own (Linux 6.7 or later keeps one private)" >&2
+    exit 1
+  fi
   # Offset, magic and mask as the emulator's own package describes i386 programs.
   IFS=: read -r _ _ type offset magic mask _ < "$emulator/usr/share/qemu/binfmt.d/qemu-i386.conf"
   echo ":velmora-i386:$type:$offset:$magic:$mask:$emulator/usr/bin/qemu-i386:F" > "$binfmt/register"

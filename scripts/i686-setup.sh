@@ -41,27 +41,38 @@ i386_way() {
   if [ "$code" -eq 42 ]; then echo native; else echo emulated; fi
 }
 
-# The machine's own Debian archive: the first address that its apt sources give
-# for the release it runs (one-line or deb822 entries).
-debian_archive() {
-  local codename files=()
-  codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
-  local f
+# The machine's own Debian sources for the release it runs, as "URI SUITE" lines
+# (its -updates and -security suites too), from one-line or deb822 entries.
+debian_sources() {
+  local release files=() f
+  release=$(. /etc/os-release && echo "$VERSION_CODENAME")
   for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list /etc/apt/sources.list.d/*.sources; do
     [ -f "$f" ] && files+=("$f")
   done
-  awk -v release="$codename" '
-    FNR == 1 { uris = ""; suites = ""; deb = 0 }
+  awk -v release="$release" '
+    function flush(   i, j, u, s) {
+      if (deb) for (i = split(uris, u, " "); i > 0; i--) for (j = split(suites, s, " "); j > 0; j--)
+        if (s[j] == release || index(s[j], release "-") == 1) print u[i], s[j]
+      deb = 0; uris = ""; suites = ""
+    }
+    FNR == 1 { flush() }
     /^deb[[:space:]]/ {
       n = 2; if ($2 ~ /^\[/) { while ($n !~ /\]$/) n++; n++ }
-      if ($(n + 1) == release) { print $n; exit }
+      if ($(n + 1) == release || index($(n + 1), release "-") == 1) print $n, $(n + 1)
     }
     /^Types:/  { deb = / deb( |$)/ }
-    /^URIs:/   { uris = $2 }
-    /^Suites:/ { suites = " " substr($0, 8) " " }
-    /^[[:space:]]*$/ { uris = ""; suites = ""; deb = 0 }
-    deb && uris != "" && index(suites, " " release " ") { print uris; exit }
-  ' "${files[@]}" 2>/dev/null
+    /^URIs:/   { uris = substr($0, 6) }
+    /^Suites:/ { suites = substr($0, 8) }
+    /^[[:space:]]*$/ { flush() }
+    END { flush() }
+  ' "${files[@]}"
+}
+
+# The address that serves the release itself.
+debian_archive() {
+  local release
+  release=$(. /etc/os-release && echo "$VERSION_CODENAME")
+  debian_sources | awk -v release="$release" '$2 == release { print $1; exit }'
 }
 
 # Builds a cache entry once: runs FUNCTION NEW_FOLDER under a lock and moves the
@@ -89,16 +100,26 @@ i386_cached() {
 wine_version() { dpkg-query -W -f='${Version}' wine64; }
 
 # Wine's i386 side, as the packages of the installed version extract.
+# Unpacks i386 packages with their dependencies:  WORK RELEASE PACKAGES MIRROR...
+extract_i386() {
+  local work=$1 release=$2 include=$3
+  shift 3
+  mmdebstrap --quiet --variant=extract --architectures=i386 --include="$include" "$release" "$work" "$@"
+}
+
 fill_wine_tree() {
-  local work=$1 archive version release packages=()
-  archive=$(debian_archive)
-  [ -n "$archive" ] || { echo "no Debian archive in the apt sources" >&2; return 1; }
+  local work=$1 version release packages=() all=() uri suite p
+  while read -r uri suite; do all+=("deb $uri $suite main"); done < <(debian_sources)
+  [ ${#all[@]} -gt 0 ] || { echo "no Debian archive in the apt sources" >&2; return 1; }
   version=$(wine_version)
   release=$(. /etc/os-release && echo "$VERSION_CODENAME")
   for p in $(i386_packages i386); do packages+=("$p=$version"); done
   rmdir "$work"
-  mmdebstrap --quiet --variant=extract --architectures=i386 --include="$(IFS=,; echo "${packages[*]}")" \
-    --skip=cleanup/reproducible "$release" "$work" "deb $archive $release main" || return 1
+  local include
+  include=$(IFS=,; echo "${packages[*]}")
+  # The release's own suite first; a wine64 from its updates needs them all.
+  extract_i386 "$work" "$release" "$include" "deb $(debian_archive) $release main" ||
+    { rm -rf "$work"; extract_i386 "$work" "$release" "$include" "${all[@]}"; } || return 1
   # Only lib/ and usr/lib/ are laid under /usr/lib; the rest is not needed.
   find "$work" -mindepth 1 -maxdepth 1 ! -name lib ! -name usr -exec rm -rf {} +
   find "$work/usr" -mindepth 1 -maxdepth 1 ! -name lib ! -name i686-w64-mingw32 -exec rm -rf {} +

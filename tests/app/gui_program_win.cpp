@@ -12,6 +12,7 @@
 
 static const char* const ABOUT_CAPTION = u8"VELMORA のバージョン情報";
 static const char* const REPAIRED_LINE = u8"破損を発見し、修復しました。";
+static const char* const SAVE_QUESTION = u8"VELMORA|変更を保存しますか？";
 
 // One run of the program on a file: its process and its main window once the
 // file is loaded.
@@ -45,9 +46,18 @@ static std::vector<std::string> child_texts(HWND dialog)
     return texts;
 }
 
-static bool ends_with_exit_code_0(ProgramRun& run)
+// Exit; with unsaved changes the program first asks, and is told not to save.
+static bool ends_with_exit_code_0(ProgramRun& run, bool unsaved)
 {
     post(run.main, IDM_EXIT);
+    if (unsaved) {
+        HWND box = nullptr;
+        EXPECT_TRUE(wait_until([&] { return (box = process_box(run.id)) != nullptr; }, "the question on exit"));
+        if (box) {
+            EXPECT_EQ(box_text(box), SAVE_QUESTION);
+            PostMessageA(box, WM_COMMAND, IDNO, 0);
+        }
+    }
     DWORD code = 1;
     bool ended = wait_exit(run.guard.process, &code, "the program to end");
     EXPECT_EQ(code, 0u);
@@ -100,7 +110,7 @@ TEST(RealProgram, ShowsTheFileEditsItSavesItAndShowsTheAboutBox)
     PostMessageA(about, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_TRUE(wait_until([&] { return !IsWindow(about); }, "About to close"));
 
-    EXPECT_TRUE(ends_with_exit_code_0(run));
+    EXPECT_TRUE(ends_with_exit_code_0(run, false));
 }
 
 TEST(RealProgram, RepairsOneDamagedByte)
@@ -133,5 +143,5 @@ TEST(RealProgram, RepairsOneDamagedByte)
     EXPECT_EQ(cross_process_rows(run.main)[1], row(2, good, "-------", SUMMARY_IDAT));
     EXPECT_EQ(cross_process_selection(run.main), std::vector<int>{1});
 
-    EXPECT_TRUE(ends_with_exit_code_0(run));
+    EXPECT_TRUE(ends_with_exit_code_0(run, true));
 }

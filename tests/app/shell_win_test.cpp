@@ -88,7 +88,8 @@ TEST(Resources, AcceleratorTableAsStored)
               "0B 53 1005\n"
               "03 2E 1002\n"
               "03 70 40006\n"
-              "83 2D 1006\n",
+              "03 2D 1006\n"
+              "8B 5A 40101\n",
               table);
 }
 

@@ -125,6 +125,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
         fuzz_require(fast.stored_crc == (answer && asked ? computed : stored), "the CRC was forced wrongly");
     }
 
+    // Without ports, the same candidates as the plain search's, lowest first.
+    install_repair_document(type, data, stored);
+    std::vector<RepairCandidate> expected;
+    if (damaged) expected = plain_candidates(g_document.records[0]);
+    RepairCandidate listed[4];
+    int32_t total = find_repair_candidates(0, listed, 4);
+    fuzz_require(total == (int32_t)expected.size(), "find_repair_candidates counts differently");
+    for (size_t k = 0; k < expected.size() && k < 4; k++) {
+        fuzz_require(listed[k].position == expected[k].position && listed[k].new_value == expected[k].new_value &&
+                         listed[k].old_value == data[listed[k].position],
+                     "find_repair_candidates lists a different change");
+    }
+
     // An index outside the document, and an intact chunk, start nothing.
     for (int32_t index : {-1, 1, 2, INT32_MAX, INT32_MIN}) {
         repair_chunk(index, recording_ports(script));

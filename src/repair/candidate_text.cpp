@@ -36,7 +36,8 @@ void offer_count_text(const RepairOffer& offer, char* out, size_t size)
 {
     int used = snprintf(out, size, TEXT_CANDIDATE_COUNT, (int)offer.total);
     if (offer.count < offer.total && used >= 0 && (size_t)used < size) {
-        used += snprintf(out + used, size - used, TEXT_CANDIDATE_SHOWN, (int)offer.count);
+        used += snprintf(out + used, size - used, TEXT_CANDIDATE_SHOWN, (int)offer.count,
+                         (int)(offer.total - offer.count));
     }
     if (offer.pairs > 0 && used >= 0 && (size_t)used < size) {
         snprintf(out + used, size - used, TEXT_CANDIDATE_PAIRS, (int)offer.pairs);

@@ -29,7 +29,7 @@
 #define TEXT_CANDIDATE_CAPTION  "修復候補の選択"
 #define TEXT_CANDIDATE_NOTE     "どの変更が正しいか確かめられないため、自動では修復していません。適用する候補を選ぶか、CRCを強制的に一致させるか、そのままにしてください。"
 #define TEXT_CANDIDATE_COUNT    "CRCが一致する1バイトの変更: %d 件"
-#define TEXT_CANDIDATE_SHOWN    "（先頭の %d 件を表示）"
+#define TEXT_CANDIDATE_SHOWN    "（先頭の %d 件を表示、残り %d 件は省略）"
 #define TEXT_CANDIDATE_PAIRS    "、IHDRの幅と高さの組: %d 件"
 #define TEXT_CANDIDATE_ROW      "位置 %u: 0x%02X → 0x%02X　%s"
 #define TEXT_DIMENSION_ROW      "幅 %u × 高さ %u　画像データの大きさと一致"

@@ -245,21 +245,6 @@ TEST_F(MainWindow, EmptyWindowShowsItsControlsColumnsAndMenus)
                   u8"  ヘルプ(&H)\tF1=40006", u8"  バージョン情報(&V)=40005"}));
 }
 
-TEST_F(MainWindow, AcceleratorTableHoldsTheEightKeysWithTheirFlagWords)
-{
-    HRSRC found = FindResourceA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_ACCELERATORS), (LPCSTR)RT_ACCELERATOR);
-    ASSERT_NE(found, nullptr);
-    const WORD* entry = (const WORD*)LockResource(LoadResource(GetModuleHandleA(nullptr), found));
-    std::vector<std::string> entries;
-    for (DWORD i = 0; i < SizeofResource(GetModuleHandleA(nullptr), found) / 8; i++, entry += 4) {
-        char text[48];
-        snprintf(text, sizeof text, "%02X %02X %u", entry[0], entry[1], entry[2]);
-        entries.push_back(text);
-    }
-    EXPECT_EQ(entries, (std::vector<std::string>{"0B 41 40003", "0B 49 40008", "0B 4F 1004", "0B 53 1005",
-                                                 "03 2E 1002", "03 70 40006", "03 2D 1006", "8B 5A 40101"}));
-}
-
 TEST_F(MainWindow, DeleteRemovesOnlyTheDeletableSelectedChunks)
 {
     Bytes ihdr = make_chunk("IHDR", ihdr_data(3, 4, 8));

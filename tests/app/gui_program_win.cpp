@@ -12,7 +12,6 @@
 
 static const char* const ABOUT_CAPTION = u8"VELMORA のバージョン情報";
 static const char* const REPAIRED_LINE = u8"破損を発見し、修復しました。";
-static const char* const SAVE_QUESTION = u8"VELMORA|変更を保存しますか？";
 
 // One run of the program on a file: its process and its main window once the
 // file is loaded.
@@ -46,17 +45,16 @@ static std::vector<std::string> child_texts(HWND dialog)
     return texts;
 }
 
-// Exit; with unsaved changes the program first asks, and is told not to save.
-static bool ends_with_exit_code_0(ProgramRun& run, bool unsaved)
+// Exit; a document changed since it was loaded or saved asks first, and No ends
+// the program without saving.
+static bool ends_with_exit_code_0(ProgramRun& run, bool changed = false)
 {
     post(run.main, IDM_EXIT);
-    if (unsaved) {
+    if (changed) {
         HWND box = nullptr;
-        EXPECT_TRUE(wait_until([&] { return (box = process_box(run.id)) != nullptr; }, "the question on exit"));
-        if (box) {
-            EXPECT_EQ(box_text(box), SAVE_QUESTION);
-            PostMessageA(box, WM_COMMAND, IDNO, 0);
-        }
+        EXPECT_TRUE(wait_until([&] { return (box = process_box(run.id)) != nullptr; }, "the save question"));
+        EXPECT_EQ(box_text(box), u8"VELMORA|変更を保存しますか？");
+        PostMessageA(box, WM_COMMAND, IDNO, 0);
     }
     DWORD code = 1;
     bool ended = wait_exit(run.guard.process, &code, "the program to end");
@@ -110,7 +108,7 @@ TEST(RealProgram, ShowsTheFileEditsItSavesItAndShowsTheAboutBox)
     PostMessageA(about, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_TRUE(wait_until([&] { return !IsWindow(about); }, "About to close"));
 
-    EXPECT_TRUE(ends_with_exit_code_0(run, false));
+    EXPECT_TRUE(ends_with_exit_code_0(run));
 }
 
 TEST(RealProgram, RepairsOneDamagedByte)

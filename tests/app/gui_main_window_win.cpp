@@ -160,6 +160,32 @@ TEST_F(StartUp, KeysPressedInALoadBoxAreNotTranslated)
     EXPECT_EQ(status_text(), STATUS_LOAD_ERROR);
 }
 
+// The parts one after the other.
+static std::vector<std::string> lines(std::initializer_list<std::vector<std::string>> parts)
+{
+    std::vector<std::string> all;
+    for (const std::vector<std::string>& part : parts) all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+// The items both the Edit menu and the context menu end with, and the context
+// menu's items, each line behind `indent` as menu_items writes nested items.
+static std::vector<std::string> edit_menu_tail(const std::string& indent)
+{
+    std::vector<std::string> items = {u8"すべて選択(&A)\tCtrl-A=40003", u8"選択を反転\tCtrl+I=40008",
+                                      u8"元に戻す(&Z)\tCtrl+Z=40101", "-", u8"チャンクの内容(&I)...\tEnter=40201",
+                                      u8"メタデータを選択(&M)=40202"};
+    for (std::string& item : items) item = indent + item;
+    return items;
+}
+
+static std::vector<std::string> context_menu_items(const std::string& indent)
+{
+    std::vector<std::string> items = {indent + u8"選択チャンクを削除(&D)=1002", indent + u8"選択チャンクを結合(&U)=1006",
+                                      indent + u8"チャンクを修復(&R)=1009", indent + "-"};
+    return lines({items, edit_menu_tail(indent)});
+}
+
 TEST_F(MainWindow, EmptyWindowShowsItsControlsColumnsAndMenus)
 {
     ASSERT_TRUE(gui_start(""));
@@ -235,14 +261,12 @@ TEST_F(MainWindow, EmptyWindowShowsItsControlsColumnsAndMenus)
     EXPECT_EQ(window_text(gui_item(IDC_STATUS_LEFT)), "");
 
     EXPECT_EQ(menu_items(GetMenu(main)),
-              (std::vector<std::string>{
+              lines({{
                   u8"ファイル(&F)>", u8"  開く(&O)\tCtrl+O=1004", u8"  名前を付けて保存(&W)\tCtrl+S=1005", "  -",
                   u8"  終了(&E)=40001", u8"編集(&E)>", u8"  選択チャンクを削除(&D)\tDel=1002",
-                  u8"  選択チャンクを結合(&U)\tIns=1006", u8"  チャンクを修復(&R)=1009", "  -",
-                  u8"  すべて選択(&A)\tCtrl-A=40003", u8"  選択を反転\tCtrl+I=40008",
-                  u8"  元に戻す(&Z)\tCtrl+Z=40101", "  -", u8"  チャンクの内容(&I)...\tEnter=40201",
-                  u8"  メタデータを選択(&M)=40202", u8"ヘルプ(&H)>",
-                  u8"  ヘルプ(&H)\tF1=40006", u8"  バージョン情報(&V)=40005"}));
+                  u8"  選択チャンクを結合(&U)\tIns=1006", u8"  チャンクを修復(&R)=1009", "  -"},
+                  edit_menu_tail("  "),
+                  {u8"ヘルプ(&H)>", u8"  ヘルプ(&H)\tF1=40006", u8"  バージョン情報(&V)=40005"}}));
 }
 
 TEST_F(MainWindow, DeleteRemovesOnlyTheDeletableSelectedChunks)
@@ -495,10 +519,7 @@ TEST_F(MainWindow, ContextMenuOpensAtTheClickOnTheRowPointedAt)
     ASSERT_TRUE(gui_start(quote_path(png_file(dir, "context.png", sample_chunks()))));
     HMENU resource = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_CONTEXT_MENU));
     EXPECT_EQ(menu_items(resource),
-              (std::vector<std::string>{u8"(ﾟДﾟ)>", u8"  選択チャンクを削除(&D)=1002", u8"  選択チャンクを結合(&U)=1006",
-                                        u8"  チャンクを修復(&R)=1009", "  -", u8"  すべて選択(&A)\tCtrl-A=40003",
-                                        u8"  選択を反転\tCtrl+I=40008", u8"  元に戻す(&Z)\tCtrl+Z=40101", "  -",
-                                        u8"  チャンクの内容(&I)...\tEnter=40201", u8"  メタデータを選択(&M)=40202"}));
+              lines({{u8"(ﾟДﾟ)>"}, context_menu_items("  ")}));
     DestroyMenu(resource);
     struct Case {
         const char* name;
@@ -525,10 +546,7 @@ TEST_F(MainWindow, ContextMenuOpensAtTheClickOnTheRowPointedAt)
         EXPECT_EQ(std::to_string(placed.left) + "," + std::to_string(placed.top),
                   std::to_string(at.x) + "," + std::to_string(at.y));
         EXPECT_EQ(menu_items((HMENU)SendMessageA(menu, MN_GETHMENU, 0, 0)),
-                  (std::vector<std::string>{u8"選択チャンクを削除(&D)=1002", u8"選択チャンクを結合(&U)=1006",
-                                            u8"チャンクを修復(&R)=1009", "-", u8"すべて選択(&A)\tCtrl-A=40003",
-                                            u8"選択を反転\tCtrl+I=40008", u8"元に戻す(&Z)\tCtrl+Z=40101", "-",
-                                            u8"チャンクの内容(&I)...\tEnter=40201", u8"メタデータを選択(&M)=40202"}));
+                  context_menu_items(""));
         EXPECT_EQ(selected_rows(), c.after);
         press_key(VK_ESCAPE);
         ASSERT_TRUE(wait_until([] { return find_popup_menu() == nullptr; }, "the context menu to close"));

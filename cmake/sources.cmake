@@ -19,7 +19,7 @@ set(VELMORA_CORE_SOURCES
     src/present/chunk_fields.cpp src/present/chunk_fields.h
     src/present/exif_icc.cpp
     src/present/field_writers.h
-    src/present/inspector_texts.h
+    src/present/field_texts.h
     src/present/text_codec.cpp src/present/text_codec.h
     src/present/text_fields.cpp
     src/present/text_out.cpp src/present/text_out.h
@@ -45,9 +45,9 @@ set(VELMORA_APP_SOURCES
     src/app/about_box.cpp
     src/app/app.h
     src/app/main_layout.cpp
-    src/app/inspector.h
-    src/app/inspector_dialog.cpp
-    src/app/inspector_slimming_texts.h
+    src/app/chunk_view.h
+    src/app/chunk_view_dialog.cpp
+    src/app/chunk_view_texts.h
     src/app/main_window.cpp
     src/app/shell_texts.h
     src/app/slimming_questions.cpp
@@ -95,7 +95,7 @@ set(VELMORA_GUI_TEST_SOURCES
     tests/app/gui_process_win.cpp tests/app/gui_process_win.h
     tests/app/gui_about_help_win.cpp
     tests/app/gui_benchmark_win.cpp
-    tests/app/gui_inspector_win.cpp
+    tests/app/gui_chunk_view_win.cpp
     tests/app/gui_main_win.cpp
     tests/app/gui_main_window_win.cpp
     tests/app/gui_program_win.cpp
@@ -105,7 +105,7 @@ set(VELMORA_GUI_TEST_SOURCES
 # The help pages that build_chm.sh compiles into velmora.chm.
 set(VELMORA_HELP_SOURCES
     help/build_chm.sh help/velmora.hhp help/toc.hhc help/index.hhk help/velmora.css
-    help/about.html help/index.html help/inspect.html help/keys.html help/limits.html help/messages.html
+    help/about.html help/index.html help/contents.html help/keys.html help/limits.html help/messages.html
     help/open.html help/repair.html help/save.html help/slim.html help/status.html
     help/summary.html help/table.html help/window.html
     help/readme.txt)

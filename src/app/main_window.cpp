@@ -9,7 +9,7 @@
 
 #include "app/app.h"
 #include "app/first_argument.h"
-#include "app/inspector.h"
+#include "app/chunk_view.h"
 #include "app/shell_texts.h"
 #include "document/chunk_edit.h"
 #include "document/chunk_file.h"

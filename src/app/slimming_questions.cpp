@@ -3,8 +3,8 @@
 // chunks or bytes pass straight through, without a question.
 #include <windows.h>
 
-#include "app/inspector.h"
-#include "app/inspector_slimming_texts.h"
+#include "app/chunk_view.h"
+#include "app/chunk_view_texts.h"
 #include "document/chunk_file.h"
 #include "document/memory.h"
 #include "document/slimming.h"

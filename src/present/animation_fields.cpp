@@ -2,7 +2,7 @@
 // of IDAT chunks for decoding an image in two halves at once.
 #include "document/byte_order.h"
 #include "field_writers.h"
-#include "inspector_texts.h"
+#include "field_texts.h"
 
 void write_actl(TextBuilder* out, const ChunkRecord& record, const FieldContext&)
 {

@@ -7,7 +7,7 @@
 #include "document/byte_order.h"
 #include "document/chunk_edit.h"
 #include "field_writers.h"
-#include "inspector_texts.h"
+#include "field_texts.h"
 #include "text_codec.h"
 
 void field_error(TextBuilder* out, const char* format, ...)

@@ -5,7 +5,7 @@
 
 #include "document/byte_order.h"
 #include "field_writers.h"
-#include "inspector_texts.h"
+#include "field_texts.h"
 #include "text_codec.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include "document/memory.h"
 #include "field_writers.h"
-#include "inspector_texts.h"
+#include "field_texts.h"
 #include "text_codec.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // Texts of the chunk inspector's window and of the questions that keep a slimmed
 // file whole, in code page 932 (the sources are UTF-8; the build turns each narrow
 // literal into code page 932). The inspector's own text is UTF-8, see
-// present/inspector_texts.h.
+// present/field_texts.h.
 #pragma once
 
 // Saving a chunk's raw data.

@@ -6,8 +6,8 @@
 #include <commdlg.h>
 
 #include "app/app.h"
-#include "app/inspector.h"
-#include "app/inspector_slimming_texts.h"
+#include "app/chunk_view.h"
+#include "app/chunk_view_texts.h"
 #include "document/chunk_file.h"
 #include "document/memory.h"
 #include "present/chunk_fields.h"

@@ -18,6 +18,7 @@
 #include "document/memory.h"
 #include "repair/repair_search.h"
 #include "repair/stream_check.h"
+#include "support/test_support.h"
 
 // CRC of a chunk with these type bytes and data.
 inline uint32_t repair_crc_of(const uint8_t* type, const std::vector<uint8_t>& data)
@@ -82,15 +83,6 @@ inline void damage_byte(int32_t index, uint32_t position, uint8_t change)
     ChunkRecord& record = g_document.records[index];
     record.data[position] ^= change;
     record.computed_crc = chunk_crc(record);
-}
-
-inline std::vector<uint8_t> deflated(const std::vector<uint8_t>& raw, int level)
-{
-    uLongf size = compressBound((uLong)raw.size());
-    std::vector<uint8_t> out(size);
-    compress2(out.data(), &size, raw.data(), (uLong)raw.size(), level);
-    out.resize(size);
-    return out;
 }
 
 // The inflated rows of an image: each row a filter byte 0 to 4, then its bytes

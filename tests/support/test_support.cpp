@@ -56,11 +56,11 @@ Bytes joined(const std::vector<Bytes>& parts)
     return all;
 }
 
-Bytes deflated(const Bytes& data)
+Bytes deflated(const Bytes& data, int level)
 {
     uLongf size = compressBound((uLong)data.size());
     Bytes out(size);
-    compress(out.data(), &size, data.data(), (uLong)data.size());
+    compress2(out.data(), &size, data.data(), (uLong)data.size(), level);
     out.resize(size);
     return out;
 }

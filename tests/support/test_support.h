@@ -15,7 +15,7 @@ Bytes text_bytes(const std::string& text);
 // The parts one after the other.
 Bytes joined(const std::vector<Bytes>& parts);
 // A zlib stream of `data`.
-Bytes deflated(const Bytes& data);
+Bytes deflated(const Bytes& data, int level = -1);   // -1: zlib's default level
 // The signature followed by the given chunks.
 Bytes make_png(const std::vector<Bytes>& chunks);
 // IHDR data for width x height, the given bit depth, colour type 2.

@@ -23,6 +23,7 @@
 #define H_DUMP           u8"\n[生データ]\n"
 #define H_FILE           u8"\n[ファイル情報]\n"
 #define T_DUMP_CUT       u8"(先頭 %lu バイトのみ表示: 全 %lu バイト)\n"
+#define T_ENTRIES_CUT    u8"  (ほか %lu 項目は省略: 全 %lu 項目)\n"
 #define T_NO_DATA        u8"(データなし)\n"
 
 // Reports of malformed fields.

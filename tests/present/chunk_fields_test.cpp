@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include <string>
@@ -201,6 +202,89 @@ TEST(ChunkFields, DumpFileFactsAndIdotOffsets)
     describe_dump(&dump, big.data(), (uint32_t)big.size());
     EXPECT_EQ(0u, std::string(dump.text).rfind(u8"(先頭 65536 バイトのみ表示: 全 65537 バイト)\n", 0));
     text_free(&dump);
+}
+
+// A list of megabytes shows its first entries and says how many more there are,
+// so its text stays near the dump's size instead of growing thirty-fold.
+TEST(ChunkFields, ListFieldsShowAtMostTheLimit)
+{
+    const uint32_t entries = 2 * 1024 * 1024;
+    const struct {
+        const char* type;
+        uint32_t    entry_size;
+        int         colour_type;
+        const char* last_shown;
+    } lists[] = {
+        {"PLTE", 3, 3, u8"  #4095: R 0, G 0, B 0 (#000000)\n"},
+        {"tRNS", 1, 3, u8"  #4095 の不透明度: 0\n"},
+        {"hIST", 2, 3, u8"  #4095 の頻度: 0\n"},
+    };
+    for (const auto& list : lists) {
+        std::string text = fields_of(list.type, Bytes(entries * list.entry_size, 0), list.colour_type);
+        EXPECT_LT(text.size(), 200u * INSPECT_ENTRY_LIMIT) << list.type;
+        EXPECT_NE(std::string::npos, text.find(std::string(list.last_shown) + u8"  (ほか 2093056 項目は省略: 全 2097152 項目)\n"))
+            << list.type;
+        EXPECT_EQ(std::string::npos, text.find(u8"#4096")) << list.type;
+    }
+    Bytes splt = joined({bytes_of(std::string("p\0\x08", 3)), Bytes(6 * (INSPECT_ENTRY_LIMIT + 1), 0)});
+    std::string text = fields_of("sPLT", splt);
+    EXPECT_NE(std::string::npos, text.find(u8"(ほか 1 項目は省略: 全 4097 項目)")) << text.substr(text.size() - 200);
+}
+
+// Every head of a well-formed chunk of each type, in a block of exactly its size
+// (so that the sanitizer build sees a read past it): the text stays UTF-8, and a
+// type of fixed length reports the short length instead of showing a value.
+TEST(ChunkFields, EveryTruncationOfEveryTypeIsReportedSafely)
+{
+    const struct {
+        const char* type;
+        Bytes       data;
+        bool        fixed;   // every shorter head is an error
+    } chunks[] = {
+        {"IHDR", ihdr_data(16, 16, 8), true},
+        {"PLTE", Bytes(6, 7), false},
+        {"tRNS", be16(5), true},
+        {"cHRM", Bytes(32, 1), true},
+        {"gAMA", be32(45455), true},
+        {"iCCP", joined({bytes_of(std::string("icc\0\0", 5)), deflated(icc_profile())}), false},
+        {"sBIT", {5, 6, 5}, true},
+        {"sRGB", {0}, true},
+        {"cICP", {1, 13, 0, 1}, true},
+        {"mDCV", Bytes(24, 2), true},
+        {"cLLI", Bytes(8, 3), true},
+        {"tEXt", bytes_of(std::string("Title\0Velmora", 13)), false},
+        {"zTXt", joined({bytes_of(std::string("Comment\0\0", 9)), deflated(bytes_of("Velmora"))}), false},
+        {"iTXt", bytes_of(std::string("Title\0\0\0ja\0T\0Velmora", 21)), false},
+        {"bKGD", Bytes(6, 4), true},
+        {"hIST", Bytes(4, 5), false},
+        {"pHYs", joined({be32(11811), be32(11811), {1}}), true},
+        {"sPLT", joined({bytes_of(std::string("p\0\x08", 3)), Bytes(12, 6)}), false},
+        {"eXIf", exif_with_gps(), false},
+        {"tIME", joined({be16(2026), {12, 10, 3, 26, 0}}), true},
+        {"acTL", joined({be32(2), be32(0)}), true},
+        {"fcTL", joined({be32(0), be32(4), be32(4), be32(0), be32(0), be16(1), be16(10), {0, 0}}), true},
+        {"iDOT", Bytes(28, 0), false},
+    };
+    for (const auto& chunk : chunks) {
+        for (size_t length = 0; length <= chunk.data.size(); length++) {
+            Bytes head(chunk.data.begin(), chunk.data.begin() + (long)length);
+            uint8_t* exact = (uint8_t*)malloc(length ? length : 1);
+            memcpy(exact, head.data(), length);
+            ChunkRecord record = {};
+            memcpy(record.type, chunk.type, 4);
+            record.length = (uint32_t)length;
+            record.data = exact;
+            TextBuilder out = {};
+            describe_fields(&out, record, FieldContext{2, -1});
+            std::string text = out.text ? out.text : "";
+            text_free(&out);
+            free(exact);
+            EXPECT_TRUE(is_valid_utf8((const uint8_t*)text.data(), text.size())) << chunk.type << " " << length;
+            if (chunk.fixed && length < chunk.data.size()) {
+                EXPECT_NE(std::string::npos, text.find(u8"エラー")) << chunk.type << " " << length << "\n" << text;
+            }
+        }
+    }
 }
 
 }  // namespace

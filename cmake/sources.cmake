@@ -50,10 +50,14 @@ set(VELMORA_APP_SOURCES
     src/app/chunk_view.h
     src/app/chunk_view_dialog.cpp
     src/app/chunk_view_texts.h
+    src/app/edit_commands.cpp
+    src/app/file_commands.cpp
+    src/app/main_commands.h
     src/app/main_window.cpp
     src/app/shell_texts.h
     src/app/slimming_questions.cpp
     src/app/start_up.cpp
+    src/app/view_commands.cpp
     src/present/list_view_win.cpp src/present/list_view_win.h
     src/repair/candidate_dialog_win.cpp src/repair/candidate_dialog_win.h
     src/repair/progress_window_win.cpp src/repair/progress_window_win.h)

@@ -29,13 +29,13 @@ int s_found;
 
 void quiet_enable(void*, int) {}
 void quiet_open(void*) {}
-void quiet_number(int, uint32_t) {}
-void quiet_text(int, const char*) {}
-uint32_t quiet_clock() { return s_clock++; }
-void quiet_pump() {}
+void quiet_number(void*, int, uint32_t) {}
+void quiet_text(void*, int, const char*) {}
+uint32_t quiet_clock(void*) { return s_clock++; }
+void quiet_pump(void*) {}
 void quiet_info(void*, const char*, const char*) { s_found = 1; }
 int quiet_ask(void*, const char*, const char*) { return 0; }
-void quiet_close() {}
+void quiet_close(void*) {}
 int32_t quiet_choose(void*, const RepairOffer&) { s_found = 1; return REPAIR_CHOICE_LEAVE; }
 
 const RepairPorts QUIET_PORTS = {nullptr,    quiet_enable, quiet_open, quiet_number, quiet_text,

@@ -15,6 +15,7 @@ set(VELMORA_CORE_SOURCES
     src/document/file_layer.cpp src/document/file_layer.h
     src/document/memory.cpp src/document/memory.h
     src/document/slimming.cpp src/document/slimming.h
+    src/document/zlib_reader.cpp src/document/zlib_reader.h
     src/present/animation_fields.cpp
     src/present/chunk_fields.cpp src/present/chunk_fields.h
     src/present/code_page.cpp src/present/code_page.h

@@ -2,9 +2,8 @@
 
 #include <stdio.h>
 #include <string.h>
-#include <zlib.h>
-
 #include "document/memory.h"
+#include "document/zlib_reader.h"
 
 static const char REPLACEMENT[] = "\xEF\xBF\xBD";  // U+FFFD in UTF-8
 
@@ -178,59 +177,28 @@ size_t add_utf16be(TextBuilder* out, const uint8_t* bytes, size_t count)
     return escaped;
 }
 
-// Output goes first into the kept buffer, then into a scratch buffer that is only
-// counted, so that the size of a large stream is known without holding it.
-static int inflate_into(z_stream* stream, uint8_t* kept, size_t keep, uint64_t cap, uint64_t* total)
-{
-    uint8_t scratch[16384];
-    for (;;) {
-        if (*total < keep) {
-            stream->next_out = kept + *total;
-            stream->avail_out = (uInt)(keep - *total > 0x40000000u ? 0x40000000u : keep - *total);
-        } else {
-            stream->next_out = scratch;
-            stream->avail_out = sizeof scratch;
-        }
-        uInt before = stream->avail_out;
-        int status = inflate(stream, Z_NO_FLUSH);
-        *total += before - stream->avail_out;
-        if (*total > cap) {
-            return INFLATE_TOO_LARGE;
-        }
-        if (status == Z_STREAM_END) {
-            return INFLATE_OK;
-        }
-        if (status == Z_MEM_ERROR) {
-            return INFLATE_NO_MEMORY;
-        }
-        if (status == Z_BUF_ERROR || (status == Z_OK && stream->avail_in == 0 && stream->avail_out != 0)) {
-            return INFLATE_TRUNCATED;   // no more input and the stream has not ended
-        }
-        if (status != Z_OK) {
-            return INFLATE_BROKEN;
-        }
-    }
-}
-
 int inflate_capped(const uint8_t* input, size_t count, size_t keep, uint64_t cap, uint8_t** output,
-                   uint64_t* total)
+                   uint64_t* total, uint64_t* trailing)
 {
     *output = nullptr;
     *total = 0;
-    uint8_t* kept = (uint8_t*)zero_alloc(keep);
-    if (!kept) {
+    ZlibHead head = {(uint8_t*)zero_alloc(keep), keep, 0};
+    if (!head.bytes) {
         return INFLATE_NO_MEMORY;
     }
-    z_stream stream;
-    memset(&stream, 0, sizeof stream);
-    if (inflateInit(&stream) != Z_OK) {
-        zero_free(kept);
-        return INFLATE_NO_MEMORY;
+    ZlibReader reader;
+    zlib_begin(reader, cap, zlib_keep_head, &head);
+    int32_t state = zlib_feed(reader, input, count);
+    *total = zlib_produced(reader);
+    if (trailing) *trailing = reader.trailing;
+    zlib_end(reader);
+    *output = head.bytes;
+    switch (state) {
+    case ZLIB_ENDED: return INFLATE_OK;
+    case ZLIB_TRAILING: return INFLATE_TRAILING;
+    case ZLIB_OPEN: return INFLATE_TRUNCATED;  // no more input and the stream has not ended
+    case ZLIB_TOO_LONG: return INFLATE_TOO_LARGE;
+    case ZLIB_NO_MEMORY: return INFLATE_NO_MEMORY;
+    default: return INFLATE_BROKEN;
     }
-    stream.next_in = (Bytef*)input;
-    stream.avail_in = (uInt)(count > 0xFFFFFFFFu ? 0xFFFFFFFFu : count);
-    int result = inflate_into(&stream, kept, keep, cap, total);
-    inflateEnd(&stream);
-    *output = kept;
-    return result;
 }

@@ -31,11 +31,13 @@ enum InflateResult {
     INFLATE_TRUNCATED,   // the stream stops before its end
     INFLATE_TOO_LARGE,   // it would inflate beyond the cap
     INFLATE_NO_MEMORY,
+    INFLATE_TRAILING,    // the stream is whole, but more bytes follow its end
 };
 
 // Inflates a zlib stream. At most `keep` bytes of the output are kept in
 // `*output` (allocated with zero_alloc; free with zero_free), the rest is only
 // counted into `*total`; past `cap` bytes the inflation stops with
-// INFLATE_TOO_LARGE. Bytes after the stream's end are ignored.
+// INFLATE_TOO_LARGE. Bytes after the stream's end give INFLATE_TRAILING, with
+// the output as whole as for INFLATE_OK and their count in `*trailing` (if given).
 int inflate_capped(const uint8_t* input, size_t count, size_t keep, uint64_t cap, uint8_t** output,
-                   uint64_t* total);
+                   uint64_t* total, uint64_t* trailing = nullptr);

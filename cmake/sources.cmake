@@ -132,7 +132,7 @@ set(VELMORA_CLI_PROGRAM_TEST_SOURCES tests/cli/cli_program_test.cpp)
 # The help pages that build_chm.sh compiles into velmora.chm.
 set(VELMORA_HELP_SOURCES
     help/build_chm.sh help/velmora.hhp help/toc.hhc help/index.hhk help/velmora.css
-    help/about.html help/index.html help/contents.html help/keys.html help/limits.html help/messages.html
+    help/about.html help/cli.html help/index.html help/contents.html help/keys.html help/limits.html help/messages.html
     help/open.html help/repair.html help/save.html help/slim.html help/status.html
     help/summary.html help/table.html help/window.html
     help/readme.txt)

@@ -5,6 +5,7 @@
              for each kind of chunk content the summaries and edits look at;
   argument:  the command lines of the parser's tests;
   repair:    chunks in the repair fuzzer's input layout (see repair_fuzzer.cpp).
+  cli_argument: velmora-cli command lines, the arguments apart at zero bytes.
 
 Usage: make_seeds.py OUTPUT [SAMPLE_FOLDER]
 """
@@ -83,6 +84,17 @@ def repair_seeds():
     }
 
 
+# velmora-cli command lines, the arguments apart at zero bytes (the command first).
+CLI_ARGUMENTS = [b"\0".join(words) for words in (
+    [b"list", b"-r", b"--json", b"a.png"],
+    [b"show", b"a.png", b"3"],
+    [b"strip", b"--metadata", b"--keep=tEXt,iTXt", b"-o", b"out.png", b"a.png"],
+    [b"strip", b"--type", b"tEXt", b"--break-animation", b"-d", b"out", b"a", b"b"],
+    [b"merge", b"--drop-idot", b"--in-place", b"--lang", b"ja", b"--", b"-x.png"],
+    [b"repair", b"--force-crc", b"--dry-run", b"-q", b"a.png"],
+)]
+
+
 def write_all(folder, files):
     os.makedirs(folder, exist_ok=True)
     for name, content in files.items():
@@ -102,6 +114,7 @@ def main():
     write_all(os.path.join(output, "load"), loads)
     write_all(os.path.join(output, "argument"), {"line%02d" % k: a for k, a in enumerate(ARGUMENTS)})
     write_all(os.path.join(output, "repair"), repair_seeds())
+    write_all(os.path.join(output, "cli_argument"), {"cli%02d" % k: a for k, a in enumerate(CLI_ARGUMENTS)})
 
 
 if __name__ == "__main__":

@@ -20,17 +20,21 @@ enum TableColumn {
 };
 const char* const PROPERTY_KEYS[] = {"ancillary", "private", "reserved", "safe_to_copy"};
 
-// The window's cell; in English the yes mark reads "yes".
+// The window's cell on one line: in English the marks read "yes" and " --" (three
+// wide, under their headers); a summary's line feeds and tabs become spaces.
 void add_cell(TextBuilder* out, const CliContext& cli, int32_t row, int column)
 {
     char cell[CELL_SIZE];
     format_cell(cell, row, column);
-    if (cli.language == CLI_ENGLISH && column != COLUMN_SUMMARY && column != COLUMN_TYPE &&
-        strcmp(cell, MARK_YES) == 0) {
-        add_text(out, cli, CLI_TEXT_YES);
-    } else {
-        add_cp932(out, cell);
+    int mark = column != COLUMN_SUMMARY && column != COLUMN_TYPE && (strcmp(cell, MARK_YES) == 0 || strcmp(cell, MARK_NO) == 0);
+    if (cli.language == CLI_ENGLISH && mark) {
+        add_text(out, cli, strcmp(cell, MARK_YES) == 0 ? CLI_TEXT_YES : CLI_TEXT_NO);
+        return;
     }
+    for (char* c = cell; *c; c++) {
+        if (*c == '\n' || *c == '\r' || *c == '\t') *c = ' ';
+    }
+    add_cp932(out, cell);
 }
 
 void add_header(TextBuilder* out, const CliContext& cli)

@@ -69,7 +69,7 @@ const TextPair TEXTS[CLI_TEXT_COUNT] = {
     {"%u x %u, bit depth %u, %llu bytes when saved", ""},
     {"no readable IHDR", ""},
     {"yes", "○"},
-    {"--", "--"},
+    {" --", "--"},
 };
 
 }  // namespace

@@ -109,10 +109,37 @@ set(VELMORA_GUI_TEST_SOURCES
     tests/app/gui_repair_win.cpp
     tests/app/gui_single_instance_win.cpp)
 
+# The command line (velmora-cli): the commands and their parser, portable, and the
+# console layer of each platform; main() apart so that the tests link the rest.
+set(VELMORA_CLI_SOURCES
+    src/cli/cli_args.cpp src/cli/cli_args.h
+    src/cli/cli_batch.cpp src/cli/cli_batch.h
+    src/cli/cli_command_table.cpp src/cli/cli_commands.h
+    src/cli/cli_context.h
+    src/cli/cli_list.cpp
+    src/cli/cli_load.cpp
+    src/cli/cli_main.cpp src/cli/cli_main.h
+    src/cli/cli_output.cpp
+    src/cli/cli_repair.cpp
+    src/cli/cli_show.cpp
+    src/cli/cli_slim.cpp
+    src/cli/cli_texts.cpp src/cli/cli_texts.h
+    src/cli/console.h
+    src/cli/path_list.cpp src/cli/path_list.h)
+set(VELMORA_CLI_POSIX_SOURCES src/cli/console_posix.cpp)
+set(VELMORA_CLI_WIN_SOURCES src/cli/console_win.cpp)
+set(VELMORA_CLI_MAIN_SOURCE src/cli/cli_entry.cpp)
+# Its tests: in process natively (a recording console), and the built program.
+set(VELMORA_CLI_TEST_SOURCES
+    tests/cli/cli_harness.cpp tests/cli/cli_harness.h
+    tests/cli/cli_args_test.cpp
+    tests/cli/cli_commands_test.cpp)
+set(VELMORA_CLI_PROGRAM_TEST_SOURCES tests/cli/cli_program_test.cpp)
+
 # The help pages that build_chm.sh compiles into velmora.chm.
 set(VELMORA_HELP_SOURCES
     help/build_chm.sh help/velmora.hhp help/toc.hhc help/index.hhk help/velmora.css
-    help/about.html help/index.html help/contents.html help/keys.html help/limits.html help/messages.html
+    help/about.html help/cli.html help/index.html help/contents.html help/keys.html help/limits.html help/messages.html
     help/open.html help/repair.html help/save.html help/slim.html help/status.html
     help/summary.html help/table.html help/window.html
     help/readme.txt)

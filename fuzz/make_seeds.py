@@ -6,7 +6,8 @@
   argument:  the command lines of the parser's tests;
   repair:    chunks in the repair fuzzer's input layout (see repair_fuzzer.cpp);
   inspector: a type byte, a colour type byte and the data of one chunk of each
-             kind the inspector decodes (see inspector_fuzzer.cpp).
+             kind the inspector decodes (see inspector_fuzzer.cpp);
+  cli_argument: velmora-cli command lines, the arguments apart at zero bytes.
 
 Usage: make_seeds.py OUTPUT [SAMPLE_FOLDER]
 """
@@ -114,6 +115,15 @@ def inspector_seeds():
         for colour in (2, 3):
             seeds["%s_%d" % (kind.decode(), colour)] = bytes([k, colour]) + data
     return seeds
+# velmora-cli command lines, the arguments apart at zero bytes (the command first).
+CLI_ARGUMENTS = [b"\0".join(words) for words in (
+    [b"list", b"-r", b"--json", b"a.png"],
+    [b"show", b"a.png", b"3"],
+    [b"strip", b"--metadata", b"--keep=tEXt,iTXt", b"-o", b"out.png", b"a.png"],
+    [b"strip", b"--type", b"tEXt", b"--break-animation", b"-d", b"out", b"a", b"b"],
+    [b"merge", b"--drop-idot", b"--in-place", b"--lang", b"ja", b"--", b"-x.png"],
+    [b"repair", b"--force-crc", b"--dry-run", b"-q", b"a.png"],
+)]
 
 
 def write_all(folder, files):
@@ -136,6 +146,7 @@ def main():
     write_all(os.path.join(output, "argument"), {"line%02d" % k: a for k, a in enumerate(ARGUMENTS)})
     write_all(os.path.join(output, "repair"), repair_seeds())
     write_all(os.path.join(output, "inspector"), inspector_seeds())
+    write_all(os.path.join(output, "cli_argument"), {"cli%02d" % k: a for k, a in enumerate(CLI_ARGUMENTS)})
 
 
 if __name__ == "__main__":

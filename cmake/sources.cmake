@@ -15,6 +15,14 @@ set(VELMORA_CORE_SOURCES
     src/document/file_layer.cpp src/document/file_layer.h
     src/document/memory.cpp src/document/memory.h
     src/document/slimming.cpp src/document/slimming.h
+    src/fields/extension_fields.cpp
+    src/fields/field_io.h
+    src/fields/field_model.cpp src/fields/field_model.h
+    src/fields/field_zlib.cpp src/fields/field_zlib.h
+    src/fields/frame_fields.cpp
+    src/fields/image_fields.cpp
+    src/fields/text_chunk_fields.cpp
+    src/fields/text_rules.cpp src/fields/text_rules.h
     src/present/animation_fields.cpp
     src/present/chunk_fields.cpp src/present/chunk_fields.h
     src/present/exif_icc.cpp

@@ -16,6 +16,17 @@ set(VELMORA_CORE_SOURCES
     src/document/memory.cpp src/document/memory.h
     src/document/slimming.cpp src/document/slimming.h
     src/document/zlib_reader.cpp src/document/zlib_reader.h
+    src/fields/extension_fields.cpp
+    src/fields/field_helpers.cpp
+    src/fields/field_io.h
+    src/fields/field_model.cpp src/fields/field_model.h
+    src/fields/field_names.cpp src/fields/field_names.h
+    src/fields/field_values.cpp
+    src/fields/field_zlib.cpp src/fields/field_zlib.h
+    src/fields/frame_fields.cpp
+    src/fields/image_fields.cpp
+    src/fields/text_chunk_fields.cpp
+    src/fields/text_rules.cpp src/fields/text_rules.h
     src/present/animation_fields.cpp
     src/present/chunk_fields.cpp src/present/chunk_fields.h
     src/present/code_page.cpp src/present/code_page.h
@@ -83,6 +94,8 @@ set(VELMORA_CORE_TEST_SOURCES
     tests/document/crc32_test.cpp
     tests/document/robustness_test.cpp
     tests/document/slimming_test.cpp
+    tests/fields/field_model_test.cpp
+    tests/fields/field_names_test.cpp
     tests/present/chunk_fields_test.cpp
     tests/present/chunk_summary_test.cpp
     tests/present/chunk_table_test.cpp

@@ -2,42 +2,9 @@
 
 #include <stdio.h>
 #include <string.h>
-#include "document/memory.h"
-#include "document/zlib_reader.h"
+
 
 static const char REPLACEMENT[] = "\xEF\xBF\xBD";  // U+FFFD in UTF-8
-
-size_t utf8_sequence(const uint8_t* bytes, size_t left)
-{
-    uint8_t lead = bytes[0];
-    if (lead < 0x80) {
-        return 1;
-    }
-    size_t length;
-    uint8_t low = 0x80, high = 0xBF;  // the range of the second byte
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0) low = 0xA0;    // no overlong forms
-        if (lead == 0xED) high = 0x9F;   // no surrogates
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0) low = 0x90;
-        if (lead == 0xF4) high = 0x8F;   // nothing past U+10FFFF
-    } else {
-        return 0;
-    }
-    if (left < length || bytes[1] < low || bytes[1] > high) {
-        return 0;
-    }
-    for (size_t k = 2; k < length; k++) {
-        if ((bytes[k] & 0xC0) != 0x80) {
-            return 0;
-        }
-    }
-    return length;
-}
 
 size_t utf8_boundary(const uint8_t* bytes, size_t count)
 {
@@ -51,18 +18,6 @@ size_t utf8_boundary(const uint8_t* bytes, size_t count)
     return count;
 }
 
-int is_valid_utf8(const uint8_t* bytes, size_t count)
-{
-    for (size_t k = 0; k < count;) {
-        size_t length = utf8_sequence(bytes + k, count - k);
-        if (length == 0) {
-            return 0;
-        }
-        k += length;
-    }
-    return 1;
-}
-
 int has_high_bytes(const uint8_t* bytes, size_t count)
 {
     for (size_t k = 0; k < count; k++) {
@@ -71,17 +26,6 @@ int has_high_bytes(const uint8_t* bytes, size_t count)
         }
     }
     return 0;
-}
-
-int is_latin1_text(const uint8_t* bytes, size_t count)
-{
-    for (size_t k = 0; k < count; k++) {
-        uint8_t c = bytes[k];
-        if (!(c == 0x0A || (c >= 0x20 && c <= 0x7E) || c >= 0xA1)) {
-            return 0;
-        }
-    }
-    return 1;
 }
 
 // Control characters other than tab and line feed; a CR right before a LF is
@@ -175,30 +119,4 @@ size_t add_utf16be(TextBuilder* out, const uint8_t* bytes, size_t count)
         }
     }
     return escaped;
-}
-
-int inflate_capped(const uint8_t* input, size_t count, size_t keep, uint64_t cap, uint8_t** output,
-                   uint64_t* total, uint64_t* trailing)
-{
-    *output = nullptr;
-    *total = 0;
-    ZlibHead head = {(uint8_t*)zero_alloc(keep), keep, 0};
-    if (!head.bytes) {
-        return INFLATE_NO_MEMORY;
-    }
-    ZlibReader reader;
-    zlib_begin(reader, cap, zlib_keep_head, &head);
-    int32_t state = zlib_feed(reader, input, count);
-    *total = zlib_produced(reader);
-    if (trailing) *trailing = reader.trailing;
-    zlib_end(reader);
-    *output = head.bytes;
-    switch (state) {
-    case ZLIB_ENDED: return INFLATE_OK;
-    case ZLIB_TRAILING: return INFLATE_TRAILING;
-    case ZLIB_OPEN: return INFLATE_TRUNCATED;  // no more input and the stream has not ended
-    case ZLIB_TOO_LONG: return INFLATE_TOO_LARGE;
-    case ZLIB_NO_MEMORY: return INFLATE_NO_MEMORY;
-    default: return INFLATE_BROKEN;
-    }
 }

@@ -32,7 +32,15 @@ set(VELMORA_CORE_SOURCES
     src/repair/repair_search.cpp src/repair/repair_search.h
     src/repair/repair_texts.h
     src/repair/stream_check.cpp src/repair/stream_check.h
-    src/repair/structure_check.cpp src/repair/structure_check.h)
+    src/repair/structure_check.cpp src/repair/structure_check.h
+    src/check/check.h src/check/check_texts.h
+    src/check/check_animation.cpp
+    src/check/check_fields.cpp
+    src/check/check_image.cpp src/check/check_image.h
+    src/check/check_streams.cpp
+    src/check/check_structure.cpp
+    src/check/chunk_order.cpp src/check/chunk_order.h
+    src/check/findings.cpp)
 # The core's file layer: one per platform.
 set(VELMORA_CORE_POSIX_SOURCES src/document/file_layer_posix.cpp)
 set(VELMORA_CORE_WIN_SOURCES src/document/file_layer_win.cpp)
@@ -81,7 +89,8 @@ set(VELMORA_CORE_TEST_SOURCES
     tests/present/chunk_table_test.cpp
     tests/repair/repair_decision_test.cpp
     tests/repair/repair_search_test.cpp
-    tests/repair/structure_check_test.cpp)
+    tests/repair/structure_check_test.cpp
+    tests/check/check_test.cpp)
 # Tests of one platform only.
 set(VELMORA_POSIX_TEST_SOURCES)
 set(VELMORA_WIN_TEST_SOURCES

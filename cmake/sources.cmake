@@ -18,6 +18,7 @@ set(VELMORA_CORE_SOURCES
     src/present/animation_fields.cpp
     src/present/chunk_fields.cpp src/present/chunk_fields.h
     src/present/exif_icc.cpp
+    src/present/exif_reader.cpp src/present/exif_reader.h
     src/present/field_writers.h
     src/present/field_texts.h
     src/present/text_codec.cpp src/present/text_codec.h

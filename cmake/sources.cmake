@@ -41,7 +41,12 @@ set(VELMORA_CORE_SOURCES
     src/check/check_streams.cpp
     src/check/check_structure.cpp
     src/check/chunk_order.cpp src/check/chunk_order.h
-    src/check/findings.cpp)
+    src/check/findings.cpp
+    src/check/growing_list.h
+    src/check/privacy.cpp src/check/privacy.h
+    src/check/privacy_exif.cpp
+    src/check/privacy_scan.h
+    src/check/privacy_sources.cpp)
 # The core's file layer: one per platform.
 set(VELMORA_CORE_POSIX_SOURCES src/document/file_layer_posix.cpp)
 set(VELMORA_CORE_WIN_SOURCES src/document/file_layer_win.cpp)
@@ -72,6 +77,7 @@ set(VELMORA_TEST_SUPPORT_SOURCES
     tests/support/memory_files.cpp tests/support/memory_files.h
     tests/support/test_support.cpp tests/support/test_support.h
     tests/document/chunk_model.h
+    tests/check/check_fixtures.h
     tests/present/presentation_checks.h
     tests/repair/plain_search.h
     tests/repair/repair_harness.h)
@@ -91,7 +97,8 @@ set(VELMORA_CORE_TEST_SOURCES
     tests/repair/repair_decision_test.cpp
     tests/repair/repair_search_test.cpp
     tests/repair/structure_check_test.cpp
-    tests/check/check_test.cpp)
+    tests/check/check_test.cpp
+    tests/check/privacy_test.cpp)
 # Tests of one platform only.
 set(VELMORA_POSIX_TEST_SOURCES)
 set(VELMORA_WIN_TEST_SOURCES

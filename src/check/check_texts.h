@@ -154,3 +154,14 @@
     X(RULE_CHECK_NO_MEMORY, SEVERITY_ERROR, \
       "メモリが足りないため検査を最後まで行えませんでした", \
       "not enough memory to finish the check")
+
+// X(kind, Japanese, English): what the privacy review tells a file gives away.
+#define PRIVACY_KINDS(X) \
+    X(PRIVACY_POSITION,  "位置 (GPS)",             "position (GPS)") \
+    X(PRIVACY_SERIAL,    "機器のシリアル番号",     "device serial number") \
+    X(PRIVACY_NAME,      "名前",                   "name") \
+    X(PRIVACY_CONTACT,   "連絡先",                 "contact") \
+    X(PRIVACY_PATH,      "ファイルのパス",         "file path") \
+    X(PRIVACY_SOFTWARE,  "ソフトウェア",           "software") \
+    X(PRIVACY_GENERATOR, "画像生成の情報",         "image generator data") \
+    X(PRIVACY_PROFILE,   "埋め込まれたメタデータ", "embedded metadata")

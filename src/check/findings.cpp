@@ -5,6 +5,7 @@
 #include "check.h"
 #include "document/chunk_file.h"
 #include "document/memory.h"
+#include "growing_list.h"
 
 namespace {
 
@@ -21,18 +22,6 @@ static_assert(sizeof RULE_TEXTS / sizeof RULE_TEXTS[0] == CHECK_RULE_COUNT, "one
 
 const char* const SEVERITY_TEXTS[2][3] = {CHECK_SEVERITY_TEXTS_JA, CHECK_SEVERITY_TEXTS_EN};
 
-int grow(FindingList* list)
-{
-    int32_t capacity = list->capacity ? list->capacity * 2 : 16;
-    Finding* items = (Finding*)zero_alloc((size_t)capacity * sizeof(Finding));
-    if (!items) return 0;
-    if (list->count) memcpy(items, list->items, (size_t)list->count * sizeof(Finding));
-    zero_free(list->items);
-    list->items = items;
-    list->capacity = capacity;
-    return 1;
-}
-
 // Appends `text` to out[*at], keeping room for the terminating zero.
 void put(char* out, size_t size, size_t* at, const char* text, size_t length)
 {
@@ -47,7 +36,7 @@ void put(char* out, size_t size, size_t* at, const char* text, size_t length)
 void add_finding(FindingList* list, int32_t rule, int32_t chunk, const uint8_t* type, uint32_t first,
                  uint32_t second)
 {
-    if (list->count == list->capacity && !grow(list)) {
+    if (list->count == list->capacity && !grow_list(&list->items, &list->capacity, list->count)) {
         list->out_of_memory = 1;
         return;
     }

@@ -148,6 +148,12 @@
     X(RULE_IDOT_ROWS, SEVERITY_ERROR, \
       "iDOT の行数の合計 %1 が画像の高さ %2 と違います", \
       "the iDOT row counts add up to %1, not to the image height %2") \
+    X(RULE_HIST_ENTRIES, SEVERITY_ERROR, \
+      "hIST チャンクの %1 個の値がパレットの %2 色と合いません", \
+      "the hIST chunk's %1 values do not match the palette's %2 entries") \
+    X(RULE_EXIF_HEADER, SEVERITY_ERROR, \
+      "eXIf チャンクが TIFF のバイト順 (II か MM) で始まっていません", \
+      "the eXIf chunk does not start with a TIFF byte order (II or MM)") \
     X(RULE_FIELD_VALUE, SEVERITY_ERROR, \
       "%T チャンクの値が正しくありません: %1", \
       "the %T chunk holds an invalid value: %1") \

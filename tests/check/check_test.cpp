@@ -81,6 +81,9 @@ std::vector<Fixture> structure_fixtures()
         {"CRC", rgb({with_crc(gama, 0)}), "RULE_CRC_DAMAGED"},
         {"nothing after IEND", cat({rgb({}), {1, 2, 3}}), "RULE_DATA_AFTER_IEND"},
         {"IHDR fields", make_png({ihdr_of(2, 3), idat_of(2), iend()}), "RULE_IHDR_FIELDS"},
+        {"hIST per entry", make_png({ihdr_of(3), plte_of(4), make_chunk("hIST", Bytes(6, 0)), idat_of(3), iend()}),
+         "RULE_HIST_ENTRIES"},
+        {"eXIf byte order", rgb({make_chunk("eXIf", text_bytes("Exif\0\0XX"))}), "RULE_EXIF_HEADER"},
         {"IHDR length", make_png({make_chunk("IHDR", Bytes(12, 1)), idat_of(2), iend()}), "RULE_FIELD_LENGTH"},
     };
 }

@@ -62,13 +62,9 @@ void check_frame_data(const AnimationWalk& walk, int32_t frame, int32_t end, uin
     }
     int32_t first = frame + 1;
     while (first < end && !is_type(first, "fdAT")) first++;
-    ImageLayout layout;
-    const ImageFacts& f = walk.facts;
-    int laid_out = f.valid && control.length == 26 &&
-                   layout_image(read_u32(control.data + 4), read_u32(control.data + 8), f.depth, f.colour,
-                                f.interlace, &layout);
     StreamPieces stream = {first, end, type_word("fdAT"), 4};
-    check_stream(stream, laid_out ? &layout : nullptr, out);
+    StreamRows rows = walk.facts.valid && control.length == 26 ? ROWS_OF_IMAGE : ROWS_UNKNOWN;
+    check_stream(stream, rows, read_u32(control.data + 4), read_u32(control.data + 8), out);
 }
 
 void end_frame(AnimationWalk& walk, int32_t end, FindingList* out)

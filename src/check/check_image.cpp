@@ -2,6 +2,7 @@
 
 #include "document/byte_order.h"
 #include "document/chunk_file.h"
+#include "repair/stream_check.h"
 
 ImageFacts image_facts()
 {
@@ -15,7 +16,8 @@ ImageFacts image_facts()
     facts.depth = ihdr.data[8];
     facts.colour = ihdr.data[9];
     facts.interlace = ihdr.data[12];
-    facts.valid = layout_from_ihdr(ihdr.data, ihdr.length, &facts.layout);
+    ImageLayout layout;
+    facts.valid = layout_from_ihdr(ihdr.data, ihdr.length, &layout);
     return facts;
 }
 

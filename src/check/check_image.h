@@ -1,18 +1,18 @@
 // What the parts of the check share: the image's facts from IHDR, the palette
-// rules, and following one compressed stream over the pieces of chunks.
+// rules, and following one compressed stream over the pieces of chunks. (The
+// stream's row layout stays inside check_streams.cpp, so that this header can
+// stand beside the field model's.)
 #pragma once
 #include <stdint.h>
 
 #include "check.h"
 #include "chunk_order.h"
-#include "repair/stream_check.h"
 
 struct ImageFacts {
     int      known;      // 1 when the first chunk is an IHDR of 13 bytes
-    int      valid;      // 1 when its fields lay out an image (then `layout` holds it)
+    int      valid;      // 1 when its fields lay out an image
     uint32_t width, height;
     uint8_t  depth, colour, interlace;
-    ImageLayout layout;
 };
 ImageFacts image_facts();
 
@@ -28,6 +28,11 @@ struct StreamPieces {
     uint32_t type;
     uint32_t skip;
 };
-// Follows the stream, with the image's rows when `layout` is given, and tells its
+// Follows the stream, with the rows of a `width` x `height` image of the IHDR's
+// depth, colour type and interlace when `rows` is ROWS_OF_IMAGE, and tells its
 // fault (if any) at chunk `first`.
-void check_stream(const StreamPieces& pieces, const ImageLayout* layout, FindingList* out);
+enum StreamRows {
+    ROWS_UNKNOWN,
+    ROWS_OF_IMAGE,
+};
+void check_stream(const StreamPieces& pieces, StreamRows rows, uint32_t width, uint32_t height, FindingList* out);

@@ -6,6 +6,7 @@
 #include "check_image.h"
 #include "document/byte_order.h"
 #include "document/chunk_file.h"
+#include "repair/stream_check.h"
 
 namespace {
 
@@ -51,8 +52,15 @@ uint32_t clamp32(uint64_t value)
 
 }  // namespace
 
-void check_stream(const StreamPieces& pieces, const ImageLayout* layout, FindingList* out)
+void check_stream(const StreamPieces& pieces, StreamRows rows, uint32_t width, uint32_t height, FindingList* out)
 {
+    ImageFacts facts = image_facts();
+    ImageLayout image;
+    const ImageLayout* layout = nullptr;
+    if (rows == ROWS_OF_IMAGE && facts.valid &&
+        layout_image(width, height, facts.depth, facts.colour, facts.interlace, &image)) {
+        layout = &image;
+    }
     StreamCheck stream;
     stream_begin(stream, layout);
     int32_t state = stream.state == STREAM_OPEN ? feed_pieces(stream, pieces) : stream.state;
@@ -110,7 +118,7 @@ void check_text_streams(FindingList* out)
         if (start == 0) continue;
         StreamPieces pieces = {i, i + 1, word, start};
         if (start == g_document.records[i].length) add_finding(out, RULE_STREAM_SHORT, i, g_document.records[i].type);
-        else check_stream(pieces, nullptr, out);
+        else check_stream(pieces, ROWS_UNKNOWN, 0, 0, out);
     }
 }
 
@@ -125,7 +133,7 @@ void check_streams(FindingList* out)
     if (first >= 0) {
         ImageFacts facts = image_facts();
         StreamPieces pieces = {first, g_document.count, type_word("IDAT"), 0};
-        check_stream(pieces, facts.valid ? &facts.layout : nullptr, out);
+        check_stream(pieces, ROWS_OF_IMAGE, facts.width, facts.height, out);
     }
     check_text_streams(out);
 }

@@ -83,7 +83,7 @@ std::vector<Fixture> structure_fixtures()
         {"IHDR fields", make_png({ihdr_of(2, 3), idat_of(2), iend()}), "RULE_IHDR_FIELDS"},
         {"hIST per entry", make_png({ihdr_of(3), plte_of(4), make_chunk("hIST", Bytes(6, 0)), idat_of(3), iend()}),
          "RULE_HIST_ENTRIES"},
-        {"eXIf byte order", rgb({make_chunk("eXIf", text_bytes("Exif\0\0XX"))}), "RULE_EXIF_HEADER"},
+        {"eXIf byte order", rgb({make_chunk("eXIf", text_bytes(std::string("Exif\0\0XX", 8)))}), "RULE_EXIF_HEADER"},
         {"IHDR length", make_png({make_chunk("IHDR", Bytes(12, 1)), idat_of(2), iend()}), "RULE_FIELD_LENGTH"},
     };
 }
@@ -199,7 +199,7 @@ TEST_F(Check, TheOrderRulesAnswerForInsertAndMove)
     ASSERT_EQ(LOAD_OK, load_bytes(make_png({ihdr_of(3), make_chunk("gAMA", be32(1)), plte_of(4),
                                             make_chunk("IDAT", Bytes(z.begin(), z.begin() + 5)),
                                             make_chunk("IDAT", Bytes(z.begin() + 5, z.end())),
-                                            make_chunk("tEXt", text_bytes("a\0b")), iend()})));
+                                            make_chunk("tEXt", text_bytes(std::string("a\0b", 3))), iend()})));
     struct Case {
         const char* type;
         int32_t position, skip, verdict;

@@ -6,7 +6,8 @@
   argument:  the command lines of the parser's tests;
   repair:    chunks in the repair fuzzer's input layout (see repair_fuzzer.cpp);
   inspector: a type byte, a colour type byte and the data of one chunk of each
-             kind the inspector decodes (see inspector_fuzzer.cpp).
+             kind the inspector decodes (see inspector_fuzzer.cpp);
+  check:     the same files as load.
 
 Usage: make_seeds.py OUTPUT [SAMPLE_FOLDER]
 """
@@ -133,6 +134,7 @@ def main():
                 with open(os.path.join(samples, name), "rb") as f:
                     loads["sample_" + name] = f.read()
     write_all(os.path.join(output, "load"), loads)
+    write_all(os.path.join(output, "check"), loads)
     write_all(os.path.join(output, "argument"), {"line%02d" % k: a for k, a in enumerate(ARGUMENTS)})
     write_all(os.path.join(output, "repair"), repair_seeds())
     write_all(os.path.join(output, "inspector"), inspector_seeds())

@@ -2,7 +2,8 @@
 # scripts/bench.sh. Skipped with a message when Google Benchmark is missing.
 find_package(benchmark QUIET)
 if(benchmark_FOUND)
-  add_executable(velmora_bench bench/repair_bench.cpp tests/support/test_support.cpp)
+  add_executable(velmora_bench bench/repair_bench.cpp bench/check_bench.cpp tests/support/test_support.cpp
+                 tests/support/memory_files.cpp)
   velmora_options(velmora_bench)
   target_include_directories(velmora_bench PRIVATE ${CMAKE_SOURCE_DIR}/tests)
   target_compile_definitions(velmora_bench PRIVATE VELMORA_CORPUS_DIR="${VELMORA_CORPUS_DIR}")

@@ -31,6 +31,7 @@ set(VELMORA_CORE_SOURCES
     src/present/chunk_fields.cpp src/present/chunk_fields.h
     src/present/code_page.cpp src/present/code_page.h
     src/present/exif_icc.cpp
+    src/present/exif_reader.cpp src/present/exif_reader.h
     src/present/field_writers.h
     src/present/field_texts.h
     src/present/text_codec.cpp src/present/text_codec.h
@@ -46,7 +47,20 @@ set(VELMORA_CORE_SOURCES
     src/repair/repair_search.cpp src/repair/repair_search.h
     src/repair/repair_texts.h
     src/repair/stream_check.cpp src/repair/stream_check.h
-    src/repair/structure_check.cpp src/repair/structure_check.h)
+    src/repair/structure_check.cpp src/repair/structure_check.h
+    src/check/check.h src/check/check_texts.h
+    src/check/check_animation.cpp
+    src/check/check_fields.cpp
+    src/check/check_image.cpp src/check/check_image.h
+    src/check/check_streams.cpp
+    src/check/check_structure.cpp
+    src/check/chunk_order.cpp src/check/chunk_order.h
+    src/check/findings.cpp
+    src/check/growing_list.h
+    src/check/privacy.cpp src/check/privacy.h
+    src/check/privacy_exif.cpp
+    src/check/privacy_scan.h
+    src/check/privacy_sources.cpp)
 # The core's file layer: one per platform.
 set(VELMORA_CORE_POSIX_SOURCES src/document/file_layer_posix.cpp src/present/code_page_posix.cpp)
 set(VELMORA_CORE_WIN_SOURCES src/document/file_layer_win.cpp src/present/code_page_win.cpp)
@@ -81,6 +95,7 @@ set(VELMORA_TEST_SUPPORT_SOURCES
     tests/support/memory_files.cpp tests/support/memory_files.h
     tests/support/test_support.cpp tests/support/test_support.h
     tests/document/chunk_model.h
+    tests/check/check_fixtures.h
     tests/present/presentation_checks.h
     tests/repair/plain_search.h
     tests/repair/repair_harness.h)
@@ -101,7 +116,9 @@ set(VELMORA_CORE_TEST_SOURCES
     tests/present/chunk_table_test.cpp
     tests/repair/repair_decision_test.cpp
     tests/repair/repair_search_test.cpp
-    tests/repair/structure_check_test.cpp)
+    tests/repair/structure_check_test.cpp
+    tests/check/check_test.cpp
+    tests/check/privacy_test.cpp)
 # Tests of one platform only.
 set(VELMORA_POSIX_TEST_SOURCES)
 set(VELMORA_WIN_TEST_SOURCES

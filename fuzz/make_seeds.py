@@ -9,7 +9,8 @@
              the fields fuzzer's input layout (see fields_fuzzer.cpp);
   inspector: a type byte, a colour type byte and the data of one chunk of each
              kind the inspector decodes (see inspector_fuzzer.cpp);
-  cli_argument: velmora-cli command lines, the arguments apart at zero bytes.
+  cli_argument: velmora-cli command lines, the arguments apart at zero bytes;
+  check:     the same files as load.
 
 Usage: make_seeds.py OUTPUT [SAMPLE_FOLDER]
 """
@@ -170,6 +171,7 @@ def main():
                 with open(os.path.join(samples, name), "rb") as f:
                     loads["sample_" + name] = f.read()
     write_all(os.path.join(output, "load"), loads)
+    write_all(os.path.join(output, "check"), loads)
     write_all(os.path.join(output, "argument"), {"line%02d" % k: a for k, a in enumerate(ARGUMENTS)})
     write_all(os.path.join(output, "repair"), repair_seeds())
     write_all(os.path.join(output, "fields"), field_seeds(loads))

@@ -15,6 +15,7 @@ set(VELMORA_CORE_SOURCES
     src/document/file_layer.cpp src/document/file_layer.h
     src/document/memory.cpp src/document/memory.h
     src/document/slimming.cpp src/document/slimming.h
+    src/document/undo_history.cpp src/document/undo_history.h
     src/present/animation_fields.cpp
     src/present/chunk_fields.cpp src/present/chunk_fields.h
     src/present/exif_icc.cpp
@@ -55,6 +56,7 @@ set(VELMORA_APP_SOURCES
     src/app/shell_texts.h
     src/app/slimming_questions.cpp
     src/app/start_up.cpp
+    src/app/undo_texts.h
     src/app/view_commands.cpp
     src/present/list_view_win.cpp src/present/list_view_win.h
     src/repair/candidate_dialog_win.cpp src/repair/candidate_dialog_win.h

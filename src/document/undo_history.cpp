@@ -254,34 +254,83 @@ void forget_blocks()
     s_history.block_count = 0;
 }
 
-// The document rebuilt from `state`: every record is allocated before the old
-// records go. 0 without memory.
+// For every version, the record of the document that is it now (or -1): those
+// records keep their data when the document moves to another state. Null without memory.
+int32_t* records_by_version()
+{
+    int32_t* holder = (int32_t*)zero_alloc((size_t)s_history.version_count * sizeof(int32_t));
+    for (int32_t id = 0; holder && id < s_history.version_count; id++) {
+        holder[id] = -1;
+    }
+    for (int32_t i = 0; holder && i < g_document.count; i++) {
+        int32_t id = known_version(g_document.records[i]);
+        if (id >= 0) {
+            holder[id] = i;
+        }
+    }
+    return holder;
+}
+
+// Record `k` of `state`: the document's own when it holds that version (its slot
+// then emptied), else a fresh copy. 0 without memory.
+int take_record(const State& state, int32_t k, int32_t* holder, ChunkRecord* out)
+{
+    int32_t id = state.ids[k];
+    if (holder[id] >= 0) {
+        *out = g_document.records[holder[id]];
+        g_document.records[holder[id]].data = nullptr;
+        holder[id] = -1;
+        return 1;
+    }
+    const ChunkRecord& version = s_history.versions[id].record;
+    *out = version;
+    out->data = (uint8_t*)zero_alloc(version.length);
+    if (out->data) {
+        memcpy(out->data, version.data, version.length);
+    }
+    return out->data != nullptr;
+}
+
+// The document rebuilt from `state`, unchanged chunks keeping their data. Everything
+// is allocated before the document changes; 0 without memory.
 int restore_state(const State& state)
 {
     ChunkRecord* records = (ChunkRecord*)zero_alloc((size_t)state.count * sizeof(ChunkRecord));
-    int32_t made = 0;
-    for (; records && made < state.count; made++) {
-        const ChunkRecord& version = s_history.versions[state.ids[made]].record;
-        records[made] = version;
-        records[made].data = (uint8_t*)zero_alloc(version.length);
-        if (!records[made].data) {
+    int32_t* holder = records ? records_by_version() : nullptr;
+    int32_t* fresh = holder ? (int32_t*)zero_alloc((size_t)state.count * sizeof(int32_t)) : nullptr;
+    int32_t made = 0, copies = 0;
+    for (; fresh && made < state.count; made++) {
+        // Copies first: a failure then leaves every record of the document in place.
+        int32_t id = state.ids[made];
+        if (holder[id] < 0 && !take_record(state, made, holder, &records[made])) {
             break;
         }
-        memcpy(records[made].data, version.data, version.length);
-    }
-    if (!records || made < state.count) {
-        for (int32_t i = 0; i < made; i++) {
-            zero_free(records[i].data);
+        if (holder[id] < 0) {
+            fresh[copies++] = made;
         }
+    }
+    if (!fresh || made < state.count) {
+        for (int32_t i = 0; fresh && i < copies; i++) {
+            zero_free(records[fresh[i]].data);
+        }
+        zero_free(fresh);
+        zero_free(holder);
         zero_free(records);
         return 0;
     }
+    for (int32_t k = 0; k < state.count; k++) {
+        if (!records[k].data) {
+            take_record(state, k, holder, &records[k]);
+        }
+    }
     for (int32_t i = 0; i < g_document.count; i++) {
-        zero_free(g_document.records[i].data);
+        zero_free(g_document.records[i].data);   // the chunks the state does not hold
     }
     zero_free(g_document.records);
     g_document.records = records;
     g_document.count = state.count;
+    zero_free(fresh);
+    zero_free(holder);
     if (!map_blocks(state)) {
         forget_blocks();
     }

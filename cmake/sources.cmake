@@ -15,6 +15,7 @@ set(VELMORA_CORE_SOURCES
     src/document/file_layer.cpp src/document/file_layer.h
     src/document/memory.cpp src/document/memory.h
     src/document/slimming.cpp src/document/slimming.h
+    src/document/undo_history.cpp src/document/undo_history.h
     src/document/zlib_reader.cpp src/document/zlib_reader.h
     src/fields/extension_fields.cpp
     src/fields/field_helpers.cpp
@@ -83,6 +84,7 @@ set(VELMORA_APP_SOURCES
     src/app/shell_texts.h
     src/app/slimming_questions.cpp
     src/app/start_up.cpp
+    src/app/undo_texts.h
     src/app/view_commands.cpp
     src/present/list_view_win.cpp src/present/list_view_win.h
     src/repair/candidate_dialog_win.cpp src/repair/candidate_dialog_win.h

@@ -2,6 +2,7 @@
 #pragma once
 #include <stdint.h>
 
+#include "repair/stream_check.h"
 #include "rescue_framing.h"
 #include "rescue_result.h"
 
@@ -16,6 +17,14 @@ struct Scan {
     uint32_t             clock_start;
     int32_t              cancelled;
     uint32_t             rolling_scans;  // framing searches over the whole rest run so far
+    // Line endings: the image data stream as restored so far, carried from one
+    // IDAT chunk to the next, and the image's rows for its check.
+    StreamCheck*         line_stream;
+    ImageLayout          line_layout;
+    int32_t              line_layout_known;
+    uint32_t             line_restored;
+    uint32_t             line_unsure;
+    uint32_t             line_failed;
 };
 
 int      scan_cancelled(Scan& scan);

@@ -33,13 +33,13 @@ struct RescueFixture {
     std::vector<size_t> at;
 };
 
-inline RescueFixture rescue_fixture(uint32_t width = 16, uint32_t height = 8)
+inline RescueFixture rescue_fixture(uint32_t width = 16, uint32_t height = 8, uint32_t seed = 1)
 {
-    Bytes stream = deflated(rescue_rows(width, height, 1));
+    Bytes stream = deflated(rescue_rows(width, height, seed));
     size_t half = stream.size() / 2;
     std::vector<Bytes> chunks = {
         make_chunk("IHDR", ihdr_data(width, height, 8)),
-        make_chunk("tEXt", text_bytes(std::string("Comment") + '\0' + "kept byte for byte")),
+        make_chunk("tEXt", text_bytes(std::string("Comment") + '\0' + "kept byte\r\nfor byte\n")),
         make_chunk("zTXt", joined({text_bytes("Title"), Bytes{0, 0}, deflated(text_bytes("a rescued title"))})),
         make_chunk("IDAT", Bytes(stream.begin(), stream.begin() + half)),
         make_chunk("IDAT", Bytes(stream.begin() + half, stream.end())),
@@ -107,6 +107,45 @@ inline std::string rescue_summary(const RescueResult& result)
         out += certainty[result.findings[i].certainty];
     }
     return out;
+}
+
+// The file as a transfer in text mode leaves it: every CR LF turned into LF, or
+// every lone LF into CR LF.
+inline Bytes crlf_to_lf(const Bytes& file)
+{
+    Bytes out;
+    for (size_t k = 0; k < file.size(); k++) {
+        if (!(file[k] == 0x0D && k + 1 < file.size() && file[k + 1] == 0x0A)) out.push_back(file[k]);
+    }
+    return out;
+}
+
+inline Bytes lf_to_crlf(const Bytes& file)
+{
+    Bytes out;
+    for (size_t k = 0; k < file.size(); k++) {
+        if (file[k] == 0x0A && (k == 0 || file[k - 1] != 0x0D)) out.push_back(0x0D);
+        out.push_back(file[k]);
+    }
+    return out;
+}
+
+inline size_t count_pairs(const Bytes& bytes, uint8_t first, uint8_t second)
+{
+    size_t count = 0;
+    for (size_t k = 0; k + 1 < bytes.size(); k++) count += bytes[k] == first && bytes[k + 1] == second;
+    return count;
+}
+
+// The fixture with a seed whose image data holds a CR LF as well as lone LFs, so
+// that both conversions change the IDAT chunks.
+inline RescueFixture line_ending_fixture(uint32_t width, uint32_t height)
+{
+    for (uint32_t seed = 1;; seed++) {
+        RescueFixture fixture = rescue_fixture(width, height, seed);
+        Bytes stream = deflated(rescue_rows(width, height, seed));
+        if (count_pairs(stream, 0x0D, 0x0A) > 0) return fixture;
+    }
 }
 
 // The file with `count` bytes from `at` replaced by `bytes` (a changed byte, a lost

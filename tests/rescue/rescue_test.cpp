@@ -205,3 +205,35 @@ TEST(Rescue, WhatCannotBeReadIsReportedNeverRefused)
         EXPECT_EQ(rescued.result.outcome, c.outcome);
     }
 }
+
+TEST(Rescue, LineEndingConversionIsUndoneInEveryChunk)
+{
+    RescueFixture fixture = line_ending_fixture(64, 64);
+    struct Case {
+        const char* name;
+        Bytes converted;
+    } cases[] = {
+        {"CR LF to LF", crlf_to_lf(fixture.file)},
+        {"LF to CR LF", lf_to_crlf(fixture.file)},
+    };
+    for (const Case& c : cases) {
+        ASSERT_NE(c.converted.size(), fixture.file.size()) << c.name;
+        Rescued rescued(c.converted);
+        EXPECT_EQ(rescue_summary(rescued.result), "line-endings:sure") << c.name;
+        EXPECT_EQ(rescued.result.findings[0].detail[1], 6u) << c.name;
+        EXPECT_TRUE(rescued_file(rescued.result) == fixture.file) << c.name;
+    }
+}
+
+// A converted file that is also cut: the chunks before the cut come back exactly
+// and the image data is completed.
+TEST(Rescue, LineEndingsInACutFile)
+{
+    RescueFixture fixture = line_ending_fixture(64, 64);
+    Bytes cut(fixture.file.begin(), fixture.file.begin() + fixture.at[4] + 300);
+    Rescued rescued(lf_to_crlf(cut));
+    EXPECT_EQ(rescue_summary(rescued.result), "line-endings:sure cut:none completed:none truncated:none");
+    Bytes out = rescued_file(rescued.result);
+    EXPECT_TRUE(std::equal(fixture.file.begin(), fixture.file.begin() + fixture.at[3], out.begin()));
+    EXPECT_EQ(inflated(image_data(out)).size(), rescue_rows(64, 64, 1).size());
+}

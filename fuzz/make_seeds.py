@@ -4,7 +4,9 @@
   load:      the public sample files (when present) and PNG files built here, one
              for each kind of chunk content the summaries and edits look at;
   argument:  the command lines of the parser's tests;
-  repair:    chunks in the repair fuzzer's input layout (see repair_fuzzer.cpp).
+  repair:    chunks in the repair fuzzer's input layout (see repair_fuzzer.cpp);
+  inspector: a type byte, a colour type byte and the data of one chunk of each
+             kind the inspector decodes (see inspector_fuzzer.cpp).
 
 Usage: make_seeds.py OUTPUT [SAMPLE_FOLDER]
 """
@@ -83,6 +85,37 @@ def repair_seeds():
     }
 
 
+# The inspector fuzzer's type list, in its order.
+INSPECTOR_TYPES = [b"IHDR", b"PLTE", b"IDAT", b"IEND", b"tRNS", b"cHRM", b"gAMA", b"iCCP", b"sBIT", b"sRGB",
+                   b"cICP", b"mDCV", b"cLLI", b"tEXt", b"zTXt", b"iTXt", b"bKGD", b"hIST", b"pHYs", b"sPLT",
+                   b"eXIf", b"tIME", b"acTL", b"fcTL", b"fdAT", b"iDOT", b"oFFs", b"pCAL", b"sCAL", b"sTER",
+                   b"gIFg", b"gIFx"]
+
+
+def inspector_seeds():
+    """One well-formed chunk of each type, and the chunks of the load seeds."""
+    z = zlib.compress(b"Velmora text " * 20)
+    good = {
+        b"IHDR": struct.pack(">IIBBBBB", 640, 480, 8, 2, 0, 0, 0), b"PLTE": bytes(range(48)),
+        b"tRNS": b"\0\x80\xff", b"cHRM": struct.pack(">8I", *range(31270, 31278)), b"gAMA": b"\0\0\xb1\x8f",
+        b"iCCP": b"icc\0\0" + zlib.compress(b"\0" * 132), b"sBIT": b"\x05\x06\x05", b"sRGB": b"\0",
+        b"cICP": b"\x01\x0d\x00\x01", b"mDCV": bytes(24), b"cLLI": bytes(8), b"tEXt": b"Title\0Velmora",
+        b"zTXt": b"Comment\0\0" + z, b"iTXt": b"Title\0\1\0ja\0\xe9\xa1\x8c\0" + z,
+        b"bKGD": b"\0\1\0\2\0\3", b"hIST": bytes(32), b"pHYs": struct.pack(">IIB", 11811, 11811, 1),
+        b"sPLT": b"pal\0\x08" + bytes(12), b"eXIf": b"MM\0*\0\0\0\x08\0\0",
+        b"tIME": b"\x07\xea\x0c\x0a\x03\x1a\x00", b"acTL": struct.pack(">II", 2, 0),
+        b"fcTL": struct.pack(">IIIIIHHBB", 0, 4, 4, 0, 0, 1, 10, 0, 0), b"fdAT": b"\0\0\0\1x",
+        b"iDOT": bytes(28), b"oFFs": struct.pack(">iiB", 10, -20, 0), b"pCAL": b"cal\0\0\0\0\0\0\0\xff\xff\0\x02m\0" + b"0\0001",
+        b"sCAL": b"\x011.5\0002", b"sTER": b"\0", b"gIFg": b"\0\0\0\x0a", b"gIFx": b"VELMORA1abc",
+    }
+    seeds = {}
+    for k, kind in enumerate(INSPECTOR_TYPES):
+        data = good.get(kind, b"")
+        for colour in (2, 3):
+            seeds["%s_%d" % (kind.decode(), colour)] = bytes([k, colour]) + data
+    return seeds
+
+
 def write_all(folder, files):
     os.makedirs(folder, exist_ok=True)
     for name, content in files.items():
@@ -102,6 +135,7 @@ def main():
     write_all(os.path.join(output, "load"), loads)
     write_all(os.path.join(output, "argument"), {"line%02d" % k: a for k, a in enumerate(ARGUMENTS)})
     write_all(os.path.join(output, "repair"), repair_seeds())
+    write_all(os.path.join(output, "inspector"), inspector_seeds())
 
 
 if __name__ == "__main__":

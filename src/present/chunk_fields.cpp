@@ -54,6 +54,21 @@ static void named_value(TextBuilder* out, const char* label, unsigned value, con
     }
 }
 
+// A list field shows at most INSPECT_ENTRY_LIMIT entries, as the dump shows at
+// most INSPECT_DUMP_LIMIT bytes: a list of a few megabytes would otherwise become
+// a text many times its size. The line after the shown entries says how many more.
+static uint32_t entries_shown(uint32_t entries)
+{
+    return entries < INSPECT_ENTRY_LIMIT ? entries : INSPECT_ENTRY_LIMIT;
+}
+
+static void write_entries_cut(TextBuilder* out, uint32_t shown, uint32_t entries)
+{
+    if (shown < entries) {
+        text_format(out, T_ENTRIES_CUT, (unsigned long)(entries - shown), (unsigned long)entries);
+    }
+}
+
 // The bit depths each colour type allows.
 static int is_allowed_depth(unsigned depth, unsigned colour_type)
 {
@@ -98,10 +113,12 @@ static void write_plte(TextBuilder* out, const ChunkRecord& record, const FieldC
     if (entries < 1 || entries > 256) {
         field_error(out, E_PALETTE_SIZE);
     }
-    for (uint32_t k = 0; k < entries; k++) {
+    uint32_t shown = entries_shown(entries);
+    for (uint32_t k = 0; k < shown; k++) {
         const uint8_t* p = record.data + 3 * k;
         text_format(out, L_ENTRY ": " V_RGB " (" V_RGB_HEX ")\n", (unsigned long)k, p[0], p[1], p[2], p[0], p[1], p[2]);
     }
+    write_entries_cut(out, shown, entries);
 }
 
 static void write_idat(TextBuilder* out, const ChunkRecord&, const FieldContext&)
@@ -154,9 +171,11 @@ static void write_trns(TextBuilder* out, const ChunkRecord& record, const FieldC
         return;
     }
     text_line(out, L_ENTRIES, V_CODE, (unsigned)record.length);
-    for (uint32_t k = 0; k < record.length; k++) {
+    uint32_t shown = entries_shown(record.length);
+    for (uint32_t k = 0; k < shown; k++) {
         text_format(out, L_ALPHA ": %u\n", (unsigned long)k, record.data[k]);
     }
+    write_entries_cut(out, shown, record.length);
 }
 
 static void write_sbit(TextBuilder* out, const ChunkRecord& record, const FieldContext& context)
@@ -272,10 +291,12 @@ static void write_hist(TextBuilder* out, const ChunkRecord& record, const FieldC
     if (record.length % 2 != 0) {
         field_error(out, E_LENGTH_STEP, 2ul, (unsigned long)record.length);
     }
-    text_line(out, L_ENTRIES, V_CODE, (unsigned)(record.length / 2));
-    for (uint32_t k = 0; k < record.length / 2; k++) {
+    uint32_t entries = record.length / 2, shown = entries_shown(entries);
+    text_line(out, L_ENTRIES, V_CODE, (unsigned)entries);
+    for (uint32_t k = 0; k < shown; k++) {
         text_format(out, L_FREQUENCY ": %u\n", (unsigned long)k, read_u16(record.data + 2 * k));
     }
+    write_entries_cut(out, shown, entries);
 }
 
 static void write_phys(TextBuilder* out, const ChunkRecord& record, const FieldContext&)
@@ -320,14 +341,16 @@ static void write_splt(TextBuilder* out, const ChunkRecord& record, const FieldC
     if (left % size != 0) {
         field_error(out, E_LENGTH_STEP, (unsigned long)size, (unsigned long)left);
     }
-    text_line(out, L_ENTRIES, V_CODE, (unsigned)(left / size));
-    for (uint32_t k = 0; k < left / size; k++) {
+    uint32_t entries = left / size, shown = entries_shown(entries);
+    text_line(out, L_ENTRIES, V_CODE, (unsigned)entries);
+    for (uint32_t k = 0; k < shown; k++) {
         const uint8_t* p = record.data + name + 2 + k * size;
         unsigned v[5];
         for (int c = 0; c < 4; c++) v[c] = depth == 8 ? p[c] : read_u16(p + 2 * c);
         v[4] = read_u16(p + size - 2);
         text_format(out, L_ENTRY ": " V_SPLT_ENTRY "\n", (unsigned long)k, v[0], v[1], v[2], v[3], v[4]);
     }
+    write_entries_cut(out, shown, entries);
 }
 
 static void write_time(TextBuilder* out, const ChunkRecord& record, const FieldContext&)

@@ -21,6 +21,9 @@ const uint32_t INSPECT_PROFILE_KEEP = 4 * 1024 * 1024;
 const uint64_t INSPECT_INFLATE_CAP = 64ull * 1024 * 1024;
 // The raw data dump shows at most this many bytes.
 const uint32_t INSPECT_DUMP_LIMIT = 64 * 1024;
+// List fields (palette, transparency, histogram, suggested palette) show at most
+// this many entries, then how many more there are.
+const uint32_t INSPECT_ENTRY_LIMIT = 4096;
 
 // The whole text for chunk `index` of g_document: heading, fields, dump, file facts.
 void describe_chunk(TextBuilder* out, int32_t index);

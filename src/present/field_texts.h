@@ -23,6 +23,7 @@
 #define H_DUMP           u8"\n[生データ]\n"
 #define H_FILE           u8"\n[ファイル情報]\n"
 #define T_DUMP_CUT       u8"(先頭 %lu バイトのみ表示: 全 %lu バイト)\n"
+#define T_ENTRIES_CUT    u8"  (ほか %lu 項目は省略: 全 %lu 項目)\n"
 #define T_NO_DATA        u8"(データなし)\n"
 
 // Reports of malformed fields.
@@ -50,6 +51,14 @@
 // Text chunks.
 #define L_KEYWORD        u8"キーワード"
 #define L_TEXT           u8"テキスト"
+#define N_SJIS_IN_TEXT   u8"Latin-1 ではなく Shift_JIS として書かれているため、Shift_JIS として表示しています"
+#define L_JSON           u8"JSON (整形して表示)"
+#define T_JSON_CUT       u8"(長すぎるため、ここから先の整形は省略)"
+#define L_PROMPT         u8"プロンプト"
+#define L_NEGATIVE_PROMPT u8"ネガティブプロンプト"
+#define L_SETTINGS       u8"生成の設定"
+#define L_RAW_PROFILE    u8"16 進で埋め込まれたプロファイル"
+#define E_RAW_PROFILE    u8"16 進で埋め込まれたプロファイルが壊れています"
 #define L_COMPRESSION    u8"圧縮"
 #define L_LANGUAGE       u8"言語タグ"
 #define L_TRANSLATED     u8"翻訳されたキーワード"

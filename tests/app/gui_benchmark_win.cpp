@@ -112,7 +112,8 @@ TEST_F(GuiBenchmark, DISABLED_CancelTakesEffect)
 
 // From the menu command to the inspector showing its text, for the largest
 // texts it shows: 4 MB of Latin-1 text (1 MiB of it shown), a stream that
-// inflates to its 64 MiB cap, and 4 MB of image data (64 KiB dumped).
+// inflates to its 64 MiB cap, 4 MB of image data (64 KiB dumped), and a
+// transparency list of 4 MB entries (4,096 of them shown).
 TEST_F(GuiBenchmark, DISABLED_InspectorOnTheLargestChunks)
 {
     TempDir dir;
@@ -124,10 +125,11 @@ TEST_F(GuiBenchmark, DISABLED_InspectorOnTheLargestChunks)
         {"a 4 MB tEXt", make_chunk("tEXt", joined({text_data("Big", ""), text}))},
         {"a zTXt inflating to 64 MiB", make_chunk("zTXt", joined({text_data("Big", ""), {0}, deflated(Bytes(64 << 20, 'a'))}))},
         {"a 4 MB IDAT", make_chunk("IDAT", pattern(4000000, 1))},
+        {"a 4 MB tRNS of a palette image", make_chunk("tRNS", Bytes(4000000, 0x80))},
     };
     for (const Case& c : cases) {
         std::string path = dir.root + "\\big.png";
-        write_file(path, make_png({make_chunk("IHDR", ihdr_data(1, 1, 8)), c.chunk, make_chunk("IEND", {})}));
+        write_file(path, make_png({make_chunk("IHDR", ihdr_data(1, 1, 8, 3)), c.chunk, make_chunk("IEND", {})}));
         ASSERT_TRUE(gui_start(quote_path(path)));
         select_rows({1});
         DWORD start = GetTickCount();

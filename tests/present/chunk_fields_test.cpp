@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include <string>
@@ -201,6 +202,131 @@ TEST(ChunkFields, DumpFileFactsAndIdotOffsets)
     describe_dump(&dump, big.data(), (uint32_t)big.size());
     EXPECT_EQ(0u, std::string(dump.text).rfind(u8"(先頭 65536 バイトのみ表示: 全 65537 バイト)\n", 0));
     text_free(&dump);
+}
+
+// A list of megabytes shows its first entries and says how many more there are,
+// so its text stays near the dump's size instead of growing thirty-fold.
+TEST(ChunkFields, ListFieldsShowAtMostTheLimit)
+{
+    const uint32_t entries = 2 * 1024 * 1024;
+    const struct {
+        const char* type;
+        uint32_t    entry_size;
+        int         colour_type;
+        const char* last_shown;
+    } lists[] = {
+        {"PLTE", 3, 3, u8"  #4095: R 0, G 0, B 0 (#000000)\n"},
+        {"tRNS", 1, 3, u8"  #4095 の不透明度: 0\n"},
+        {"hIST", 2, 3, u8"  #4095 の頻度: 0\n"},
+    };
+    for (const auto& list : lists) {
+        std::string text = fields_of(list.type, Bytes(entries * list.entry_size, 0), list.colour_type);
+        EXPECT_LT(text.size(), 200u * INSPECT_ENTRY_LIMIT) << list.type;
+        EXPECT_NE(std::string::npos, text.find(std::string(list.last_shown) + u8"  (ほか 2093056 項目は省略: 全 2097152 項目)\n"))
+            << list.type;
+        EXPECT_EQ(std::string::npos, text.find(u8"#4096")) << list.type;
+    }
+    Bytes splt = joined({bytes_of(std::string("p\0\x08", 3)), Bytes(6 * (INSPECT_ENTRY_LIMIT + 1), 0)});
+    std::string text = fields_of("sPLT", splt);
+    EXPECT_NE(std::string::npos, text.find(u8"(ほか 1 項目は省略: 全 4097 項目)")) << text.substr(text.size() - 200);
+}
+
+// Every head of a well-formed chunk of each type, in a block of exactly its size
+// (so that the sanitizer build sees a read past it): the text stays UTF-8, and a
+// type of fixed length reports the short length instead of showing a value.
+TEST(ChunkFields, EveryTruncationOfEveryTypeIsReportedSafely)
+{
+    const struct {
+        const char* type;
+        Bytes       data;
+        bool        fixed;   // every shorter head is an error
+    } chunks[] = {
+        {"IHDR", ihdr_data(16, 16, 8), true},
+        {"PLTE", Bytes(6, 7), false},
+        {"tRNS", be16(5), true},
+        {"cHRM", Bytes(32, 1), true},
+        {"gAMA", be32(45455), true},
+        {"iCCP", joined({bytes_of(std::string("icc\0\0", 5)), deflated(icc_profile())}), false},
+        {"sBIT", {5, 6, 5}, true},
+        {"sRGB", {0}, true},
+        {"cICP", {1, 13, 0, 1}, true},
+        {"mDCV", Bytes(24, 2), true},
+        {"cLLI", Bytes(8, 3), true},
+        {"tEXt", bytes_of(std::string("Title\0Velmora", 13)), false},
+        {"zTXt", joined({bytes_of(std::string("Comment\0\0", 9)), deflated(bytes_of("Velmora"))}), false},
+        {"iTXt", bytes_of(std::string("Title\0\0\0ja\0T\0Velmora", 21)), false},
+        {"bKGD", Bytes(6, 4), true},
+        {"hIST", Bytes(4, 5), false},
+        {"pHYs", joined({be32(11811), be32(11811), {1}}), true},
+        {"sPLT", joined({bytes_of(std::string("p\0\x08", 3)), Bytes(12, 6)}), false},
+        {"eXIf", exif_with_gps(), false},
+        {"tIME", joined({be16(2026), {12, 10, 3, 26, 0}}), true},
+        {"acTL", joined({be32(2), be32(0)}), true},
+        {"fcTL", joined({be32(0), be32(4), be32(4), be32(0), be32(0), be16(1), be16(10), {0, 0}}), true},
+        {"iDOT", Bytes(28, 0), false},
+    };
+    for (const auto& chunk : chunks) {
+        for (size_t length = 0; length <= chunk.data.size(); length++) {
+            Bytes head(chunk.data.begin(), chunk.data.begin() + (long)length);
+            uint8_t* exact = (uint8_t*)malloc(length ? length : 1);
+            memcpy(exact, head.data(), length);
+            ChunkRecord record = {};
+            memcpy(record.type, chunk.type, 4);
+            record.length = (uint32_t)length;
+            record.data = exact;
+            TextBuilder out = {};
+            describe_fields(&out, record, FieldContext{2, -1});
+            std::string text = out.text ? out.text : "";
+            text_free(&out);
+            free(exact);
+            EXPECT_TRUE(is_valid_utf8((const uint8_t*)text.data(), text.size())) << chunk.type << " " << length;
+            if (chunk.fixed && length < chunk.data.size()) {
+                EXPECT_NE(std::string::npos, text.find(u8"エラー")) << chunk.type << " " << length << "\n" << text;
+            }
+        }
+    }
+}
+
+std::string hex_lines(const Bytes& bytes)
+{
+    std::string hex;
+    for (size_t k = 0; k < bytes.size(); k++) {
+        char pair[3];
+        snprintf(pair, sizeof pair, "%02x", bytes[k]);
+        hex += (k % 36 == 0 ? "\n" : "") + std::string(pair);
+    }
+    return hex + "\n";
+}
+
+// What a text holds, shown after the text: each case names what it must show
+// (or must not, for a Latin-1 text whose bytes happen to pair as Shift_JIS).
+TEST(ChunkFields, TextContentsShownInTheirOwnForm)
+{
+    Bytes exif = joined({bytes_of(std::string("Exif\0\0", 6)), exif_with_gps()});
+    Bytes xmp = bytes_of("<x:xmpmeta>Velmora</x:xmpmeta>");
+    const struct {
+        const char* type;
+        std::string data;
+        const char* shown;
+        bool        present;
+    } cases[] = {
+        {"tEXt", "Comment\0{\"a\": [1, \"x,y\"], \"b\": {}}"s, u8"JSON (整形して表示):\n{\n  \"a\": [\n    1,\n    \"x,y\"\n  ],\n  \"b\": {}\n}\n", true},
+        {"tEXt", "Comment\0{\"a\": [1}"s, u8"JSON", false},
+        {"iTXt", std::string("prompt\0\0\0\0\0", 11) + "[{\"class_type\":\"KSampler\"}]", u8"    \"class_type\": \"KSampler\"\n", true},
+        {"tEXt", "parameters\0a cat, sitting\nNegative prompt: dog\nSteps: 20, Sampler: Euler a, Lora hashes: \"a: 1, b: 2\""s,
+         u8"プロンプト: a cat, sitting\nネガティブプロンプト: dog\n生成の設定:\n  Steps: 20\n  Sampler: Euler a\n  Lora hashes: \"a: 1, b: 2\"\n", true},
+        {"tEXt", "Title\0"s + "日本語のタイトル", u8"注意: Latin-1 ではなく Shift_JIS として書かれているため、Shift_JIS として表示しています\nテキスト: 日本語のタイトル\n", true},
+        {"tEXt", "Author\0M\xFCller \xE9t\xE9"s, u8"テキスト: Müller été\n", true},
+        {"tEXt", "Raw profile type exif\0\nexif\n"s + std::to_string(exif.size()) + hex_lines(exif),
+         u8"16 進で埋め込まれたプロファイル: exif, 122 バイト\nバイト順: MM (ビッグエンディアン)\nメーカー: Velmora Cam\n", true},
+        {"tEXt", "Raw profile type xmp\0\nxmp\n    "s + std::to_string(xmp.size()) + hex_lines(xmp),
+         u8"テキスト: <x:xmpmeta>Velmora</x:xmpmeta>\n", true},
+        {"tEXt", "Raw profile type exif\0\nexif\n   40\n0102zz"s, u8"エラー: 16 進で埋め込まれたプロファイルが壊れています\n", true},
+    };
+    for (const auto& c : cases) {
+        std::string text = fields_of(c.type, bytes_of(c.data));
+        EXPECT_EQ(c.present, text.find(c.shown) != std::string::npos) << c.data.substr(0, 30) << "\n" << text;
+    }
 }
 
 }  // namespace

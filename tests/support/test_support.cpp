@@ -72,13 +72,13 @@ Bytes make_png(const std::vector<Bytes>& chunks)
     return out;
 }
 
-Bytes ihdr_data(uint32_t width, uint32_t height, uint8_t depth)
+Bytes ihdr_data(uint32_t width, uint32_t height, uint8_t depth, uint8_t colour_type)
 {
     Bytes d;
     put_u32(d, width);
     put_u32(d, height);
     d.push_back(depth);
-    d.push_back(2);
+    d.push_back(colour_type);
     d.push_back(0);
     d.push_back(0);
     d.push_back(0);

@@ -19,7 +19,7 @@ Bytes deflated(const Bytes& data, int level = -1);   // -1: zlib's default level
 // The signature followed by the given chunks.
 Bytes make_png(const std::vector<Bytes>& chunks);
 // IHDR data for width x height, the given bit depth, colour type 2.
-Bytes ihdr_data(uint32_t width, uint32_t height, uint8_t depth);
+Bytes ihdr_data(uint32_t width, uint32_t height, uint8_t depth, uint8_t colour_type = 2);
 // Signature, IHDR, the given chunks, IEND.
 Bytes make_simple_png(const std::vector<Bytes>& middle);
 

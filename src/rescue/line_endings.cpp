@@ -315,7 +315,10 @@ static void take_restored(Scan& scan, LineSearch& search, uint64_t header, const
         search.winner = nullptr;
     }
     scan.line_restored++;
-    if (search.solutions > 1 || search.given_up || search.bound_hit) scan.line_unsure++;
+    // A path that inflates right and matches the CRC proves itself; without a
+    // stream only a search that saw every path and found one is sure.
+    int proven = search.solution_cut || (search.solutions == 1 && (is_type(type, "IDAT") || !search.given_up));
+    if (!proven || search.bound_hit) scan.line_unsure++;
     if (search.solution_cut) {
         RescueFinding cut = file_finding(RESCUE_CUT_CHUNK, RESCUE_NONE, header, record.length, search.length,
                                          type_word(type));

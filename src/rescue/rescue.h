@@ -110,8 +110,8 @@ struct RescueOptions {
     uint32_t time_limit_ms;      // line-ending search: milliseconds overall; 0: the default
 };
 
-const uint32_t RESCUE_DEFAULT_BRANCHES = 2000000;
-const uint32_t RESCUE_DEFAULT_TIME_MS = 10000;
+const uint32_t RESCUE_DEFAULT_BRANCHES = 50000;
+const uint32_t RESCUE_DEFAULT_TIME_MS = 1500;
 
 // The search reaches its caller only through this table; every member takes the
 // context. A null table (or null members) means no progress, no cancel, no clock.

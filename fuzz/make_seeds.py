@@ -6,7 +6,8 @@
   argument:  the command lines of the parser's tests;
   repair:    chunks in the repair fuzzer's input layout (see repair_fuzzer.cpp);
   inspector: a type byte, a colour type byte and the data of one chunk of each
-             kind the inspector decodes (see inspector_fuzzer.cpp).
+             kind the inspector decodes (see inspector_fuzzer.cpp);
+  rescue:    the load seeds behind an options byte of 0 (see rescue_fuzzer.cpp).
 
 Usage: make_seeds.py OUTPUT [SAMPLE_FOLDER]
 """
@@ -136,6 +137,7 @@ def main():
     write_all(os.path.join(output, "argument"), {"line%02d" % k: a for k, a in enumerate(ARGUMENTS)})
     write_all(os.path.join(output, "repair"), repair_seeds())
     write_all(os.path.join(output, "inspector"), inspector_seeds())
+    write_all(os.path.join(output, "rescue"), {name: b"\x00" + data for name, data in loads.items()})
 
 
 if __name__ == "__main__":

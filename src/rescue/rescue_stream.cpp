@@ -118,8 +118,13 @@ void complete_image_data(RescueResult* result, int32_t mode)
         }
     } else {
         count = idat_pieces(*result, pieces, indices);
+        // An image larger than the repair ever follows is not made up of zeros either.
         if (count > 0 && !stream_whole(pieces, count, &layout)) {
-            offer_completion(result, pieces, indices, count, layout, mode);
+            if (layout.size <= STREAM_OUTPUT_CAP) {
+                offer_completion(result, pieces, indices, count, layout, mode);
+            } else {
+                add_finding(result, file_finding(RESCUE_STREAM_UNREADABLE, RESCUE_NONE, result->info[indices[0]].offset));
+            }
         }
     }
     zero_free(pieces);

@@ -24,11 +24,6 @@ static const uint8_t LF = 0x0A;
 static const int32_t PENDING_MAX = 48;
 static const int32_t VARIANTS_MAX = 8;
 
-static int is_type(const uint8_t* type, const char* name)
-{
-    return type_word(type) == type_word(name);
-}
-
 enum ChoiceKind { CHOICE_NONE, CHOICE_BRANCH, CHOICE_FORCED };
 
 // What the converted byte at `q` allows; `inserted` says that a CR was put back
@@ -291,7 +286,7 @@ static int start_walker(Scan& scan, uint64_t data_at, const uint8_t* type, Walke
     w->at = data_at;
     w->reg = 0xFFFFFFFFu;
     for (int k = 0; k < 4; k++) w->reg = crc_step(w->reg, type[k]);
-    if (!is_type(type, "IDAT")) return 1;
+    if (!is_chunk_type(type, "IDAT")) return 1;
     if (scan.line_stream) return (w->stream = stream_copy(*scan.line_stream)) != nullptr;
     w->stream = (StreamCheck*)zero_alloc(sizeof(StreamCheck));
     if (!w->stream) return 0;
@@ -308,7 +303,7 @@ static void take_restored(Scan& scan, LineSearch& search, uint64_t header, const
     if (search.solution_cut) record.stored_crc = record.computed_crc;
     int32_t chunk = add_chunk(scan.result, record, header, RESCUE_FROM_FILE);
     if (chunk < 0) return;
-    if (is_type(type, "IHDR")) scan.line_layout_known = layout_from_ihdr(record.data, record.length, &scan.line_layout);
+    if (is_chunk_type(type, "IHDR")) scan.line_layout_known = layout_from_ihdr(record.data, record.length, &scan.line_layout);
     if (search.winner) {
         free_stream(scan.line_stream);
         scan.line_stream = search.winner;
@@ -317,7 +312,7 @@ static void take_restored(Scan& scan, LineSearch& search, uint64_t header, const
     scan.line_restored++;
     // A path that inflates right and matches the CRC proves itself; without a
     // stream only a search that saw every path and found one is sure.
-    int proven = search.solution_cut || (search.solutions == 1 && (is_type(type, "IDAT") || !search.given_up));
+    int proven = search.solution_cut || (search.solutions == 1 && (is_chunk_type(type, "IDAT") || !search.given_up));
     if (!proven || search.bound_hit) scan.line_unsure++;
     if (search.solution_cut) {
         RescueFinding cut = file_finding(RESCUE_CUT_CHUNK, RESCUE_NONE, header, record.length, search.length,

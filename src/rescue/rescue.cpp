@@ -23,11 +23,6 @@ uint32_t scan_clock(const Scan& scan)
     return scan.ports && scan.ports->read_clock ? scan.ports->read_clock(scan.ports->context) : 0;
 }
 
-static int is_type(const uint8_t* type, const char* name)
-{
-    return type_word(type) == type_word(name);
-}
-
 // A lost or added byte found by the walk is checked against the chunk's structure
 // like any candidate, now that the chunks after it are known too.
 static void check_shifts(RescueResult* result, uint8_t* settled)
@@ -69,11 +64,11 @@ static void explain_damaged(Scan& scan)
 static int has_iend(const RescueResult& result)
 {
     for (int32_t i = 0; i < result.chunk_count; i++) {
-        if (is_type(result.chunks[i].type, "IEND")) return 1;
+        if (is_chunk_type(result.chunks[i].type, "IEND")) return 1;
     }
     for (int32_t i = 0; i < result.finding_count; i++) {
         const RescueFinding& finding = result.findings[i];
-        if (finding.has_replacement && finding.accept == RESCUE_ACCEPTED && is_type(finding.replacement.type, "IEND")) {
+        if (finding.has_replacement && finding.accept == RESCUE_ACCEPTED && is_chunk_type(finding.replacement.type, "IEND")) {
             return 1;
         }
     }

@@ -25,20 +25,15 @@ DocumentLoan::~DocumentLoan()
     g_document = saved;
 }
 
-static int is_type(const uint8_t* type, const char* name)
-{
-    return type_word(type) == type_word(name);
-}
-
 int32_t record_check(const RescueResult& result, int32_t index, const ChunkRecord& candidate)
 {
-    if (is_type(candidate.type, "IHDR")) {
+    if (is_chunk_type(candidate.type, "IHDR")) {
         ImageLayout layout;
         return layout_from_ihdr(candidate.data, candidate.length, &layout) ? REPAIR_CHECK_PASSED
                                                                             : REPAIR_CHECK_FAILED;
     }
-    int stream_type = is_type(candidate.type, "IDAT") || is_type(candidate.type, "zTXt") ||
-                      is_type(candidate.type, "iCCP") || is_type(candidate.type, "iTXt");
+    int stream_type = is_chunk_type(candidate.type, "IDAT") || is_chunk_type(candidate.type, "zTXt") ||
+                      is_chunk_type(candidate.type, "iCCP") || is_chunk_type(candidate.type, "iTXt");
     if (!stream_type || candidate.length == 0) return REPAIR_CHECK_NONE;
     // A change that changes nothing, at the last byte: the repair's check then
     // follows the stream the chunk holds (for IDAT the whole run) and judges it.
@@ -59,7 +54,7 @@ static const char* const REGISTERED_TYPES[] = {
 int registered_type(const uint8_t* type)
 {
     for (const char* name : REGISTERED_TYPES) {
-        if (is_type(type, name)) return 1;
+        if (is_chunk_type(type, name)) return 1;
     }
     return 0;
 }

@@ -3,6 +3,7 @@
 #pragma once
 #include <stdint.h>
 
+#include "document/byte_order.h"
 #include "rescue.h"
 
 // A copy with its own data (at least one byte allocated); 0 when memory runs out.
@@ -36,3 +37,8 @@ int32_t record_check(const RescueResult& result, int32_t index, const ChunkRecor
 // Registered chunk types (the standard's and its extensions').
 int registered_type(const uint8_t* type);
 int letters_only(const uint8_t* type);
+
+inline int is_chunk_type(const uint8_t* type, const char* name)
+{
+    return type_word(type) == type_word(name);
+}

@@ -9,11 +9,6 @@
 #include "document/memory.h"
 #include "rescue_zlib.h"
 
-static int is_type(const uint8_t* type, const char* name)
-{
-    return type_word(type) == type_word(name);
-}
-
 // The version of chunk `index` the acceptance chooses as it stands now.
 static const ChunkRecord& current(const RescueResult& result, int32_t index)
 {
@@ -30,7 +25,7 @@ static int image_layout(const RescueResult& result, ImageLayout* layout)
 {
     for (int32_t i = 0; i < result.chunk_count; i++) {
         const ChunkRecord& record = current(result, i);
-        if (is_type(record.type, "IHDR")) return layout_from_ihdr(record.data, record.length, layout);
+        if (is_chunk_type(record.type, "IHDR")) return layout_from_ihdr(record.data, record.length, layout);
     }
     return 0;
 }
@@ -60,7 +55,7 @@ static int32_t idat_pieces(const RescueResult& result, StreamPiece* pieces, int3
     int32_t count = 0;
     for (int32_t i = 0; i < result.chunk_count; i++) {
         const ChunkRecord& record = current(result, i);
-        if (!is_type(record.type, "IDAT")) continue;
+        if (!is_chunk_type(record.type, "IDAT")) continue;
         pieces[count] = StreamPiece{record.data, record.length};
         indices[count++] = i;
     }

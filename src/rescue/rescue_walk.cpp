@@ -15,11 +15,6 @@ static const uint32_t FULL_ROLLING_SCANS = 64;
 static const uint64_t SHORT_ROLLING_REACH = 1 << 20;
 static const int32_t FIXES_MAX = 4;
 
-static int is_type(const uint8_t* type, const char* name)
-{
-    return type_word(type) == type_word(name);
-}
-
 // Takes the chunk at `header` with `length` data bytes as the file holds them.
 static int32_t take_chunk(Scan& scan, uint64_t header, uint32_t length)
 {
@@ -134,7 +129,7 @@ static void cut_chunk(Scan& scan, uint64_t header)
     uint32_t declared = read_u32(at);
     uint32_t held = (uint32_t)(left - 8 < declared ? left - 8 : declared);
     RescueFinding finding = file_finding(RESCUE_CUT_CHUNK, RESCUE_NONE, header, held, declared, type_word(at + 4));
-    if (is_type(at + 4, "IDAT")) {
+    if (is_chunk_type(at + 4, "IDAT")) {
         ChunkRecord record;
         if (!make_record(at + 4, at + 8, held, 0, &record)) return;
         record.stored_crc = record.computed_crc;
@@ -205,7 +200,7 @@ void walk_chunks(Scan& scan, uint64_t at)
         int32_t before = result->chunk_count;
         uint64_t next = at;
         int more = walk_step(scan, at, &next);
-        if (result->chunk_count > before && is_type(result->chunks[result->chunk_count - 1].type, "IEND")) {
+        if (result->chunk_count > before && is_chunk_type(result->chunks[result->chunk_count - 1].type, "IEND")) {
             scan.iend_seen = 1;
             keep_trailing(scan, next);
             return;

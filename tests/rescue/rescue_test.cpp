@@ -237,3 +237,27 @@ TEST(Rescue, LineEndingsInACutFile)
     EXPECT_TRUE(std::equal(fixture.file.begin(), fixture.file.begin() + fixture.at[3], out.begin()));
     EXPECT_EQ(inflated(image_data(out)).size(), rescue_rows(64, 64, 1).size());
 }
+
+// The scan reports its progress through the ports and stops when told to: what
+// was read so far stays, the rest is reported, and the file still saves.
+TEST(Rescue, CancelStopsTheScanAndKeepsWhatWasRead)
+{
+    struct Record {
+        std::vector<uint64_t> done;
+        int cancel_after;
+    } record = {{}, 2};
+    RescuePorts ports = {&record,
+                         [](void* c, uint64_t done, uint64_t) { ((Record*)c)->done.push_back(done); },
+                         [](void* c) -> int { return ((Record*)c)->done.size() >= (size_t)((Record*)c)->cancel_after; },
+                         nullptr};
+    RescueFixture fixture = rescue_fixture();
+    RescueOptions options = {RESCUE_COMPLETE_STREAM, 0, 0};
+    RescueResult result;
+    rescue_bytes(fixture.file.data(), fixture.file.size(), options, &ports, &result);
+    EXPECT_EQ(record.done, (std::vector<uint64_t>{fixture.at[0], fixture.at[1]}));
+    EXPECT_EQ(rescue_summary(result), "cancelled:none truncated:none");
+    EXPECT_EQ(result.outcome, RESCUE_PARTIAL);
+    Bytes out = rescued_file(result);
+    EXPECT_EQ(Bytes(out.begin(), out.begin() + fixture.at[1]), Bytes(fixture.file.begin(), fixture.file.begin() + fixture.at[1]));
+    release_rescue_result(&result);
+}

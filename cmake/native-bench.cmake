@@ -19,3 +19,10 @@ velmora_options(velmora_undo_bench)
 target_include_directories(velmora_undo_bench PRIVATE ${CMAKE_SOURCE_DIR}/tests)
 target_compile_definitions(velmora_undo_bench PRIVATE VELMORA_CORPUS_DIR="${VELMORA_CORPUS_DIR}")
 target_link_libraries(velmora_undo_bench PRIVATE velmora_core)
+# The rescue's benchmark (native only, no library needed): velmora_rescue_bench
+# prints the time and peak memory of each kind of damage on a file just under the limit.
+add_executable(velmora_rescue_bench bench/rescue_bench.cpp tests/support/test_support.cpp)
+velmora_options(velmora_rescue_bench)
+target_include_directories(velmora_rescue_bench PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+target_compile_definitions(velmora_rescue_bench PRIVATE VELMORA_CORPUS_DIR="${VELMORA_CORPUS_DIR}")
+target_link_libraries(velmora_rescue_bench PRIVATE velmora_core)

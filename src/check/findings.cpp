@@ -2,7 +2,10 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <algorithm>
+
 #include "check.h"
+#include "document/byte_order.h"
 #include "document/chunk_file.h"
 #include "document/memory.h"
 #include "growing_list.h"
@@ -106,6 +109,43 @@ void finding_message(const Finding& finding, CheckLanguage language, char* out, 
         }
     }
     out[at] = 0;
+}
+
+namespace {
+
+// The errors of a list as sorted keys (rule and type in one word); null when
+// memory runs out (or the list has no errors: *count is then 0).
+uint64_t* error_keys(const FindingList& list, int32_t* count)
+{
+    *count = count_severity(list, SEVERITY_ERROR);
+    uint64_t* keys = (uint64_t*)zero_alloc((size_t)(*count ? *count : 1) * sizeof(uint64_t));
+    if (!keys) return nullptr;
+    int32_t k = 0;
+    for (int32_t i = 0; i < list.count; i++) {
+        const Finding& f = list.items[i];
+        if (finding_severity(f) == SEVERITY_ERROR) keys[k++] = (uint64_t)(uint32_t)f.rule << 32 | type_word(f.type);
+    }
+    std::sort(keys, keys + *count);
+    return keys;
+}
+
+}  // namespace
+
+int32_t count_new_errors(const FindingList& loaded, const FindingList& now)
+{
+    int32_t before = 0, after = 0, fresh = 0;
+    uint64_t* old_keys = error_keys(loaded, &before);
+    uint64_t* new_keys = error_keys(now, &after);
+    if (!old_keys || !new_keys) fresh = -1;
+    // Both sorted: walk them side by side; a key of `now` without a partner is new.
+    for (int32_t i = 0, j = 0; fresh >= 0 && j < after; j++) {
+        while (i < before && old_keys[i] < new_keys[j]) i++;
+        if (i < before && old_keys[i] == new_keys[j]) i++;
+        else fresh++;
+    }
+    zero_free(old_keys);
+    zero_free(new_keys);
+    return fresh;
 }
 
 void check_load_failure(int32_t load_result, FindingList* out)

@@ -182,6 +182,25 @@ TEST_F(Check, FindingsCarryTheirChunkAndReadInBothLanguages)
     findings_free(&list);
 }
 
+// Chunks move with edits: errors count as new by rule and type, one for one.
+TEST_F(Check, NewErrorsAreThoseTheLoadedFileDidNotHave)
+{
+    uint8_t gama[4] = {'g', 'A', 'M', 'A'}, time[4] = {'t', 'I', 'M', 'E'};
+    FindingList loaded = FindingList(), now = FindingList();
+    add_finding(&loaded, RULE_CRC_DAMAGED, 3, gama);
+    add_finding(&loaded, RULE_DATA_AFTER_IEND, FINDING_FILE, nullptr);
+    add_finding(&now, RULE_DATA_AFTER_IEND, FINDING_FILE, nullptr);   // a warning: never counted
+    add_finding(&now, RULE_CRC_DAMAGED, 1, gama);
+    EXPECT_EQ(0, count_new_errors(loaded, now));
+    add_finding(&now, RULE_CRC_DAMAGED, 2, gama);
+    add_finding(&now, RULE_CRC_DAMAGED, 4, time);
+    add_finding(&now, RULE_NOT_SINGLE, 4, time);
+    EXPECT_EQ(3, count_new_errors(loaded, now));
+    EXPECT_EQ(0, count_new_errors(now, loaded));
+    findings_free(&loaded);
+    findings_free(&now);
+}
+
 TEST_F(Check, ASignatureThatIsNotPngIsAnError)
 {
     FindingList list = FindingList();

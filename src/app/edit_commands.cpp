@@ -10,6 +10,7 @@
 #include "document/chunk_edit.h"
 #include "document/chunk_file.h"
 #include "document/memory.h"
+#include "document/slimming.h"
 #include "present/list_view_win.h"
 #include "repair/progress_window_win.h"
 #include "resource_ids.h"
@@ -47,35 +48,42 @@ void write_progress(void* context, int32_t done, int32_t selected)
 }
 
 // The question about an animation or iDOT is part of the edit, so that undo
-// also takes back an iDOT deleted with the merge. The question may change the
-// selection (and, for iDOT, the table), so the rows are read after it.
+// also takes back an iDOT deleted with the merge.
+struct RowEditRun {
+    RowEdit    edit;
+    EditResult result;
+};
+
 void apply_row_edit(MainContext& main, void* context)
 {
-    RowEdit edit = *(const RowEdit*)context;
-    int go_on = edit == ROW_EDIT_DELETE ? ask_before_delete(main.window, main.table)
-                                        : ask_before_merge(main.window, main.table);
-    if (!go_on) {
-        return;
-    }
+    RowEditRun* run = (RowEditRun*)context;
     int selected = list_selected_count(main.table);
     int32_t* rows = (int32_t*)zero_alloc((size_t)(selected > 0 ? selected : 0) * sizeof(int32_t));
     if (!rows) {
+        run->result = EDIT_NO_MEMORY;
         return;
     }
     int32_t count = list_selected_rows(main.table, rows, selected);
+    RowEditPlan plan = plan_row_edit(run->edit, rows, count);
+    RowEditAnswer answer = ask_slimming_question(main.window, plan.question);
     ProgressText progress = {&main, GetTickCount()};
     EditProgress port = {&progress, write_progress};
-    edit_rows(edit, rows, count, &port);
+    run->result = apply_row_edit_plan(plan, answer, &port);
     zero_free(rows);
 }
 
 // The delete and merge commands: every selected row, in one pass over the
 // document that ends where deleting or merging the rows one by one from the last
-// to the first ends (see edit_rows).
+// to the first ends (see edit_rows). An edit that ran out of memory changed
+// nothing, and the status line says so.
 void edit_selected_rows(MainContext& main, RowEdit edit)
 {
-    run_edit(main, apply_row_edit, &edit);
+    RowEditRun run = {edit, EDIT_UNCHANGED};
+    run_edit(main, apply_row_edit, &run);
     show_document_again(main);
+    if (run.result == EDIT_NO_MEMORY) {
+        set_status_text(main, STATUS_EDIT_NO_MEMORY);
+    }
 }
 
 void delete_command(MainContext& main, LPARAM)

@@ -239,4 +239,33 @@ TEST_F(ChunkEdit, AnEditThatChangesNothingKeepsTheStepBeforeIt)
     EXPECT_EQ(loaded, document_text());
 }
 
+// Two runs to merge: whichever allocation fails, the document stays whole and the
+// edit says so; once every allocation succeeds, both runs are merged.
+TEST_F(ChunkEdit, RowEditWithoutMemoryChangesNothingAndSaysSo)
+{
+    for (RowEdit edit : {ROW_EDIT_MERGE, ROW_EDIT_DELETE}) {
+        load(make_simple_png({make_chunk("IDAT", {1}), make_chunk("IDAT", {2}), make_chunk("tEXt", {}),
+                              make_chunk("IDAT", {3}), make_chunk("IDAT", {4})}));
+        std::string loaded = document_text();
+        int32_t rows[] = {1, 2, 3, 4, 5};
+        for (int n = 0;; n++) {
+            SCOPED_TRACE(n);
+            log.alerts.clear();
+            FailingAllocation failing(n);
+            EditResult result = edit_rows(edit, rows, 5, nullptr);
+            if (failing.seen() <= n) {
+                EXPECT_EQ(EDIT_CHANGED, result);
+                break;
+            }
+            EXPECT_EQ(EDIT_NO_MEMORY, result);
+            EXPECT_EQ(loaded, document_text());
+            EXPECT_EQ(0, g_document.changed);
+            EXPECT_EQ(edit == ROW_EDIT_MERGE ? 1u : 0u, log.alerts.size());
+        }
+        EXPECT_EQ(edit == ROW_EDIT_MERGE ? "IHDR000 IDAT000 tEXt010 IDAT000 IEND000 "
+                                         : "IHDR000 IDAT001 IDAT001 IDAT001 IDAT000 IEND000 ",
+                  marks());
+    }
+}
+
 }  // namespace

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "check.h"
+#include "check_image.h"
 #include "document/byte_order.h"
 #include "document/chunk_file.h"
 #include "document/memory.h"
@@ -83,7 +84,8 @@ int32_t count_severity(const FindingList& list, int32_t severity)
 }
 
 // %T is the type (its bytes shown as they are when printable), %1 and %2 the
-// values in decimal, %x1 and %x2 in eight hexadecimal digits.
+// values in decimal, %x1 and %x2 in eight hexadecimal digits, %F the field
+// model's reason (the first value is its result).
 void finding_message(const Finding& finding, CheckLanguage language, char* out, size_t size)
 {
     if (size == 0) return;
@@ -98,6 +100,10 @@ void finding_message(const Finding& finding, CheckLanguage language, char* out, 
                 piece[k] = c >= 0x20 && c < 0x7F ? (char)c : '?';
             }
             put(out, size, &at, piece, 4);
+            p++;
+        } else if (p[0] == '%' && p[1] == 'F') {
+            const char* reason = field_fault_text(finding.values[0], language);
+            put(out, size, &at, reason, strlen(reason));
             p++;
         } else if (hex || (p[0] == '%' && (p[1] == '1' || p[1] == '2'))) {
             uint32_t value = finding.values[p[hex + 1] - '1'];

@@ -56,6 +56,11 @@ const char* rule_name(int32_t rule);
 // How many findings have this severity.
 int32_t count_severity(const FindingList& list, int32_t severity);
 
+// How many errors of `now` the file did not have when it was loaded (`loaded`):
+// errors are matched by rule and chunk type, since edits move chunks. -1 when
+// memory runs out. What the window asks about before Save As.
+int32_t count_new_errors(const FindingList& loaded, const FindingList& now);
+
 // Checks the loaded document (g_document, g_trailing) and appends what it finds,
 // in the order: file facts, then order and multiplicity, then fields, then the
 // compressed streams, then animation. Nothing is found without a document.

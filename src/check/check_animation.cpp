@@ -1,9 +1,11 @@
 // Animation (acTL, fcTL, fdAT) and iDOT: the sequence numbers run from 0 without
 // a gap over fcTL and fdAT, each frame lies inside the image and has its data,
 // the frame count is what acTL says, and iDOT's offsets point at IDAT chunks.
+// acTL and fcTL are read through the field model.
 #include "check_image.h"
 #include "document/byte_order.h"
 #include "document/chunk_file.h"
+#include "fields/field_model.h"
 
 namespace {
 
@@ -14,6 +16,8 @@ struct AnimationWalk {
     uint32_t frames;        // fcTL chunks seen
     int32_t  frame;         // the last fcTL, or -1
     uint32_t frame_pieces;  // fdAT chunks since it
+    int      frame_read;    // 1 when the model read the last fcTL's fields
+    FctlFields control;     // its fields
 };
 
 int is_type(int32_t i, const char* name)
@@ -21,20 +25,19 @@ int is_type(int32_t i, const char* name)
     return type_word(g_document.records[i].type) == type_word(name);
 }
 
-void check_sequence(AnimationWalk& walk, int32_t i, FindingList* out)
+void check_sequence(AnimationWalk& walk, int32_t i, uint32_t sequence, FindingList* out)
 {
     const ChunkRecord& record = g_document.records[i];
-    uint32_t sequence = read_u32(record.data);
     if (sequence != walk.next_sequence) add_finding(out, RULE_SEQUENCE, i, record.type, sequence, walk.next_sequence);
     walk.next_sequence = sequence + 1;
 }
 
-// Region, first frame, dispose and blend of the fcTL at `i` (26 bytes).
+// Region, first frame, dispose and blend of the fcTL at `i`.
 void check_frame_control(const AnimationWalk& walk, int32_t i, FindingList* out)
 {
     const ChunkRecord& record = g_document.records[i];
-    const uint8_t* d = record.data;
-    uint64_t width = read_u32(d + 4), height = read_u32(d + 8), x = read_u32(d + 12), y = read_u32(d + 16);
+    const FctlFields& f = walk.control;
+    uint64_t width = f.width, height = f.height, x = f.x, y = f.y;
     if (width == 0 || height == 0) add_finding(out, RULE_FRAME_EMPTY, i, record.type);
     if (walk.facts.known && (x + width > walk.facts.width || y + height > walk.facts.height)) {
         uint32_t right = x + width > 0xFFFFFFFFu ? 0xFFFFFFFFu : (uint32_t)(x + width);
@@ -46,8 +49,8 @@ void check_frame_control(const AnimationWalk& walk, int32_t i, FindingList* out)
         (x != 0 || y != 0 || width != walk.facts.width || height != walk.facts.height)) {
         add_finding(out, RULE_FIRST_FRAME, i, record.type);
     }
-    if (d[24] > 2) add_finding(out, RULE_DISPOSE, i, record.type, d[24]);
-    if (d[25] > 1) add_finding(out, RULE_BLEND, i, record.type, d[25]);
+    if (f.dispose > 2) add_finding(out, RULE_DISPOSE, i, record.type, f.dispose);
+    if (f.blend > 1) add_finding(out, RULE_BLEND, i, record.type, f.blend);
 }
 
 // The frame begun at fcTL `frame` and ended at `end`: its fdAT data (after the
@@ -63,8 +66,8 @@ void check_frame_data(const AnimationWalk& walk, int32_t frame, int32_t end, uin
     int32_t first = frame + 1;
     while (first < end && !is_type(first, "fdAT")) first++;
     StreamPieces stream = {first, end, type_word("fdAT"), 4};
-    StreamRows rows = walk.facts.valid && control.length == 26 ? ROWS_OF_IMAGE : ROWS_UNKNOWN;
-    check_stream(stream, rows, read_u32(control.data + 4), read_u32(control.data + 8), out);
+    StreamRows rows = walk.facts.valid && walk.frame_read ? ROWS_OF_IMAGE : ROWS_UNKNOWN;
+    check_stream(stream, rows, walk.control.width, walk.control.height, out);
 }
 
 void end_frame(AnimationWalk& walk, int32_t end, FindingList* out)
@@ -82,11 +85,13 @@ void walk_chunk(AnimationWalk& walk, int32_t i, FindingList* out)
         end_frame(walk, i, out);
         walk.frames++;
         walk.frame = i;
-        if (record.length != 26) {
-            add_finding(out, RULE_FIELD_LENGTH, i, record.type, record.length);
+        int result = parse_fctl(record.data, record.length, &walk.control);
+        walk.frame_read = field_layout_read(result);
+        if (!walk.frame_read) {
+            add_finding(out, RULE_FIELD_LAYOUT, i, record.type, (uint32_t)result, record.length);
             return;
         }
-        check_sequence(walk, i, out);
+        check_sequence(walk, i, walk.control.sequence, out);
         check_frame_control(walk, i, out);
         return;
     }
@@ -94,7 +99,7 @@ void walk_chunk(AnimationWalk& walk, int32_t i, FindingList* out)
         add_finding(out, RULE_FIELD_LENGTH, i, record.type, record.length);
         return;
     }
-    check_sequence(walk, i, out);
+    check_sequence(walk, i, read_u32(record.data), out);   // fdAT: the model has no type for it
     if (walk.frame < 0 && walk.frame_pieces == 0) add_finding(out, RULE_FDAT_WITHOUT_FCTL, i, record.type);
     walk.frame_pieces++;
 }
@@ -102,11 +107,13 @@ void walk_chunk(AnimationWalk& walk, int32_t i, FindingList* out)
 void check_frame_count(int32_t actl, uint32_t frames, FindingList* out)
 {
     const ChunkRecord& record = g_document.records[actl];
-    if (record.length != 8) {
-        add_finding(out, RULE_FIELD_LENGTH, actl, record.type, record.length);
+    ActlFields fields;
+    int result = parse_actl(record.data, record.length, &fields);
+    if (!field_layout_read(result)) {
+        add_finding(out, RULE_FIELD_LAYOUT, actl, record.type, (uint32_t)result, record.length);
         return;
     }
-    uint32_t declared = read_u32(record.data);
+    uint32_t declared = fields.frames;
     if (declared == 0) add_finding(out, RULE_NO_FRAMES, actl, record.type);
     else if (declared != frames) add_finding(out, RULE_FRAME_COUNT, actl, record.type, declared, frames);
 }
@@ -150,7 +157,10 @@ void check_idot(FindingList* out)
 
 void check_animation(FindingList* out)
 {
-    AnimationWalk walk = {image_facts(), -1, 0, 0, -1, 0};
+    AnimationWalk walk = AnimationWalk();
+    walk.facts = image_facts();
+    walk.first_idat = -1;
+    walk.frame = -1;
     int32_t actl = -1, first_frame_chunk = -1;
     for (int32_t i = 0; i < g_document.count && walk.first_idat < 0; i++) {
         if (is_type(i, "IDAT")) walk.first_idat = i;

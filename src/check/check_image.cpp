@@ -2,24 +2,6 @@
 
 #include "document/byte_order.h"
 #include "document/chunk_file.h"
-#include "repair/stream_check.h"
-
-ImageFacts image_facts()
-{
-    ImageFacts facts = ImageFacts();
-    if (!g_document.loaded || g_document.count == 0) return facts;
-    const ChunkRecord& ihdr = g_document.records[0];
-    if (type_word(ihdr.type) != type_word("IHDR") || ihdr.length != 13) return facts;
-    facts.known = 1;
-    facts.width = read_u32(ihdr.data);
-    facts.height = read_u32(ihdr.data + 4);
-    facts.depth = ihdr.data[8];
-    facts.colour = ihdr.data[9];
-    facts.interlace = ihdr.data[12];
-    ImageLayout layout;
-    facts.valid = layout_from_ihdr(ihdr.data, ihdr.length, &layout);
-    return facts;
-}
 
 static void check_palette_size(int32_t plte, const ImageFacts& facts, FindingList* out)
 {

@@ -14,7 +14,14 @@ struct ImageFacts {
     uint32_t width, height;
     uint8_t  depth, colour, interlace;
 };
+// From the field model's IHDR (check_fields.cpp).
 ImageFacts image_facts();
+// Where the zlib stream of the zTXt, compressed iTXt or iCCP at `chunk` lies in its
+// data; 0 when it has none or the model cannot read it (a method other than zlib's,
+// told with the fields).
+int compressed_part(int32_t chunk, uint32_t* start, uint32_t* length);
+// Why the field model refused a chunk: the text of a FieldResult.
+const char* field_fault_text(uint32_t result, CheckLanguage language);
 
 // PLTE against the colour type and bit depth, and the chunks that need a palette
 // or that the colour type forbids.

@@ -10,8 +10,7 @@
 
 namespace {
 
-// Feeds every piece; *before_last receives the state in which the last non-empty
-// piece found the stream (input after an ended stream breaks it).
+// Feeds every piece, up to the first that breaks the stream or goes past the cap.
 int32_t feed_pieces(StreamCheck& stream, const StreamPieces& pieces)
 {
     for (int32_t i = pieces.first; i < pieces.end && stream.state != STREAM_BROKEN; i++) {
@@ -23,26 +22,29 @@ int32_t feed_pieces(StreamCheck& stream, const StreamPieces& pieces)
     return stream.state;
 }
 
-// A broken stream that zlib itself did not fault: input behind its end, or
-// (with rows) a bad filter byte or more rows than the image has.
-int32_t unexplained_break(const StreamPieces& pieces, const ImageLayout* layout, uint64_t* produced)
+// Rows the image does not have: a bad filter byte, or more rows than it has. A
+// second pass without rows tells which.
+int32_t rows_rule(const StreamPieces& pieces, const ImageLayout& layout, uint64_t* produced)
 {
-    if (!layout) return RULE_STREAM_TRAILING;
     StreamCheck plain;
-    stream_begin(plain, nullptr);
-    int32_t state = feed_pieces(plain, pieces);
+    stream_begin(plain, nullptr, nullptr);
+    feed_pieces(plain, pieces);
+    int32_t state = plain.reader.state;
     *produced = plain.produced;
+    int32_t rule = RULE_FILTER_TYPE;
+    if ((state == ZLIB_ENDED || state == ZLIB_TRAILING) && plain.produced > layout.size) rule = RULE_IMAGE_SIZE;
     stream_finish(plain);
-    if (state == STREAM_ENDED) return plain.produced > layout->size ? RULE_IMAGE_SIZE : RULE_FILTER_TYPE;
-    return state == STREAM_BROKEN ? RULE_STREAM_TRAILING : RULE_FILTER_TYPE;
+    return rule;
 }
 
 int32_t broken_rule(const StreamCheck& stream, const StreamPieces& pieces, const ImageLayout* layout,
                     uint64_t* produced)
 {
-    if (stream.zlib.msg && strcmp(stream.zlib.msg, "incorrect data check") == 0) return RULE_STREAM_ADLER;
-    if (stream.zlib.msg) return RULE_STREAM_BROKEN;
-    return unexplained_break(pieces, layout, produced);
+    const z_stream& z = stream.reader.zlib;
+    if (stream.reader.state == ZLIB_TRAILING) return RULE_STREAM_TRAILING;
+    if (stream.reader.state == ZLIB_REFUSED && layout) return rows_rule(pieces, *layout, produced);
+    if (z.msg && strcmp(z.msg, "incorrect data check") == 0) return RULE_STREAM_ADLER;
+    return RULE_STREAM_BROKEN;
 }
 
 uint32_t clamp32(uint64_t value)
@@ -62,7 +64,7 @@ void check_stream(const StreamPieces& pieces, StreamRows rows, uint32_t width, u
         layout = &image;
     }
     StreamCheck stream;
-    stream_begin(stream, layout);
+    stream_begin(stream, layout, nullptr);
     int32_t state = stream.state == STREAM_OPEN ? feed_pieces(stream, pieces) : stream.state;
     uint64_t produced = stream.produced;
     int32_t rule = -1;
@@ -80,44 +82,15 @@ void check_stream(const StreamPieces& pieces, StreamRows rows, uint32_t width, u
 
 namespace {
 
-// Where the zlib stream of a zTXt, iTXt or iCCP starts, or 0 when it has none
-// (an uncompressed iTXt) or when its header does not hold together; a method
-// other than zlib's is told.
-uint32_t stream_start(int32_t i, FindingList* out)
-{
-    const ChunkRecord& record = g_document.records[i];
-    const uint8_t* end = (const uint8_t*)memchr(record.data, 0, record.length);
-    if (!end) return 0;
-    uint32_t at = (uint32_t)(end - record.data) + 1;
-    int itxt = type_word(record.type) == type_word("iTXt");
-    if (itxt) {
-        if (at + 2 > record.length || record.data[at] != 1) return 0;
-        at++;
-    }
-    if (at >= record.length) return 0;
-    if (record.data[at] != 0) {
-        add_finding(out, RULE_COMPRESSION_METHOD, i, record.type, record.data[at]);
-        return 0;
-    }
-    at++;
-    // iTXt: the language tag and the translated keyword, each ended by a zero byte.
-    for (int k = 0; itxt && k < 2; k++) {
-        const uint8_t* zero = at < record.length ? (const uint8_t*)memchr(record.data + at, 0, record.length - at) : nullptr;
-        if (!zero) return 0;
-        at = (uint32_t)(zero - record.data) + 1;
-    }
-    return at;
-}
-
 void check_text_streams(FindingList* out)
 {
     for (int32_t i = 0; i < g_document.count; i++) {
         uint32_t word = type_word(g_document.records[i].type);
         if (word != type_word("zTXt") && word != type_word("iTXt") && word != type_word("iCCP")) continue;
-        uint32_t start = stream_start(i, out);
-        if (start == 0) continue;
+        uint32_t start = 0, length = 0;
+        if (!compressed_part(i, &start, &length)) continue;
         StreamPieces pieces = {i, i + 1, word, start};
-        if (start == g_document.records[i].length) add_finding(out, RULE_STREAM_SHORT, i, g_document.records[i].type);
+        if (length == 0) add_finding(out, RULE_STREAM_SHORT, i, g_document.records[i].type);
         else check_stream(pieces, ROWS_UNKNOWN, 0, 0, out);
     }
 }

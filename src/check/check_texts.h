@@ -76,9 +76,6 @@
     X(RULE_SRGB_WITH_ICCP, SEVERITY_WARNING, \
       "sRGB と iCCP の両方があります (どちらか一方にします)", \
       "both sRGB and iCCP are present (keep one of them)") \
-    X(RULE_IHDR_FIELDS, SEVERITY_ERROR, \
-      "IHDR の値が正しくないため画像の大きさが決まりません", \
-      "the IHDR fields are invalid, so the image's size is unknown") \
     X(RULE_STREAM_BROKEN, SEVERITY_ERROR, \
       "%T の圧縮データが壊れています", \
       "the %T chunk's compressed data is broken") \
@@ -103,9 +100,6 @@
     X(RULE_FILTER_TYPE, SEVERITY_ERROR, \
       "画像データに 0 から 4 以外のフィルタ種別の行があります", \
       "the image data has a row with a filter type other than 0 to 4") \
-    X(RULE_COMPRESSION_METHOD, SEVERITY_ERROR, \
-      "%T チャンクの圧縮方式 %1 は定義されていません (0 のみ)", \
-      "the %T chunk's compression method %1 is undefined (only 0)") \
     X(RULE_FIELD_LENGTH, SEVERITY_ERROR, \
       "%T チャンクの長さ %1 バイトが正しくありません", \
       "the %T chunk's length of %1 bytes is wrong") \
@@ -154,9 +148,12 @@
     X(RULE_EXIF_HEADER, SEVERITY_ERROR, \
       "eXIf チャンクが TIFF のバイト順 (II か MM) で始まっていません", \
       "the eXIf chunk does not start with a TIFF byte order (II or MM)") \
+    X(RULE_FIELD_LAYOUT, SEVERITY_ERROR, \
+      "%T チャンクを読めません: %F (長さ %2 バイト)", \
+      "the %T chunk cannot be read: %F (length %2 bytes)") \
     X(RULE_FIELD_VALUE, SEVERITY_ERROR, \
-      "%T チャンクの値が正しくありません: %1", \
-      "the %T chunk holds an invalid value: %1") \
+      "%T チャンクの値が正しくありません: %F", \
+      "the %T chunk holds an invalid value: %F") \
     X(RULE_CHECK_NO_MEMORY, SEVERITY_ERROR, \
       "メモリが足りないため検査を最後まで行えませんでした", \
       "not enough memory to finish the check")
@@ -171,3 +168,41 @@
     X(PRIVACY_SOFTWARE,  "ソフトウェア",           "software") \
     X(PRIVACY_GENERATOR, "画像生成の情報",         "image generator data") \
     X(PRIVACY_PROFILE,   "埋め込まれたメタデータ", "embedded metadata")
+
+// X(field result, Japanese, English): why the field model refused a chunk's bytes
+// (%F in the messages above).
+#define FIELD_FAULT_TEXTS(X) \
+    X(FIELD_WRONG_LENGTH,      "長さがこの型の長さではありません", "the length is not this type's length") \
+    X(FIELD_TOO_SHORT,         "固定部分より短すぎます", "shorter than its fixed part") \
+    X(FIELD_LENGTH_STEP,       "長さが項目の大きさの倍数ではありません", "the length is not a whole number of entries") \
+    X(FIELD_NO_KEYWORD_END,    "キーワード (名前) の終わりの 0 バイトがありません", "no zero byte ends the keyword (name)") \
+    X(FIELD_NO_LANGUAGE_END,   "言語タグの終わりの 0 バイトがありません", "no zero byte ends the language tag") \
+    X(FIELD_NO_TRANSLATED_END, "翻訳されたキーワードの終わりの 0 バイトがありません", "no zero byte ends the translated keyword") \
+    X(FIELD_NO_UNIT_END,       "単位名の終わりの 0 バイトがありません", "no zero byte ends the unit name") \
+    X(FIELD_NO_SEPARATOR,      "幅と高さの間の 0 バイトがありません", "no zero byte between width and height") \
+    X(FIELD_UNKNOWN_LAYOUT,    "画像の色の種類から形が決まりません", "the image's colour type gives it no layout") \
+    X(FIELD_BAD_DIMENSION,     "幅か高さが 0 か 2^31 - 1 を超えています", "a width or height is 0 or above 2^31 - 1") \
+    X(FIELD_BAD_BIT_DEPTH,     "色の種類に許されないビット深度です", "a bit depth the colour type does not allow") \
+    X(FIELD_BAD_COLOUR_TYPE,   "色の種類が定義されていません", "an undefined colour type") \
+    X(FIELD_BAD_METHOD,        "圧縮方式かフィルタ方式が 0 ではありません", "a compression or filter method other than 0") \
+    X(FIELD_BAD_INTERLACE,     "インターレース方式が定義されていません", "an undefined interlace method") \
+    X(FIELD_BAD_PALETTE_SIZE,  "パレットの色数が 0 か多すぎます", "the palette has no entries or too many") \
+    X(FIELD_BAD_INDEX,         "パレットの色数を超える番号か項目があります", "an index or entries beyond the palette") \
+    X(FIELD_BAD_SAMPLE,        "ビット深度に収まらない値があります", "a value the bit depth cannot hold") \
+    X(FIELD_BAD_KEYWORD,       "キーワードが規則 (1 から 79 文字の Latin-1、前後と連続の空白なし) に合いません", "the keyword breaks the rules (1 to 79 Latin-1 characters, no leading, trailing or double spaces)") \
+    X(FIELD_NOT_LATIN1,        "テキストに Latin-1 のテキストとして使えないバイトがあります", "the text holds a byte Latin-1 text may not hold") \
+    X(FIELD_NOT_UTF8,          "UTF-8 として正しくないバイトがあります", "bytes that are not valid UTF-8") \
+    X(FIELD_BAD_LANGUAGE,      "言語タグの形が正しくありません", "the language tag is malformed") \
+    X(FIELD_BAD_FLAG,          "圧縮フラグが 0 でも 1 でもありません", "a compression flag other than 0 and 1") \
+    X(FIELD_BAD_ZERO,          "0 であってはならない値が 0 です", "a value that must not be 0 is 0") \
+    X(FIELD_TOO_LARGE,         "値が 2^31 - 1 を超えています", "a value above 2^31 - 1") \
+    X(FIELD_BAD_UNIT,          "単位 (または式の種類) が定義されていません", "an undefined unit (or equation type)") \
+    X(FIELD_BAD_INTENT,        "レンダリングインテントが定義されていません", "an undefined rendering intent") \
+    X(FIELD_BAD_MATRIX,        "行列係数が 0 ではありません (PNG は RGB のみ)", "matrix coefficients other than 0 (PNG holds RGB only)") \
+    X(FIELD_BAD_RANGE_FLAG,    "フルレンジのフラグが 0 でも 1 でもありません", "a full range flag other than 0 and 1") \
+    X(FIELD_BAD_DATE,          "月、日、時、分、秒が暦にない値です", "a month, day, hour, minute or second outside the calendar") \
+    X(FIELD_BAD_DISPOSE,       "破棄方法が定義されていません", "an undefined disposal method") \
+    X(FIELD_BAD_BLEND,         "合成方法が定義されていません", "an undefined blend operation") \
+    X(FIELD_BAD_NUMBER,        "PNG の書き方の数値ではありません", "not a number as PNG writes them") \
+    X(FIELD_BAD_MODE,          "モードかフラグが定義されていません", "an undefined mode or flag") \
+    X(FIELD_BAD_PARAMETERS,    "式に合わない数のパラメータか、同じ x0 と x1 です", "parameters that do not fit the equation, or equal x0 and x1")

@@ -2,7 +2,11 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <algorithm>
+
 #include "check.h"
+#include "check_image.h"
+#include "document/byte_order.h"
 #include "document/chunk_file.h"
 #include "document/memory.h"
 #include "growing_list.h"
@@ -80,7 +84,8 @@ int32_t count_severity(const FindingList& list, int32_t severity)
 }
 
 // %T is the type (its bytes shown as they are when printable), %1 and %2 the
-// values in decimal, %x1 and %x2 in eight hexadecimal digits.
+// values in decimal, %x1 and %x2 in eight hexadecimal digits, %F the field
+// model's reason (the first value is its result).
 void finding_message(const Finding& finding, CheckLanguage language, char* out, size_t size)
 {
     if (size == 0) return;
@@ -96,6 +101,10 @@ void finding_message(const Finding& finding, CheckLanguage language, char* out, 
             }
             put(out, size, &at, piece, 4);
             p++;
+        } else if (p[0] == '%' && p[1] == 'F') {
+            const char* reason = field_fault_text(finding.values[0], language);
+            put(out, size, &at, reason, strlen(reason));
+            p++;
         } else if (hex || (p[0] == '%' && (p[1] == '1' || p[1] == '2'))) {
             uint32_t value = finding.values[p[hex + 1] - '1'];
             int length = snprintf(piece, sizeof piece, hex ? "%08lX" : "%lu", (unsigned long)value);
@@ -106,6 +115,43 @@ void finding_message(const Finding& finding, CheckLanguage language, char* out, 
         }
     }
     out[at] = 0;
+}
+
+namespace {
+
+// The errors of a list as sorted keys (rule and type in one word); null when
+// memory runs out (or the list has no errors: *count is then 0).
+uint64_t* error_keys(const FindingList& list, int32_t* count)
+{
+    *count = count_severity(list, SEVERITY_ERROR);
+    uint64_t* keys = (uint64_t*)zero_alloc((size_t)(*count ? *count : 1) * sizeof(uint64_t));
+    if (!keys) return nullptr;
+    int32_t k = 0;
+    for (int32_t i = 0; i < list.count; i++) {
+        const Finding& f = list.items[i];
+        if (finding_severity(f) == SEVERITY_ERROR) keys[k++] = (uint64_t)(uint32_t)f.rule << 32 | type_word(f.type);
+    }
+    std::sort(keys, keys + *count);
+    return keys;
+}
+
+}  // namespace
+
+int32_t count_new_errors(const FindingList& loaded, const FindingList& now)
+{
+    int32_t before = 0, after = 0, fresh = 0;
+    uint64_t* old_keys = error_keys(loaded, &before);
+    uint64_t* new_keys = error_keys(now, &after);
+    if (!old_keys || !new_keys) fresh = -1;
+    // Both sorted: walk them side by side; a key of `now` without a partner is new.
+    for (int32_t i = 0, j = 0; fresh >= 0 && j < after; j++) {
+        while (i < before && old_keys[i] < new_keys[j]) i++;
+        if (i < before && old_keys[i] == new_keys[j]) i++;
+        else fresh++;
+    }
+    zero_free(old_keys);
+    zero_free(new_keys);
+    return fresh;
 }
 
 void check_load_failure(int32_t load_result, FindingList* out)

@@ -1,13 +1,12 @@
 // The sources the privacy review reads: text chunks by keyword, XMP packets by
 // property, Exif by tag, and any text for e-mail addresses and file paths.
-#include <stdio.h>
 #include <string.h>
 
 #include "document/byte_order.h"
 #include "document/chunk_file.h"
 #include "document/memory.h"
-#include "present/exif_reader.h"
-#include "present/text_codec.h"
+#include "fields/field_model.h"
+#include "fields/field_zlib.h"
 #include "privacy_scan.h"
 
 namespace {
@@ -64,43 +63,30 @@ static void keyword_text(const uint8_t* bytes, size_t count, char* out, size_t s
     out[n] = 0;
 }
 
-// The byte after the zero that ends the field starting at `at`, or 0 when there is none.
-static uint32_t after_zero(const ChunkRecord& record, uint32_t at)
-{
-    if (at >= record.length) return 0;
-    const uint8_t* zero = (const uint8_t*)memchr(record.data + at, 0, record.length - at);
-    return zero ? (uint32_t)(zero - record.data) + 1 : 0;
-}
-
+// A text chunk through the field model: a chunk the model cannot read as far as
+// its text says nothing here (the check tells it).
 void review_text_chunk(int32_t chunk, PrivacyList* out)
 {
-    const ChunkRecord& record = g_document.records[chunk];
-    uint32_t word = type_word(record.type), at = after_zero(record, 0);
-    if (at == 0) return;
-    char keyword[80];
-    keyword_text(record.data, at - 1, keyword, sizeof keyword);
-    int compressed = word == type_word("zTXt");
-    int utf8 = word == type_word("iTXt");
-    if (utf8) {
-        if (at + 2 > record.length) return;
-        compressed = record.data[at] == 1;
-        at = after_zero(record, after_zero(record, at + 2));
-        if (at == 0) return;
-    } else if (compressed) {
-        at++;
-    }
-    if (at > record.length) return;
+    AnyFields fields;
+    if (!field_layout_read(parse_record(g_document.records[chunk], UNKNOWN_LAYOUT, &fields))) return;
+    FieldSpan keyword = fields.text.keyword, text = fields.text.text;   // tEXt
+    int compressed = fields.kind == KIND_ZTXT || (fields.kind == KIND_ITXT && fields.itxt.flag == 1);
+    if (fields.kind == KIND_ZTXT) keyword = fields.ztxt.keyword, text = fields.ztxt.compressed;
+    if (fields.kind == KIND_ITXT) keyword = fields.itxt.keyword, text = fields.itxt.text;
+    char name[80];
+    keyword_text(keyword.bytes, keyword.length, name, sizeof name);
+    int utf8 = fields.kind == KIND_ITXT;
     if (!compressed) {
-        review_text(chunk, keyword, PrivacyText{record.data + at, record.length - at, utf8}, out);
+        review_text(chunk, name, PrivacyText{text.bytes, text.length, utf8}, out);
         return;
     }
-    uint8_t* text = nullptr;
+    uint8_t* inflated = nullptr;
     uint64_t total = 0;
-    int result = inflate_capped(record.data + at, record.length - at, PRIVACY_TEXT_KEEP, PRIVACY_INFLATE_CAP, &text, &total);
+    int result = inflate_capped(text.bytes, text.length, PRIVACY_TEXT_KEEP, PRIVACY_INFLATE_CAP, &inflated, &total);
     if (result == INFLATE_NO_MEMORY) out->out_of_memory = 1;
     size_t kept = total < PRIVACY_TEXT_KEEP ? (size_t)total : PRIVACY_TEXT_KEEP;
-    if (text) review_text(chunk, keyword, PrivacyText{text, kept, utf8}, out);
-    zero_free(text);
+    if (inflated) review_text(chunk, name, PrivacyText{inflated, kept, utf8}, out);
+    zero_free(inflated);
 }
 
 namespace {

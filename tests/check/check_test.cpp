@@ -80,11 +80,39 @@ std::vector<Fixture> structure_fixtures()
          "RULE_SRGB_WITH_ICCP"},
         {"CRC", rgb({with_crc(gama, 0)}), "RULE_CRC_DAMAGED"},
         {"nothing after IEND", cat({rgb({}), {1, 2, 3}}), "RULE_DATA_AFTER_IEND"},
-        {"IHDR fields", make_png({ihdr_of(2, 3), idat_of(2), iend()}), "RULE_IHDR_FIELDS"},
+        {"IHDR fields", make_png({ihdr_of(2, 3), idat_of(2), iend()}), "RULE_FIELD_VALUE"},
         {"hIST per entry", make_png({ihdr_of(3), plte_of(4), make_chunk("hIST", Bytes(6, 0)), idat_of(3), iend()}),
          "RULE_HIST_ENTRIES"},
         {"eXIf byte order", rgb({make_chunk("eXIf", text_bytes(std::string("Exif\0\0XX", 8)))}), "RULE_EXIF_HEADER"},
-        {"IHDR length", make_png({make_chunk("IHDR", Bytes(12, 1)), idat_of(2), iend()}), "RULE_FIELD_LENGTH"},
+        {"IHDR length", make_png({make_chunk("IHDR", Bytes(12, 1)), idat_of(2), iend()}), "RULE_FIELD_LAYOUT"},
+    };
+}
+
+// Each through the field model: its one parse finds the fault.
+std::vector<Fixture> field_fixtures()
+{
+    Bytes palette = ihdr_of(3, 2), p_idat = idat_of(3, 2);
+    auto with_palette = [&](const Bytes& chunk) { return make_png({palette, plte_of(3), chunk, p_idat, iend()}); };
+    auto text = [](const char* type, const std::string& data) { return make_chunk(type, text_bytes(data)); };
+    return {
+        {"bKGD index within the palette", with_palette(one_byte("bKGD", 3)), "RULE_FIELD_VALUE"},
+        {"tRNS no longer than the palette", with_palette(make_chunk("tRNS", Bytes(4, 0))), "RULE_FIELD_VALUE"},
+        {"tRNS sample within the depth", make_png({ihdr_of(0, 2), make_chunk("tRNS", {0, 4}), idat_of(0, 2), iend()}),
+         "RULE_FIELD_VALUE"},
+        {"bKGD length", rgb({make_chunk("bKGD", Bytes(2, 0))}), "RULE_FIELD_LAYOUT"},
+        {"sBIT within the depth", rgb({make_chunk("sBIT", {8, 9, 8})}), "RULE_FIELD_VALUE"},
+        {"tIME calendar", rgb({make_chunk("tIME", {7, 234, 2, 30, 0, 0, 0})}), "RULE_FIELD_VALUE"},
+        {"tEXt keyword", rgb({text("tEXt", std::string(" Title\0x", 8))}), "RULE_FIELD_VALUE"},
+        {"tEXt Latin-1", rgb({text("tEXt", std::string("Title\0a\x01", 8))}), "RULE_FIELD_VALUE"},
+        {"tEXt keyword end", rgb({text("tEXt", "Title")}), "RULE_FIELD_LAYOUT"},
+        {"iTXt UTF-8", rgb({text("iTXt", std::string("k\0\0\0en\0\0\xC3", 9))}), "RULE_FIELD_VALUE"},
+        {"iTXt language tag", rgb({text("iTXt", std::string("k\0\0\0e n\0\0x", 10))}), "RULE_FIELD_VALUE"},
+        {"sRGB intent", rgb({one_byte("sRGB", 4)}), "RULE_FIELD_VALUE"},
+        {"gAMA not 0", rgb({make_chunk("gAMA", be32(0))}), "RULE_FIELD_VALUE"},
+        {"pHYs unit", rgb({make_chunk("pHYs", cat({be32(1), be32(1), {2}}))}), "RULE_FIELD_VALUE"},
+        {"cICP matrix", rgb({make_chunk("cICP", {1, 13, 1, 1})}), "RULE_FIELD_VALUE"},
+        {"sTER mode", rgb({one_byte("sTER", 2)}), "RULE_FIELD_VALUE"},
+        {"sCAL number", rgb({text("sCAL", std::string("\1" "1x\0" "2", 5))}), "RULE_FIELD_VALUE"},
     };
 }
 
@@ -104,7 +132,7 @@ std::vector<Fixture> stream_fixtures()
         {"filter types", rgb_idat(deflated(rows_of(2, 8, 0, SIDE, 5))), "RULE_FILTER_TYPE"},
         {"zTXt inflates", rgb({text_chunk("zTXt", std::string("k\0\0", 3), broken_text)}), "RULE_STREAM_BROKEN"},
         {"zTXt method", rgb({text_chunk("zTXt", std::string("k\0\1", 3), deflated(text_bytes("x")))}),
-         "RULE_COMPRESSION_METHOD"},
+         "RULE_FIELD_VALUE"},
         {"iTXt inflates", rgb({text_chunk("iTXt", std::string("k\0\1\0en\0\0", 8), broken_text)}), "RULE_STREAM_BROKEN"},
         {"iTXt uncompressed", rgb({text_chunk("iTXt", std::string("k\0\0\0en\0\0", 8), broken_text)}), ""},
         {"iCCP ends", rgb({text_chunk("iCCP", std::string("icc\0\0", 5), {})}), "RULE_STREAM_SHORT"},
@@ -154,6 +182,7 @@ void expect_fixtures(const std::vector<Fixture>& fixtures)
 }
 
 TEST_F(Check, EachStructureRuleHasAFileThatBreaksIt) { expect_fixtures(structure_fixtures()); }
+TEST_F(Check, EachFieldRuleHasAFileThatBreaksIt) { expect_fixtures(field_fixtures()); }
 TEST_F(Check, EachStreamRuleHasAFileThatBreaksIt) { expect_fixtures(stream_fixtures()); }
 TEST_F(Check, EachAnimationRuleHasAFileThatBreaksIt) { expect_fixtures(animation_fixtures()); }
 
@@ -179,6 +208,37 @@ TEST_F(Check, FindingsCarryTheirChunkAndReadInBothLanguages)
     EXPECT_EQ(3, count_severity(list, SEVERITY_ERROR));
     finding_message(list.items[2], CHECK_ENGLISH, en, 8);
     EXPECT_STREQ("only on", en) << "cut to the buffer";
+    findings_free(&list);
+}
+
+// Chunks move with edits: errors count as new by rule and type, one for one.
+TEST_F(Check, NewErrorsAreThoseTheLoadedFileDidNotHave)
+{
+    uint8_t gama[4] = {'g', 'A', 'M', 'A'}, time[4] = {'t', 'I', 'M', 'E'};
+    FindingList loaded = FindingList(), now = FindingList();
+    add_finding(&loaded, RULE_CRC_DAMAGED, 3, gama);
+    add_finding(&loaded, RULE_DATA_AFTER_IEND, FINDING_FILE, nullptr);
+    add_finding(&now, RULE_DATA_AFTER_IEND, FINDING_FILE, nullptr);   // a warning: never counted
+    add_finding(&now, RULE_CRC_DAMAGED, 1, gama);
+    EXPECT_EQ(0, count_new_errors(loaded, now));
+    add_finding(&now, RULE_CRC_DAMAGED, 2, gama);
+    add_finding(&now, RULE_CRC_DAMAGED, 4, time);
+    add_finding(&now, RULE_NOT_SINGLE, 4, time);
+    EXPECT_EQ(3, count_new_errors(loaded, now));
+    EXPECT_EQ(0, count_new_errors(now, loaded));
+    findings_free(&loaded);
+    findings_free(&now);
+}
+
+TEST_F(Check, AFieldFindingSaysTheModelsReason)
+{
+    ASSERT_EQ(LOAD_OK, load_bytes(rgb({make_chunk("tIME", {7, 234, 13, 1, 0, 0, 0})})));
+    FindingList list = FindingList();
+    check_document(&list);
+    ASSERT_EQ(1, list.count);
+    char en[200];
+    finding_message(list.items[0], CHECK_ENGLISH, en, sizeof en);
+    EXPECT_STREQ("the tIME chunk holds an invalid value: a month, day, hour, minute or second outside the calendar", en);
     findings_free(&list);
 }
 

@@ -1,5 +1,6 @@
-// Inside the rescue: its only zlib calls, in one place, so that they can move onto
-// the program's one zlib reader in one edit.
+// Inside the rescue: its zlib work in one place. Inflating goes through the
+// program's one zlib reader (document/zlib_reader.h); only the completion of a
+// cut stream compresses, with zlib's deflate.
 #pragma once
 #include <stdint.h>
 

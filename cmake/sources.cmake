@@ -31,6 +31,7 @@ set(VELMORA_CORE_SOURCES
     src/present/code_page.cpp src/present/code_page.h
     src/present/exif_icc.cpp
     src/present/field_writers.h
+    src/present/registered_fields.cpp
     src/present/field_texts.h
     src/present/text_codec.cpp src/present/text_codec.h
     src/present/text_fields.cpp

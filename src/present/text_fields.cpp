@@ -32,11 +32,16 @@ int write_keyword(TextBuilder* out, int result, const char* label, const FieldSp
 
 // Shift_JIS text uses lead bytes from 0x81 to 0x9F for its kana and most of its
 // kanji: bytes that Latin-1 text never holds, so they tell the two apart.
+// A text with control characters other than tab and line ends (a zero byte among
+// them) is not shown as Shift_JIS: the converter would pass them through raw.
 int looks_like_shift_jis(const uint8_t* bytes, uint32_t count)
 {
     int control = 0;
-    for (uint32_t k = 0; k < count && !control; k++) {
-        control = bytes[k] >= 0x81 && bytes[k] <= 0x9F;
+    for (uint32_t k = 0; k < count; k++) {
+        if (bytes[k] < 0x20 && bytes[k] != '\n' && bytes[k] != '\r' && bytes[k] != '\t') {
+            return 0;
+        }
+        control |= bytes[k] >= 0x81 && bytes[k] <= 0x9F;
     }
     return control && is_cp932_text(bytes, count);
 }

@@ -356,4 +356,13 @@ TEST(ChunkFields, RegisteredExtensions)
     }
 }
 
+// Shift_JIS-looking bytes with a zero byte among them are shown as Latin-1 with
+// escapes: the text holds no zero byte of its own.
+TEST(ChunkFields, ControlBytesNeverPassThroughAsShiftJis)
+{
+    std::string text = fields_of("tEXt", bytes_of("Key\0\x93\xFA\x96\x7B\0\x01"s));
+    EXPECT_EQ(strlen(text.c_str()), text.size());
+    EXPECT_NE(std::string::npos, text.find(u8"\\x00\\x01")) << text;
+}
+
 }  // namespace

@@ -20,6 +20,7 @@ set(VELMORA_CORE_SOURCES
     src/fields/field_io.h
     src/fields/field_model.cpp src/fields/field_model.h
     src/fields/field_names.cpp src/fields/field_names.h
+    src/fields/field_result_texts.h
     src/fields/field_values.cpp
     src/fields/field_zlib.cpp src/fields/field_zlib.h
     src/fields/frame_fields.cpp

@@ -22,6 +22,7 @@ set(VELMORA_CORE_SOURCES
     src/fields/field_io.h
     src/fields/field_model.cpp src/fields/field_model.h
     src/fields/field_names.cpp src/fields/field_names.h
+    src/fields/field_result_texts.h
     src/fields/field_values.cpp
     src/fields/field_zlib.cpp src/fields/field_zlib.h
     src/fields/frame_fields.cpp
@@ -34,6 +35,7 @@ set(VELMORA_CORE_SOURCES
     src/present/exif_icc.cpp
     src/present/exif_reader.cpp src/present/exif_reader.h
     src/present/field_writers.h
+    src/present/registered_fields.cpp
     src/present/field_texts.h
     src/present/text_codec.cpp src/present/text_codec.h
     src/present/text_fields.cpp

@@ -7,6 +7,7 @@
 #include "document/byte_order.h"
 #include "document/crc32.h"
 #include "document/memory.h"
+#include "repair/stream_check.h"
 #include "rescue_zlib.h"
 
 // The version of chunk `index` the acceptance chooses as it stands now.
@@ -66,7 +67,7 @@ static int32_t idat_pieces(const RescueResult& result, StreamPiece* pieces, int3
 static int stream_whole(const StreamPiece* pieces, int32_t count, const ImageLayout* layout)
 {
     StreamCheck check;
-    stream_begin(check, layout);
+    stream_begin(check, layout, nullptr);
     for (int32_t k = 0; k < count; k++) stream_feed(check, pieces[k].bytes, pieces[k].size);
     int whole = check.state == STREAM_ENDED && stream_size_right(check);
     stream_finish(check);

@@ -6,15 +6,6 @@
 #include "document/memory.h"
 #include "document/zlib_reader.h"
 
-int copy_stream_check(StreamCheck& to, const StreamCheck& from)
-{
-    if (from.state == STREAM_NO_MEMORY) {
-        to = from;
-        return 1;
-    }
-    return stream_copy(to, from) != STREAM_NO_MEMORY;
-}
-
 static voidpf completion_alloc(voidpf, uInt items, uInt size)
 {
     return zero_alloc((size_t)items * size);
@@ -63,21 +54,20 @@ static void deflate_bytes(Output& out, const uint8_t* bytes, uint32_t size, int 
     } while (out.zlib.avail_in > 0 || (flush == Z_FINISH) || out.zlib.avail_out == 0);
 }
 
-// What the salvage's reader hands on: every inflated byte up to the image's size
-// goes into the new stream.
+// The reader's sink: inflated bytes go on into the deflater, never past the image.
 struct Salvage {
     Output*  out;
     uint64_t image_size;
     uint64_t kept;
 };
 
-static int32_t keep_salvaged(void* context, const uint8_t* bytes, size_t size)
+static int32_t salvage_sink(void* context, const uint8_t* bytes, size_t size)
 {
     Salvage& salvage = *(Salvage*)context;
     uint64_t room = salvage.image_size - salvage.kept;
-    uint32_t made = (uint32_t)(size < room ? size : room);
-    deflate_bytes(*salvage.out, bytes, made, Z_NO_FLUSH);
-    salvage.kept += made;
+    uint64_t take = size < room ? size : room;
+    deflate_bytes(*salvage.out, bytes, (uint32_t)take, Z_NO_FLUSH);
+    salvage.kept += take;
     return salvage.kept < salvage.image_size && !salvage.out->failed ? ZLIB_SINK_MORE : ZLIB_SINK_STOP;
 }
 
@@ -85,12 +75,9 @@ static int32_t keep_salvaged(void* context, const uint8_t* bytes, size_t size)
 static uint64_t salvage(const StreamPiece* pieces, int32_t count, uint64_t image_size, Output& out)
 {
     Salvage salvage = {&out, image_size, 0};
-    if (image_size == 0) return 0;
     ZlibReader reader;
-    int32_t state = zlib_begin(reader, UINT64_MAX, keep_salvaged, &salvage);
-    for (int32_t p = 0; p < count && state == ZLIB_OPEN; p++) {
-        state = zlib_feed(reader, pieces[p].bytes, pieces[p].size);
-    }
+    int32_t state = zlib_begin(reader, image_size, salvage_sink, &salvage);
+    for (int32_t p = 0; p < count && state == ZLIB_OPEN; p++) state = zlib_feed(reader, pieces[p].bytes, pieces[p].size);
     zlib_end(reader);
     return salvage.kept;
 }

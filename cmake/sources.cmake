@@ -170,6 +170,7 @@ set(VELMORA_CLI_SOURCES
     src/cli/cli_main.cpp src/cli/cli_main.h
     src/cli/cli_output.cpp
     src/cli/cli_repair.cpp
+    src/cli/cli_rescue.cpp
     src/cli/cli_show.cpp
     src/cli/cli_slim.cpp
     src/cli/cli_texts.cpp src/cli/cli_texts.h

@@ -15,12 +15,14 @@ enum CliOptionGroup : uint32_t {
     OPTIONS_STRIP       = 1u << 2,   // --metadata, --all, --type, --keep, --break-animation
     OPTIONS_IDOT        = 1u << 3,   // --drop-idot
     OPTIONS_FORCE_CRC   = 1u << 4,   // --force-crc
+    OPTIONS_RESCUE      = 1u << 5,   // --accept-probable, --keep-cut-stream
 };
 
 enum CliTraits : uint32_t {
     COMMAND_READS         = 0,
     COMMAND_CHANGES_FILES = 1u << 0,   // needs a destination unless --dry-run
     COMMAND_FILE_AND_CHUNK = 1u << 1,  // operands: one file and a chunk number
+    COMMAND_OWN_READ      = 1u << 2,   // reads each file itself instead of the strict load
 };
 
 struct CliCommand {
@@ -38,3 +40,4 @@ int run_show(CliContext& cli);
 int run_strip(CliContext& cli);
 int run_merge(CliContext& cli);
 int run_repair(CliContext& cli);
+int run_rescue(CliContext& cli);

@@ -70,6 +70,12 @@ const TextPair TEXTS[CLI_TEXT_COUNT] = {
     {"no readable IHDR", ""},
     {"yes", "○"},
     {" --", "--"},
+    {"byte %llu: ", "%llu バイト目: "},
+    {" (applied)", " (適用)"},
+    {" (not applied: add --accept-probable)", " (未適用: 適用するには --accept-probable を指定してください)"},
+    {"could not be read: the file does not exist or cannot be opened", "読み込めませんでした: ファイルがないか、開けません"},
+    {"could not be read: the file is 4 MiB or larger", "読み込めませんでした: ファイルが 4 MiB 以上です"},
+    {"could not be read: a read error", "読み込めませんでした: 読み込みエラー"},
 };
 
 }  // namespace

@@ -38,7 +38,7 @@ struct CommandTable {
 
 // Open, Save As, Exit (file_commands.cpp).
 extern const CommandTable FILE_COMMANDS;
-// Delete, merge, repair, undo and the selection commands (edit_commands.cpp).
+// Delete, merge, repair, undo, redo and the selection commands (edit_commands.cpp).
 extern const CommandTable EDIT_COMMANDS;
 // The inspector, the metadata selection, the context menu, help and About (view_commands.cpp).
 extern const CommandTable VIEW_COMMANDS;

@@ -15,6 +15,7 @@ set(VELMORA_CORE_SOURCES
     src/document/file_layer.cpp src/document/file_layer.h
     src/document/memory.cpp src/document/memory.h
     src/document/slimming.cpp src/document/slimming.h
+    src/document/undo_history.cpp src/document/undo_history.h
     src/document/zlib_reader.cpp src/document/zlib_reader.h
     src/fields/extension_fields.cpp
     src/fields/field_helpers.cpp
@@ -60,7 +61,20 @@ set(VELMORA_CORE_SOURCES
     src/check/privacy.cpp src/check/privacy.h
     src/check/privacy_exif.cpp
     src/check/privacy_scan.h
-    src/check/privacy_sources.cpp)
+    src/check/privacy_sources.cpp
+    src/rescue/line_endings.cpp src/rescue/line_endings.h
+    src/rescue/rescue.cpp src/rescue/rescue.h
+    src/rescue/rescue_checks.cpp
+    src/rescue/rescue_explain.cpp src/rescue/rescue_explain.h
+    src/rescue/rescue_framing.cpp src/rescue/rescue_framing.h
+    src/rescue/rescue_result.cpp src/rescue/rescue_result.h
+    src/rescue/rescue_scan.h
+    src/rescue/rescue_start.cpp
+    src/rescue/rescue_stream.cpp src/rescue/rescue_stream.h
+    src/rescue/rescue_text.cpp src/rescue/rescue_text.h
+    src/rescue/rescue_texts.h
+    src/rescue/rescue_walk.cpp
+    src/rescue/rescue_zlib.cpp src/rescue/rescue_zlib.h)
 # The core's file layer: one per platform.
 set(VELMORA_CORE_POSIX_SOURCES src/document/file_layer_posix.cpp src/present/code_page_posix.cpp)
 set(VELMORA_CORE_WIN_SOURCES src/document/file_layer_win.cpp src/present/code_page_win.cpp)
@@ -83,6 +97,7 @@ set(VELMORA_APP_SOURCES
     src/app/shell_texts.h
     src/app/slimming_questions.cpp
     src/app/start_up.cpp
+    src/app/undo_texts.h
     src/app/view_commands.cpp
     src/present/list_view_win.cpp src/present/list_view_win.h
     src/repair/candidate_dialog_win.cpp src/repair/candidate_dialog_win.h
@@ -98,7 +113,8 @@ set(VELMORA_TEST_SUPPORT_SOURCES
     tests/check/check_fixtures.h
     tests/present/presentation_checks.h
     tests/repair/plain_search.h
-    tests/repair/repair_harness.h)
+    tests/repair/repair_harness.h
+    tests/rescue/rescue_fixtures.h)
 # Tests of the portable core, built for every platform (natively, and for Windows
 # against the Windows file layer).
 set(VELMORA_CORE_TEST_SOURCES
@@ -118,7 +134,8 @@ set(VELMORA_CORE_TEST_SOURCES
     tests/repair/repair_search_test.cpp
     tests/repair/structure_check_test.cpp
     tests/check/check_test.cpp
-    tests/check/privacy_test.cpp)
+    tests/check/privacy_test.cpp
+    tests/rescue/rescue_test.cpp)
 # Tests of one platform only.
 set(VELMORA_POSIX_TEST_SOURCES)
 set(VELMORA_WIN_TEST_SOURCES

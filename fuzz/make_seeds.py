@@ -10,7 +10,8 @@
   inspector: a type byte, a colour type byte and the data of one chunk of each
              kind the inspector decodes (see inspector_fuzzer.cpp);
   cli_argument: velmora-cli command lines, the arguments apart at zero bytes;
-  check:     the same files as load.
+  check:     the same files as load;
+  rescue:    the load seeds behind an options byte of 0 (see rescue_fuzzer.cpp).
 
 Usage: make_seeds.py OUTPUT [SAMPLE_FOLDER]
 """
@@ -177,6 +178,7 @@ def main():
     write_all(os.path.join(output, "fields"), field_seeds(loads))
     write_all(os.path.join(output, "inspector"), inspector_seeds())
     write_all(os.path.join(output, "cli_argument"), {"cli%02d" % k: a for k, a in enumerate(CLI_ARGUMENTS)})
+    write_all(os.path.join(output, "rescue"), {name: b"\x00" + data for name, data in loads.items()})
 
 
 if __name__ == "__main__":

@@ -1,16 +1,18 @@
 // The Edit menu's commands that change the document (delete, merge, repair, undo)
 // and the selection commands. Every command that changes the document runs
-// through run_edit, which keeps the undo snapshot.
+// through run_edit, which makes it one undo step.
 #include <windows.h>
 
 #include "app/app.h"
 #include "app/chunk_view.h"
 #include "app/main_commands.h"
 #include "app/shell_texts.h"
+#include "app/undo_texts.h"
 #include "document/chunk_edit.h"
 #include "document/chunk_file.h"
 #include "document/memory.h"
 #include "document/slimming.h"
+#include "document/undo_history.h"
 #include "present/list_view_win.h"
 #include "repair/progress_window_win.h"
 #include "resource_ids.h"
@@ -20,12 +22,12 @@ namespace {
 const int PROGRESS_TEXT_SIZE = 64;
 const DWORD PROGRESS_INTERVAL_MS = 50;
 
-// The snapshot for undo is taken before, and dropped again when the edit changed nothing.
-void run_edit(MainContext& main, void (*edit)(MainContext& main, void* context), void* context)
+// One undo step of `kind`; none when the edit changed nothing.
+void run_edit(MainContext& main, StepKind kind, void (*edit)(MainContext& main, void* context), void* context)
 {
-    take_undo_snapshot();
+    begin_step(kind);
     edit(main, context);
-    settle_undo_snapshot();
+    end_step();
 }
 
 // The progress text, written at most every PROGRESS_INTERVAL_MS and at the end.
@@ -79,7 +81,7 @@ void apply_row_edit(MainContext& main, void* context)
 void edit_selected_rows(MainContext& main, RowEdit edit)
 {
     RowEditRun run = {edit, EDIT_UNCHANGED};
-    run_edit(main, apply_row_edit, &run);
+    run_edit(main, edit == ROW_EDIT_DELETE ? STEP_DELETE : STEP_MERGE, apply_row_edit, &run);
     show_document_again(main);
     if (run.result == EDIT_NO_MEMORY) {
         set_status_text(main, STATUS_EDIT_NO_MEMORY);
@@ -116,7 +118,7 @@ void repair_command(MainContext& main, LPARAM)
     if (!is_damaged(row)) {
         return;
     }
-    run_edit(main, repair_row, &row);
+    run_edit(main, STEP_REPAIR, repair_row, &row);
     EnableWindow(main.window, TRUE);
     SetForegroundWindow(main.window);
     SetActiveWindow(main.window);
@@ -128,6 +130,13 @@ void repair_command(MainContext& main, LPARAM)
 void undo_command(MainContext& main, LPARAM)
 {
     if (undo_last_edit()) {
+        show_document_again(main);
+    }
+}
+
+void redo_command(MainContext& main, LPARAM)
+{
+    if (redo_edit()) {
         show_document_again(main);
     }
 }
@@ -153,6 +162,24 @@ void invert_command(MainContext& main, LPARAM)
     SetFocus(main.table);
 }
 
+const int STEP_ITEM_SIZE = 96;
+
+// The item `id` of `menu` (when the menu has it) enabled and naming the step, or
+// greyed with its plain text.
+void name_step_item(HMENU menu, UINT id, int available, const char* plain, const char* named, StepKind kind)
+{
+    if (GetMenuState(menu, id, MF_BYCOMMAND) == (UINT)-1) {
+        return;
+    }
+    char text[STEP_ITEM_SIZE];
+    if (available) {
+        wsprintfA(text, named, STEP_NAMES[kind]);
+    } else {
+        lstrcpynA(text, plain, sizeof text);
+    }
+    ModifyMenuA(menu, id, MF_BYCOMMAND | MF_STRING | (available ? MF_ENABLED : MF_GRAYED), id, text);
+}
+
 const MainCommand COMMANDS[] = {
     {IDC_DELETE, delete_command},
     {IDC_MERGE, merge_command},
@@ -160,8 +187,15 @@ const MainCommand COMMANDS[] = {
     {IDM_SELECT_ALL, select_all_command},
     {IDM_INVERT, invert_command},
     {IDM_UNDO, undo_command},
+    {IDM_REDO, redo_command},
 };
 
 }  // namespace
 
 const CommandTable EDIT_COMMANDS = {COMMANDS, sizeof COMMANDS / sizeof COMMANDS[0]};
+
+void name_undo_items(HMENU menu)
+{
+    name_step_item(menu, IDM_UNDO, can_undo(), UNDO_ITEM, UNDO_ITEM_NAMED, undo_step_kind());
+    name_step_item(menu, IDM_REDO, can_redo(), REDO_ITEM, REDO_ITEM_NAMED, redo_step_kind());
+}

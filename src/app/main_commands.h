@@ -43,6 +43,9 @@ extern const CommandTable EDIT_COMMANDS;
 // The inspector, the metadata selection, the context menu, help and About (view_commands.cpp).
 extern const CommandTable VIEW_COMMANDS;
 
+// Undo and redo offered only when there is a step, each naming it (edit_commands.cpp).
+void name_undo_items(HMENU menu);
+
 // Shared by the groups (main_window.cpp).
 void set_status_text(MainContext& main, const char* text);
 // The table and the status line rebuilt from the document.

@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "cli/cli_context.h"
+#include "present/code_page.h"
 #include "present/text_codec.h"
 
 int exit_status_of(FileOutcome outcome)
@@ -38,7 +39,7 @@ void add_text(TextBuilder* out, const CliContext& cli, CliText text, ...)
 
 void add_cp932(TextBuilder* out, const char* text)
 {
-    append_cp932(out, text, strlen(text));
+    ::add_cp932(out, (const uint8_t*)text, strlen(text));
 }
 
 void add_path(TextBuilder* out, const char* path)

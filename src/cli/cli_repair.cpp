@@ -14,7 +14,7 @@
 
 namespace {
 
-// What the ports are told about the chunk under repair (the owner of the boxes).
+// The ports' context: where the boxes' texts go for the chunk under repair.
 struct RepairListener {
     CliContext* cli;
     FileReport* report;
@@ -24,11 +24,11 @@ struct RepairListener {
 
 void ignore_enable(void*, int) {}
 void ignore_open(void*) {}
-void ignore_number(int, uint32_t) {}
-void ignore_text(int, const char*) {}
-uint32_t no_clock() { return 0; }
-void no_events() {}
-void ignore_close() {}
+void ignore_number(void*, int, uint32_t) {}
+void ignore_text(void*, int, const char*) {}
+uint32_t no_clock(void*) { return 0; }
+void no_events(void*) {}
+void ignore_close(void*) {}
 
 void chunk_lead(RepairListener* listener)
 {
@@ -37,9 +37,9 @@ void chunk_lead(RepairListener* listener)
 
 // The found box: the chunk was mended beyond doubt. Its lines become one (a line
 // feed is never part of a double-byte character).
-void found_box(void* owner, const char* text, const char*)
+void found_box(void* context, const char* text, const char*)
 {
-    RepairListener* listener = (RepairListener*)owner;
+    RepairListener* listener = (RepairListener*)context;
     char line[REPAIR_TEXT_SIZE * 2];
     snprintf(line, sizeof line, "%s", text);
     for (char* c = line; *c; c++) {
@@ -59,9 +59,9 @@ void force_crc_lines(RepairListener* listener, CliText text)
 }
 
 // "Not repairable; force the CRC?": yes only with --force-crc.
-int force_question(void* owner, const char*, const char*)
+int force_question(void* context, const char*, const char*)
 {
-    RepairListener* listener = (RepairListener*)owner;
+    RepairListener* listener = (RepairListener*)context;
     int force = listener->cli->options->force_crc;
     force_crc_lines(listener, force ? CLI_TEXT_CRC_FORCED : CLI_TEXT_NOT_REPAIRED);
     listener->changed |= force;
@@ -69,9 +69,9 @@ int force_question(void* owner, const char*, const char*)
 }
 
 // The candidate dialog: its count line and rows go to the report.
-int32_t list_offer(void* owner, const RepairOffer& offer)
+int32_t list_offer(void* context, const RepairOffer& offer)
 {
-    RepairListener* listener = (RepairListener*)owner;
+    RepairListener* listener = (RepairListener*)context;
     TextBuilder* lines = &listener->report->lines;
     char text[REPAIR_TEXT_SIZE];
     offer_count_text(offer, text, sizeof text);

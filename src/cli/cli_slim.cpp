@@ -1,6 +1,5 @@
-// strip and merge: the window's two slimming edits over chosen rows, with the
-// window's questions answered by options (--break-animation and --drop-idot give
-// the window's "yes"; without them the file is left as it was).
+// strip and merge: the window's two slimming edits over chosen rows, planned and
+// applied by the core, with the window's one question answered by an option.
 #include <string.h>
 
 #include "cli/cli_batch.h"
@@ -74,36 +73,6 @@ FileOutcome end_slim(const SlimReport& slim, FileReport* report, CliContext& cli
     return finish_edit(cli, report, damaged ? OUTCOME_LEFT : changed ? OUTCOME_CHANGED : OUTCOME_FINE);
 }
 
-// The selected rows as ascending indices, for edit_rows; null when memory runs out.
-int32_t* selected_rows(const uint8_t* selected, int32_t* count)
-{
-    int32_t* rows = (int32_t*)zero_alloc(sizeof(int32_t) * (size_t)(g_document.count + 1));
-    *count = 0;
-    for (int32_t i = 0; rows && i < g_document.count; i++) {
-        if (selected[i]) rows[(*count)++] = i;
-    }
-    return rows;
-}
-
-typedef int (*QuestionAnswer)(CliContext& cli, FileReport* report, uint8_t* selected);
-
-// The rows to edit once the window's question is answered (the selection is
-// freed); null with *stop set when the file is left as it was.
-int32_t* answered_rows(CliContext& cli, FileReport* report, uint8_t* selected, QuestionAnswer answer, int32_t* count,
-                       FileOutcome* stop)
-{
-    int go_on = selected && answer(cli, report, selected);
-    int32_t* rows = go_on ? selected_rows(selected, count) : nullptr;
-    if (!rows && selected && !go_on) {
-        *stop = finish_edit(cli, report, OUTCOME_REFUSED);
-    } else if (!rows) {
-        report_line(report, cli, CLI_TEXT_OUT_OF_MEMORY);
-        *stop = OUTCOME_LEFT;
-    }
-    zero_free(selected);
-    return rows;
-}
-
 int strip_chooses(const CliOptions& options, int32_t row)
 {
     const uint8_t* type = g_document.records[row].type;
@@ -114,74 +83,95 @@ int strip_chooses(const CliOptions& options, int32_t row)
     return chosen && !((sets & STRIP_KEEP) && type_list_has(options.keep, type));
 }
 
-// The window's question about a part of an animation: "yes" adds the rest of it.
-int answer_animation(CliContext& cli, FileReport* report, uint8_t* selected)
+// The window's question, answered from the options as slimming.h lays down:
+// --break-animation deletes only the chosen chunks, --drop-idot deletes iDOT and
+// merges; without them the file is left as it was.
+RowEditAnswer answer_question(CliContext& cli, FileReport* report, const RowEditPlan& plan)
 {
-    if (!has_animation() || !selects_part_of_animation(selected)) return 1;
-    if (!cli.options->break_animation) {
+    if (plan.question == QUESTION_WHOLE_ANIMATION) {
+        if (cli.options->break_animation) return ANSWER_NO;
         report_line(report, cli, CLI_TEXT_ANIMATION_GUARD);
-        return 0;
+        return ANSWER_CANCEL;
     }
-    for (int32_t i = 0; i < g_document.count; i++) selected[i] |= (uint8_t)is_animation_chunk(i);
-    return 1;
+    if (plan.question == QUESTION_DROP_IDOT) {
+        if (!cli.options->drop_idot) {
+            report_line(report, cli, CLI_TEXT_IDOT_GUARD);
+            return ANSWER_CANCEL;
+        }
+        report_line(report, cli, CLI_TEXT_IDOT_DELETED);
+    }
+    return ANSWER_YES;
 }
 
-FileOutcome strip_file(CliContext& cli, FileReport* report)
+// Lists what the edit changes (`list`), then asks, applies and finishes; the
+// rows are freed.
+FileOutcome apply_slimming(CliContext& cli, FileReport* report, RowEdit edit, int32_t* rows, int32_t count,
+                           void (*list)(SlimReport*, FileReport*, const CliContext&, const int32_t*, int32_t))
 {
-    uint8_t* selected = (uint8_t*)zero_alloc((size_t)g_document.count + 1);
-    int32_t count = 0;
-    int32_t* rows;
-    for (int32_t i = 0; selected && i < g_document.count; i++) selected[i] = (uint8_t)strip_chooses(*cli.options, i);
-    FileOutcome stop = OUTCOME_LEFT;
-    rows = answered_rows(cli, report, selected, answer_animation, &count, &stop);
-    if (!rows) return stop;
+    RowEditPlan plan = plan_row_edit(edit, rows, count);
+    RowEditAnswer answer = answer_question(cli, report, plan);
+    if (answer == ANSWER_CANCEL) {
+        zero_free(rows);
+        return finish_edit(cli, report, OUTCOME_REFUSED);
+    }
     SlimReport slim;
-    begin_slim(&slim, report, "deleted");
+    begin_slim(&slim, report, edit == ROW_EDIT_DELETE ? "deleted" : "merged");
+    list(&slim, report, cli, rows, count);
+    begin_catching_boxes();
+    EditResult result = apply_row_edit_plan(plan, answer, nullptr);
+    zero_free(rows);
+    return end_slim(slim, report, cli, result == EDIT_CHANGED);
+}
+
+void list_deleted(SlimReport* slim, FileReport* report, const CliContext& cli, const int32_t* rows, int32_t count)
+{
     CliText lead = cli.options->dry_run ? CLI_TEXT_WOULD_DELETE : CLI_TEXT_DELETED;
     for (int32_t k = 0; k < count; k++) {
-        if (is_deletable(rows[k])) list_chunk(&slim, report, cli, lead, rows[k], rows[k]);
+        if (is_deletable(rows[k])) list_chunk(slim, report, cli, lead, rows[k], rows[k]);
     }
-    begin_catching_boxes();
-    int changed = slim.listed > 0 && edit_rows(ROW_EDIT_DELETE, rows, count, nullptr);
-    zero_free(rows);
-    return end_slim(slim, report, cli, changed);
 }
 
-// The window's question before merging a file with iDOT: "yes" deletes iDOT.
-int answer_idot(CliContext& cli, FileReport* report, uint8_t* selected)
+void list_merged(SlimReport* slim, FileReport* report, const CliContext& cli, const int32_t*, int32_t)
 {
-    if (!has_idot() || !selection_would_merge(selected)) return 1;
-    if (!cli.options->drop_idot) {
-        report_line(report, cli, CLI_TEXT_IDOT_GUARD);
-        return 0;
-    }
-    delete_idot(selected);
-    report->changed = SWITCH_ON;
-    report_line(report, cli, CLI_TEXT_IDOT_DELETED);
-    return 1;
-}
-
-FileOutcome merge_file(CliContext& cli, FileReport* report)
-{
-    uint8_t* selected = (uint8_t*)zero_alloc((size_t)g_document.count + 1);
-    if (selected) memset(selected, 1, (size_t)g_document.count);
-    int32_t count = 0;
-    FileOutcome stop = OUTCOME_LEFT;
-    int32_t* rows = answered_rows(cli, report, selected, answer_idot, &count, &stop);
-    if (!rows) return stop;
-    SlimReport slim;
-    begin_slim(&slim, report, "merged");
     CliText lead = cli.options->dry_run ? CLI_TEXT_WOULD_MERGE : CLI_TEXT_MERGED;
     for (int32_t i = 0; i < g_document.count; i++) {
         int32_t last = i;
         while (is_mergeable(last)) last++;
-        if (last > i) list_chunk(&slim, report, cli, lead, i, last);
+        if (last > i) list_chunk(slim, report, cli, lead, i, last);
         i = last;
     }
-    begin_catching_boxes();
-    int changed = slim.listed > 0 && edit_rows(ROW_EDIT_MERGE, rows, count, nullptr);
-    zero_free(rows);
-    return end_slim(slim, report, cli, changed);
+}
+
+// Rows for the edit: those `chosen` takes (every row without it); null when memory runs out.
+int32_t* rows_for(const CliOptions& options, int (*chosen)(const CliOptions&, int32_t), int32_t* count)
+{
+    int32_t* rows = (int32_t*)zero_alloc(sizeof(int32_t) * (size_t)(g_document.count + 1));
+    *count = 0;
+    for (int32_t i = 0; rows && i < g_document.count; i++) {
+        if (!chosen || chosen(options, i)) rows[(*count)++] = i;
+    }
+    return rows;
+}
+
+FileOutcome slim_file(CliContext& cli, FileReport* report, RowEdit edit)
+{
+    int32_t count = 0;
+    int32_t* rows = rows_for(*cli.options, edit == ROW_EDIT_DELETE ? strip_chooses : nullptr, &count);
+    if (!rows) {
+        report_line(report, cli, CLI_TEXT_OUT_OF_MEMORY);
+        return OUTCOME_LEFT;
+    }
+    return apply_slimming(cli, report, edit, rows, count, edit == ROW_EDIT_DELETE ? list_deleted : list_merged);
+}
+
+FileOutcome strip_file(CliContext& cli, FileReport* report)
+{
+    return slim_file(cli, report, ROW_EDIT_DELETE);
+}
+
+FileOutcome merge_file(CliContext& cli, FileReport* report)
+{
+    return slim_file(cli, report, ROW_EDIT_MERGE);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The command line's platform layer: the console (UTF-8 text in, the console's
-// own encoding out), the user's language, text conversion and folders. POSIX in
+// own encoding out), the user's language, the system's encoding of paths and
+// folders. (The core's texts are converted by present/code_page.h.) POSIX in
 // console_posix.cpp, Windows in console_win.cpp: the only file of src/cli that
 // includes a Windows header. Tests replace the console with one that records.
 #pragma once
@@ -28,9 +29,6 @@ struct Console {
 
 const Console* platform_console();
 
-// Appends code page 932 text (the core's texts) as UTF-8; a byte that is not
-// code page 932 shows as U+FFFD.
-void append_cp932(TextBuilder* out, const char* text, size_t bytes);
 // Appends a path or an argument as the system hands them over (UTF-8 natively,
 // the ANSI code page on Windows) as UTF-8.
 void append_native(TextBuilder* out, const char* text);

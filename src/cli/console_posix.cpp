@@ -1,8 +1,6 @@
-// The command line's platform layer natively: UTF-8 throughout, iconv for code
-// page 932, POSIX folders.
+// The command line's platform layer natively: UTF-8 throughout, POSIX folders.
 #include <dirent.h>
 #include <errno.h>
-#include <iconv.h>
 #include <locale.h>
 #include <stdlib.h>
 #include <string.h>
@@ -41,63 +39,11 @@ uint32_t monotonic_ms(void*)
 
 const Console POSIX_CONSOLE = {nullptr, write_stream, stream_terminal, monotonic_ms};
 
-const char REPLACEMENT[] = "\xEF\xBF\xBD";
-
 }  // namespace
 
 const Console* platform_console()
 {
     return &POSIX_CONSOLE;
-}
-
-static int is_ascii(const char* text, size_t bytes)
-{
-    for (size_t i = 0; i < bytes; i++) {
-        if ((uint8_t)text[i] >= 0x80) return 0;
-    }
-    return 1;
-}
-
-// The converter is opened once per process: opening it costs more than
-// converting a whole table.
-static iconv_t cp932_converter()
-{
-    static iconv_t converter = iconv_open("UTF-8", "CP932");
-    return converter;
-}
-
-// Converts one piece; 0 (and nothing added) when iconv refuses some of it.
-static int convert_piece(iconv_t converter, TextBuilder* out, const char* text, size_t bytes)
-{
-    char buffer[1024];
-    char* in = (char*)text;
-    size_t in_left = bytes;
-    char* dst = buffer;
-    size_t dst_left = sizeof buffer;
-    size_t done = iconv(converter, &in, &in_left, &dst, &dst_left);
-    iconv(converter, nullptr, nullptr, nullptr, nullptr);
-    if (done == (size_t)-1 || in_left != 0) return 0;
-    text_add(out, buffer, sizeof buffer - dst_left);
-    return 1;
-}
-
-// Whole texts in one go; a text iconv refuses goes one character at a time, so
-// that a byte that is not code page 932 becomes U+FFFD and the rest converts.
-void append_cp932(TextBuilder* out, const char* text, size_t bytes)
-{
-    iconv_t converter = cp932_converter();
-    if (is_ascii(text, bytes) || converter == (iconv_t)-1) {
-        text_add(out, text, bytes);
-        return;
-    }
-    if (bytes <= 256 && convert_piece(converter, out, text, bytes)) return;
-    size_t at = 0;
-    while (at < bytes) {
-        uint8_t lead = (uint8_t)text[at];
-        size_t take = (lead >= 0x81 && lead <= 0xFC && !(lead >= 0xA0 && lead <= 0xDF) && at + 1 < bytes) ? 2 : 1;
-        if (!convert_piece(converter, out, text + at, take)) text_add(out, REPLACEMENT, 3);
-        at += take;
-    }
 }
 
 void append_native(TextBuilder* out, const char* text)

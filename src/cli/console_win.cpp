@@ -1,6 +1,6 @@
 // The command line's platform layer on Windows: wide-character output on a
-// console, UTF-8 bytes when redirected; code page conversions through the system;
-// folders and wildcards through FindFirstFileA (the shell leaves patterns to us).
+// console, UTF-8 bytes when redirected; paths from the ANSI code page; folders
+// and wildcards through FindFirstFileA (the shell leaves patterns to us).
 #include <windows.h>
 
 #include <string.h>
@@ -130,11 +130,6 @@ int visit_names(const PathList& names, PathVisit visit, void* context)
 const Console* platform_console()
 {
     return &WIN_CONSOLE;
-}
-
-void append_cp932(TextBuilder* out, const char* text, size_t bytes)
-{
-    append_converted(out, 932, text, bytes);
 }
 
 void append_native(TextBuilder* out, const char* text)

@@ -28,19 +28,15 @@ struct CliCommands : ::testing::Test {
         write_file(dir.path(name), png);
         return dir.path(name);
     }
-    // What the window makes of `png`: the rows `choice` selects, then `edit`
-    // (after `before`, which answers a question as the window's "yes" does).
-    Bytes window_edit(const Bytes& png, RowEdit edit, RowChoice choice,
-                      std::function<void(std::vector<uint8_t>&)> before = nullptr)
+    // What the window makes of `png`: the rows `choice` selects, planned and
+    // applied with `answer` to the plan's question.
+    Bytes window_edit(const Bytes& png, RowEdit edit, RowChoice choice, RowEditAnswer answer = ANSWER_YES)
     {
         std::string path = put("window.png", png);
         EXPECT_EQ(LOAD_OK, load_png(path.c_str()));
-        std::vector<uint8_t> selected(g_document.count);
-        for (int32_t i = 0; i < g_document.count; i++) selected[i] = choice(i);
-        if (before) before(selected);
         std::vector<int32_t> rows;
-        for (int32_t i = 0; i < g_document.count; i++) if (selected[i]) rows.push_back(i);
-        edit_rows(edit, rows.data(), (int32_t)rows.size(), nullptr);
+        for (int32_t i = 0; i < g_document.count; i++) if (choice(i)) rows.push_back(i);
+        apply_row_edit_plan(plan_row_edit(edit, rows.data(), (int32_t)rows.size()), answer, nullptr);
         EXPECT_EQ(SAVE_OK, save_png(dir.path("window-out.png").c_str()));
         release_document();
         return read_file(dir.path("window-out.png"));
@@ -88,7 +84,7 @@ TEST_F(CliCommands, StripAndMergeWriteWhatTheWindowsEditsMake)
     }
 }
 
-TEST_F(CliCommands, GuardsLeaveTheFileUnlessTheirOptionAnswersYes)
+TEST_F(CliCommands, QuestionsLeaveTheFileUnlessAnOptionAnswersThem)
 {
     Bytes animated = make_simple_png({make_chunk("acTL", Bytes(8)), make_chunk("fcTL", Bytes(26)),
                                       make_chunk("tEXt", {'k', 0, 'v'}), make_chunk("IDAT", {1}),
@@ -98,19 +94,16 @@ TEST_F(CliCommands, GuardsLeaveTheFileUnlessTheirOptionAnswersYes)
     EXPECT_EQ(3, refused.status);
     EXPECT_NE(std::string::npos, refused.err.find("--break-animation")) << refused.err;
     EXPECT_FALSE(file_exists(dir.path("a.png")));
-    Bytes yes = window_edit(animated, ROW_EDIT_DELETE, [](int32_t r) { return type_is(r, "fcTL"); },
-                            [](std::vector<uint8_t>& s) {
-                                for (size_t i = 0; i < s.size(); i++) s[i] |= is_animation_chunk((int32_t)i);
-                            });
+    Bytes no = window_edit(animated, ROW_EDIT_DELETE, [](int32_t r) { return type_is(r, "fcTL"); }, ANSWER_NO);
     EXPECT_EQ(0, run_cli({"strip", "--type", "fcTL", "--break-animation", "-o", dir.path("a.png"), input}).status);
-    EXPECT_EQ(yes, read_file(dir.path("a.png")));
+    EXPECT_EQ(no, read_file(dir.path("a.png")));
+    EXPECT_NE(no, window_edit(animated, ROW_EDIT_DELETE, [](int32_t r) { return type_is(r, "fcTL"); }, ANSWER_YES));
 
     Bytes dotted = make_simple_png({make_chunk("iDOT", Bytes(28)), make_chunk("IDAT", {1}), make_chunk("IDAT", {2})});
     input = put("dot.png", dotted);
     EXPECT_EQ(3, run_cli({"merge", "-o", dir.path("d.png"), input}).status);
     EXPECT_FALSE(file_exists(dir.path("d.png")));
-    Bytes merged = window_edit(dotted, ROW_EDIT_MERGE, [](int32_t) { return true; },
-                               [](std::vector<uint8_t>& s) { delete_idot(s.data()); });
+    Bytes merged = window_edit(dotted, ROW_EDIT_MERGE, [](int32_t) { return true; }, ANSWER_YES);
     EXPECT_EQ(0, run_cli({"merge", "--drop-idot", "-o", dir.path("d.png"), input}).status);
     EXPECT_EQ(merged, read_file(dir.path("d.png")));
 

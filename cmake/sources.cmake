@@ -49,6 +49,8 @@ set(VELMORA_APP_SOURCES
     src/app/chunk_view_dialog.cpp
     src/app/chunk_view_texts.h
     src/app/main_window.cpp
+    src/app/preview_texts.h
+    src/app/preview_win.cpp src/app/preview_win.h
     src/app/shell_texts.h
     src/app/slimming_questions.cpp
     src/app/start_up.cpp

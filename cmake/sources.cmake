@@ -17,11 +17,13 @@ set(VELMORA_CORE_SOURCES
     src/document/slimming.cpp src/document/slimming.h
     src/present/animation_fields.cpp
     src/present/chunk_fields.cpp src/present/chunk_fields.h
+    src/present/code_page.cpp src/present/code_page.h
     src/present/exif_icc.cpp
     src/present/field_writers.h
     src/present/field_texts.h
     src/present/text_codec.cpp src/present/text_codec.h
     src/present/text_fields.cpp
+    src/present/text_insights.cpp src/present/text_insights.h
     src/present/text_out.cpp src/present/text_out.h
     src/present/chunk_summary.cpp src/present/chunk_summary.h
     src/present/chunk_table.cpp src/present/chunk_table.h
@@ -34,8 +36,8 @@ set(VELMORA_CORE_SOURCES
     src/repair/stream_check.cpp src/repair/stream_check.h
     src/repair/structure_check.cpp src/repair/structure_check.h)
 # The core's file layer: one per platform.
-set(VELMORA_CORE_POSIX_SOURCES src/document/file_layer_posix.cpp)
-set(VELMORA_CORE_WIN_SOURCES src/document/file_layer_win.cpp)
+set(VELMORA_CORE_POSIX_SOURCES src/document/file_layer_posix.cpp src/present/code_page_posix.cpp)
+set(VELMORA_CORE_WIN_SOURCES src/document/file_layer_win.cpp src/present/code_page_win.cpp)
 # Headers shared with the resource script.
 set(VELMORA_RESOURCE_HEADERS res/resource_ids.h res/maker.h)
 
@@ -48,12 +50,16 @@ set(VELMORA_APP_SOURCES
     src/app/chunk_view.h
     src/app/chunk_view_dialog.cpp
     src/app/chunk_view_texts.h
+    src/app/edit_commands.cpp
+    src/app/file_commands.cpp
+    src/app/main_commands.h
     src/app/main_window.cpp
     src/app/preview_texts.h
     src/app/preview_win.cpp src/app/preview_win.h
     src/app/shell_texts.h
     src/app/slimming_questions.cpp
     src/app/start_up.cpp
+    src/app/view_commands.cpp
     src/present/list_view_win.cpp src/present/list_view_win.h
     src/repair/candidate_dialog_win.cpp src/repair/candidate_dialog_win.h
     src/repair/progress_window_win.cpp src/repair/progress_window_win.h)

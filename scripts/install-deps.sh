@@ -3,6 +3,9 @@
 # and generates the Japanese locale that Wine needs for code page 932. Safe to run again.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
+# The installers run in the locale every system has: the user's may be the one
+# this script is about to generate, and perl and apt would warn about it.
+export LC_ALL=C.UTF-8 LANGUAGE=
 # Lines starting with @ name packages that are unpacked privately, not installed.
 mapfile -t wanted < <(grep -v -E '^\s*(#|@|$)' "$here/packages.txt")
 missing=()

@@ -346,13 +346,20 @@ struct UndoSnapshot {
     int32_t      present;
 };
 
-static UndoSnapshot s_undo;
+static UndoSnapshot s_undo;      // the step Undo puts back
+static UndoSnapshot s_pending;   // taken before the running edit, not yet settled
+
+static void drop_snapshot(UndoSnapshot& snapshot)
+{
+    zero_free(snapshot.records);
+    zero_free(snapshot.block);
+    snapshot = UndoSnapshot{};
+}
 
 void drop_undo_snapshot()
 {
-    zero_free(s_undo.records);
-    zero_free(s_undo.block);
-    s_undo = UndoSnapshot{};
+    drop_snapshot(s_undo);
+    drop_snapshot(s_pending);
 }
 
 int can_undo()
@@ -368,9 +375,11 @@ static void mark_saved()
     s_undo.changed = 1;
 }
 
+// The previous step stays until settle_undo_snapshot knows whether the edit
+// changed anything: an edit that changes nothing must not cost the undo before it.
 int take_undo_snapshot()
 {
-    drop_undo_snapshot();
+    drop_snapshot(s_pending);
     if (!g_document.loaded) {
         return 0;
     }
@@ -378,22 +387,22 @@ int take_undo_snapshot()
     for (int32_t i = 0; i < g_document.count; i++) {
         total += g_document.records[i].length;
     }
-    s_undo.records = (ChunkRecord*)zero_alloc((size_t)g_document.count * sizeof(ChunkRecord));
-    s_undo.block = (uint8_t*)zero_alloc(total);
-    if (!s_undo.records || !s_undo.block) {
-        drop_undo_snapshot();
+    s_pending.records = (ChunkRecord*)zero_alloc((size_t)g_document.count * sizeof(ChunkRecord));
+    s_pending.block = (uint8_t*)zero_alloc(total);
+    if (!s_pending.records || !s_pending.block) {
+        drop_snapshot(s_pending);
         return 0;
     }
     size_t used = 0;
     for (int32_t i = 0; i < g_document.count; i++) {
-        s_undo.records[i] = g_document.records[i];
-        s_undo.records[i].data = s_undo.block + used;
-        memcpy(s_undo.block + used, g_document.records[i].data, g_document.records[i].length);
+        s_pending.records[i] = g_document.records[i];
+        s_pending.records[i].data = s_pending.block + used;
+        memcpy(s_pending.block + used, g_document.records[i].data, g_document.records[i].length);
         used += g_document.records[i].length;
     }
-    s_undo.count = g_document.count;
-    s_undo.changed = g_document.changed;
-    s_undo.present = 1;
+    s_pending.count = g_document.count;
+    s_pending.changed = g_document.changed;
+    s_pending.present = 1;
     return 1;
 }
 
@@ -403,13 +412,13 @@ static int same_record(const ChunkRecord& a, const ChunkRecord& b)
            a.computed_crc == b.computed_crc && memcmp(a.data, b.data, a.length) == 0;
 }
 
-static int same_as_snapshot()
+static int same_as_snapshot(const UndoSnapshot& snapshot)
 {
-    if (!g_document.loaded || g_document.count != s_undo.count) {
+    if (!g_document.loaded || g_document.count != snapshot.count) {
         return 0;
     }
-    for (int32_t i = 0; i < s_undo.count; i++) {
-        if (!same_record(g_document.records[i], s_undo.records[i])) {
+    for (int32_t i = 0; i < snapshot.count; i++) {
+        if (!same_record(g_document.records[i], snapshot.records[i])) {
             return 0;
         }
     }
@@ -418,10 +427,14 @@ static int same_as_snapshot()
 
 void settle_undo_snapshot()
 {
-    if (s_undo.present && same_as_snapshot()) {
-        drop_undo_snapshot();
+    if (s_pending.present && same_as_snapshot(s_pending)) {
+        drop_snapshot(s_pending);   // the previous step stays as it was
         return;
     }
+    // The previous step no longer leads back to the document before this edit.
+    drop_snapshot(s_undo);
+    s_undo = s_pending;
+    s_pending = UndoSnapshot{};
     // Without a snapshot nobody can tell; asking once too often loses nothing.
     g_document.changed = g_document.loaded;
 }
@@ -448,7 +461,7 @@ int undo_last_edit()
     g_document.records = records;
     g_document.count = s_undo.count;
     g_document.changed = s_undo.changed;
-    drop_undo_snapshot();
+    drop_snapshot(s_undo);
     return 1;
 }
 

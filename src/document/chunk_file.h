@@ -66,8 +66,9 @@ uint64_t saved_file_size();
 uint8_t* document_bytes(uint64_t* size);
 
 // One level of undo: a copy of the whole document (the records and one block
-// holding every chunk's data) taken before an edit. Loading, releasing and taking
-// a new snapshot drop the old one, so at most one copy exists.
+// holding every chunk's data) taken before an edit. Loading and releasing drop it;
+// a new snapshot replaces it only once settle_undo_snapshot has seen the edit
+// change the document, so an edit that changes nothing keeps the step before it.
 // take_undo_snapshot returns 0 (and keeps none) when memory runs out.
 int  take_undo_snapshot();
 // After an edit: keeps the snapshot and marks the document changed when the edit

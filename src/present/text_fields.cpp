@@ -4,8 +4,10 @@
 
 #include "document/memory.h"
 #include "field_writers.h"
+#include "code_page.h"
 #include "field_texts.h"
 #include "text_codec.h"
+#include "text_insights.h"
 
 namespace {
 
@@ -61,20 +63,36 @@ int write_keyword(TextBuilder* out, const ChunkRecord& record, const char* label
     return 1;
 }
 
-// A text that should be Latin-1. Many programs write UTF-8 instead; a text that
-// is well-formed UTF-8 with characters beyond ASCII is shown as such, with a note.
-void write_latin1_text(TextBuilder* out, const uint8_t* bytes, uint32_t count)
+// Shift_JIS text uses lead bytes from 0x81 to 0x9F for its kana and most of its
+// kanji: bytes that Latin-1 text never holds, so they tell the two apart.
+int looks_like_shift_jis(const uint8_t* bytes, uint32_t count)
 {
-    int as_utf8 = has_high_bytes(bytes, count) && is_valid_utf8(bytes, count);
-    if (as_utf8) {
-        text_line(out, L_NOTE, "%s", N_UTF8_IN_TEXT);
+    int control = 0;
+    for (uint32_t k = 0; k < count && !control; k++) {
+        control = bytes[k] >= 0x81 && bytes[k] <= 0x9F;
+    }
+    return control && is_cp932_text(bytes, count);
+}
+
+// A text that should be Latin-1. Many programs write UTF-8 or Shift_JIS instead;
+// a text that is well-formed in one of them (with characters beyond ASCII) is
+// shown as such, with a note; then what the text holds.
+void write_latin1_text(TextBuilder* out, const Field& keyword, const uint8_t* bytes, uint32_t count)
+{
+    int high = has_high_bytes(bytes, count);
+    int as_utf8 = high && is_valid_utf8(bytes, count);
+    int as_sjis = high && !as_utf8 && looks_like_shift_jis(bytes, count);
+    if (as_utf8 || as_sjis) {
+        text_line(out, L_NOTE, "%s", as_utf8 ? N_UTF8_IN_TEXT : N_SJIS_IN_TEXT);
     }
     text_add(out, L_TEXT ": ");
-    size_t escaped = as_utf8 ? add_utf8(out, bytes, count) : add_latin1(out, bytes, count);
+    size_t escaped = as_utf8 ? add_utf8(out, bytes, count) : as_sjis ? add_cp932(out, bytes, count)
+                                                                     : add_latin1(out, bytes, count);
     text_add(out, "\n");
     if (escaped) {
         field_error(out, E_NOT_LATIN1, (unsigned long)escaped);
     }
+    describe_text_content(out, keyword.bytes, keyword.length, bytes, count);
 }
 
 void write_utf8_text(TextBuilder* out, const char* label, const uint8_t* bytes, size_t count)
@@ -88,9 +106,15 @@ void write_utf8_text(TextBuilder* out, const char* label, const uint8_t* bytes, 
     }
 }
 
-void write_utf8_body(TextBuilder* out, const uint8_t* bytes, uint32_t count)
+void write_utf8_body(TextBuilder* out, const Field& keyword, const uint8_t* bytes, uint32_t count)
 {
     write_utf8_text(out, L_TEXT, bytes, count);
+    describe_text_content(out, keyword.bytes, keyword.length, bytes, count);
+}
+
+void write_profile(TextBuilder* out, const Field&, const uint8_t* bytes, uint32_t count)
+{
+    describe_icc_profile(out, bytes, count);
 }
 
 // How much of a stored text is shown: at most INSPECT_TEXT_KEEP bytes, ending on
@@ -144,13 +168,13 @@ int has_zlib_method(TextBuilder* out, const ChunkRecord& record, uint32_t at)
 }
 
 // Inflates the stream that starts at `from` and hands what was kept to `show`.
-void show_inflated(TextBuilder* out, const ChunkRecord& record, uint32_t from, uint32_t keep,
-                   void (*show)(TextBuilder*, const uint8_t*, uint32_t))
+void show_inflated(TextBuilder* out, const ChunkRecord& record, uint32_t from, uint32_t keep, const Field& keyword,
+                   void (*show)(TextBuilder*, const Field&, const uint8_t*, uint32_t))
 {
     uint32_t kept = 0;
     uint8_t* output = inflate_for_display(out, record.data + from, record.length - from, keep, &kept);
     if (output) {
-        show(out, output, kept);
+        show(out, keyword, output, kept);
         zero_free(output);
     }
 }
@@ -164,14 +188,14 @@ void write_text(TextBuilder* out, const ChunkRecord& record, const FieldContext&
         return;
     }
     const uint8_t* text = record.data + keyword.length + 1;
-    write_latin1_text(out, text, shown_part(out, text, record.length - keyword.length - 1));
+    write_latin1_text(out, keyword, text, shown_part(out, text, record.length - keyword.length - 1));
 }
 
 void write_compressed_text(TextBuilder* out, const ChunkRecord& record, const FieldContext&)
 {
     Field keyword;
     if (write_keyword(out, record, L_KEYWORD, &keyword) && has_zlib_method(out, record, keyword.length + 1)) {
-        show_inflated(out, record, keyword.length + 2, INSPECT_TEXT_KEEP, write_latin1_text);
+        show_inflated(out, record, keyword.length + 2, INSPECT_TEXT_KEEP, keyword, write_latin1_text);
     }
 }
 
@@ -200,16 +224,16 @@ void write_international_text(TextBuilder* out, const ChunkRecord& record, const
     write_utf8_text(out, L_TRANSLATED, translated.bytes, translated.length);
     at += translated.length + 1;
     if (flag == 0) {
-        write_utf8_text(out, L_TEXT, record.data + at, shown_part(out, record.data + at, record.length - at));
+        write_utf8_body(out, keyword, record.data + at, shown_part(out, record.data + at, record.length - at));
         return;
     }
-    show_inflated(out, record, at, INSPECT_TEXT_KEEP, write_utf8_body);
+    show_inflated(out, record, at, INSPECT_TEXT_KEEP, keyword, write_utf8_body);
 }
 
 void write_icc(TextBuilder* out, const ChunkRecord& record, const FieldContext&)
 {
     Field name;
     if (write_keyword(out, record, L_PROFILE_NAME, &name) && has_zlib_method(out, record, name.length + 1)) {
-        show_inflated(out, record, name.length + 2, INSPECT_PROFILE_KEEP, describe_icc_profile);
+        show_inflated(out, record, name.length + 2, INSPECT_PROFILE_KEEP, name, write_profile);
     }
 }

@@ -219,4 +219,24 @@ TEST_F(ChunkEdit, UndoPutsBackTheDocumentBeforeTheLastEdit)
     EXPECT_EQ(0, can_undo() + g_document.changed);
 }
 
+// A merge with nothing mergeable, a cancelled question or repair: the edit runs
+// and changes nothing, and the delete before it must still be undoable.
+TEST_F(ChunkEdit, AnEditThatChangesNothingKeepsTheStepBeforeIt)
+{
+    load(make_simple_png({make_chunk("tEXt", {'k', 0}), make_chunk("IDAT", {1})}));
+    std::string loaded = document_text();
+    int32_t rows[] = {1, 2};
+    ASSERT_EQ(1, take_undo_snapshot());
+    EXPECT_EQ(1, edit_rows(ROW_EDIT_DELETE, rows, 1, nullptr));
+    settle_undo_snapshot();
+    for (int attempt = 0; attempt < 2; attempt++) {
+        ASSERT_EQ(1, take_undo_snapshot());
+        EXPECT_EQ(0, edit_rows(ROW_EDIT_MERGE, rows + 1, attempt, nullptr));
+        settle_undo_snapshot();
+        EXPECT_EQ(1, can_undo());
+    }
+    ASSERT_EQ(1, undo_last_edit());
+    EXPECT_EQ(loaded, document_text());
+}
+
 }  // namespace

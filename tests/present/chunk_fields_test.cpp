@@ -287,4 +287,46 @@ TEST(ChunkFields, EveryTruncationOfEveryTypeIsReportedSafely)
     }
 }
 
+std::string hex_lines(const Bytes& bytes)
+{
+    std::string hex;
+    for (size_t k = 0; k < bytes.size(); k++) {
+        char pair[3];
+        snprintf(pair, sizeof pair, "%02x", bytes[k]);
+        hex += (k % 36 == 0 ? "\n" : "") + std::string(pair);
+    }
+    return hex + "\n";
+}
+
+// What a text holds, shown after the text: each case names what it must show
+// (or must not, for a Latin-1 text whose bytes happen to pair as Shift_JIS).
+TEST(ChunkFields, TextContentsShownInTheirOwnForm)
+{
+    Bytes exif = joined({bytes_of(std::string("Exif\0\0", 6)), exif_with_gps()});
+    Bytes xmp = bytes_of("<x:xmpmeta>Velmora</x:xmpmeta>");
+    const struct {
+        const char* type;
+        std::string data;
+        const char* shown;
+        bool        present;
+    } cases[] = {
+        {"tEXt", "Comment\0{\"a\": [1, \"x,y\"], \"b\": {}}"s, u8"JSON (整形して表示):\n{\n  \"a\": [\n    1,\n    \"x,y\"\n  ],\n  \"b\": {}\n}\n", true},
+        {"tEXt", "Comment\0{\"a\": [1}"s, u8"JSON", false},
+        {"iTXt", std::string("prompt\0\0\0\0\0", 11) + "[{\"class_type\":\"KSampler\"}]", u8"    \"class_type\": \"KSampler\"\n", true},
+        {"tEXt", "parameters\0a cat, sitting\nNegative prompt: dog\nSteps: 20, Sampler: Euler a, Lora hashes: \"a: 1, b: 2\""s,
+         u8"プロンプト: a cat, sitting\nネガティブプロンプト: dog\n生成の設定:\n  Steps: 20\n  Sampler: Euler a\n  Lora hashes: \"a: 1, b: 2\"\n", true},
+        {"tEXt", "Title\0"s + "日本語のタイトル", u8"注意: Latin-1 ではなく Shift_JIS として書かれているため、Shift_JIS として表示しています\nテキスト: 日本語のタイトル\n", true},
+        {"tEXt", "Author\0M\xFCller \xE9t\xE9"s, u8"テキスト: Müller été\n", true},
+        {"tEXt", "Raw profile type exif\0\nexif\n"s + std::to_string(exif.size()) + hex_lines(exif),
+         u8"16 進で埋め込まれたプロファイル: exif, 122 バイト\nバイト順: MM (ビッグエンディアン)\nメーカー: Velmora Cam\n", true},
+        {"tEXt", "Raw profile type xmp\0\nxmp\n    "s + std::to_string(xmp.size()) + hex_lines(xmp),
+         u8"テキスト: <x:xmpmeta>Velmora</x:xmpmeta>\n", true},
+        {"tEXt", "Raw profile type exif\0\nexif\n   40\n0102zz"s, u8"エラー: 16 進で埋め込まれたプロファイルが壊れています\n", true},
+    };
+    for (const auto& c : cases) {
+        std::string text = fields_of(c.type, bytes_of(c.data));
+        EXPECT_EQ(c.present, text.find(c.shown) != std::string::npos) << c.data.substr(0, 30) << "\n" << text;
+    }
+}
+
 }  // namespace

@@ -4,7 +4,7 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 program="${VELMORA_BUILD_ROOT:-$top/build}/win32/velmora.exe"
-allowed="kernel32.dll user32.dll gdi32.dll comctl32.dll comdlg32.dll shell32.dll advapi32.dll msvcrt.dll"
+allowed="kernel32.dll user32.dll gdi32.dll comctl32.dll comdlg32.dll shell32.dll advapi32.dll msvcrt.dll ole32.dll"
 
 if [ ! -f "$program" ]; then
   echo "FAIL: $program is missing (build win32 first)"

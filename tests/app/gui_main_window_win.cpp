@@ -266,6 +266,7 @@ TEST_F(MainWindow, EmptyWindowShowsItsControlsColumnsAndMenus)
                   u8"  終了(&E)=40001", u8"編集(&E)>", u8"  選択チャンクを削除(&D)\tDel=1002",
                   u8"  選択チャンクを結合(&U)\tIns=1006", u8"  チャンクを修復(&R)=1009", "  -"},
                   edit_menu_tail("  "),
+                  {u8"検査(&C)>", u8"  画像を表示(&V)\tF6=40502"},
                   {u8"ヘルプ(&H)>", u8"  ヘルプ(&H)\tF1=40006", u8"  バージョン情報(&V)=40005"}}));
 }
 

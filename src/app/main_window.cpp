@@ -115,14 +115,16 @@ INT_PTR on_init_dialog(HWND window)
     s_main.table = GetDlgItem(window, IDC_CHUNK_TABLE);
     s_main.status = GetDlgItem(window, IDC_STATUS);
     s_main.path[0] = 0;
-    SIZE size = main_window_minimum(window);
-    SetWindowPos(window, NULL, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
     set_table_font(window);
     write_status_line(s_main.status, s_main.path);
     create_columns(s_main.table);
     build_crc_table();
+    // Sized after the start-up load, whose rows may have widened the number column.
     if (g_startup_argument) {
         open_startup_argument();
+    }
+    open_at_full_width(window);
+    if (g_startup_argument) {
         ShowWindow(window, SW_SHOWNORMAL);
     }
     // Only now: keys pressed in a box of the start-up load are not translated.

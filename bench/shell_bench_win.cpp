@@ -249,7 +249,7 @@ void time_repair(int damage_at)
 
 // A search slowed to about 20 microseconds per position, so that it is still
 // running when Cancel is clicked.
-uint32_t slow_clock()
+uint32_t slow_clock(void*)
 {
     double until = now_seconds() + 20e-6;
     while (now_seconds() < until) {
@@ -258,17 +258,18 @@ uint32_t slow_clock()
 }
 
 struct CancelRun {
-    HWND owner;
+    RepairWindow window;  // its progress window is read by the timing thread
 };
 
 DWORD WINAPI slow_repair_thread(void* data)
 {
     CancelRun* run = (CancelRun*)data;
-    run->owner = CreateWindowExA(0, "STATIC", "owner", WS_POPUP | WS_VISIBLE, 0, 0, 400, 200, NULL, NULL, NULL, NULL);
-    RepairPorts ports = repair_window_ports(run->owner);
+    HWND owner = CreateWindowExA(0, "STATIC", "owner", WS_POPUP | WS_VISIBLE, 0, 0, 400, 200, NULL, NULL, NULL, NULL);
+    run->window.owner = owner;
+    RepairPorts ports = repair_window_ports(&run->window);
     ports.read_clock = slow_clock;
     repair_chunk(1, ports);
-    DestroyWindow(run->owner);
+    DestroyWindow(owner);
     return 0;
 }
 
@@ -280,9 +281,9 @@ void time_cancel()
     for (int round = 0; round < 5; round++) {
         CancelRun run = {};
         HANDLE thread = CreateThread(NULL, 0, slow_repair_thread, &run, 0, NULL);
-        while (!progress_window()) Sleep(1);
+        while (!*(HWND volatile*)&run.window.progress) Sleep(1);
         Sleep(300);
-        HWND cancel = GetDlgItem(progress_window(), IDC_REPAIR_CANCEL);
+        HWND cancel = GetDlgItem(run.window.progress, IDC_REPAIR_CANCEL);
         double begin = now_seconds();
         PostMessageA(cancel, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
         PostMessageA(cancel, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));

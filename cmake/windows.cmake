@@ -17,3 +17,12 @@ if(VELMORA_THREAD_MODEL STREQUAL "posix" AND EXISTS /usr/src/googletest/CMakeLis
   target_compile_definitions(velmora_win_tests PRIVATE VELMORA_CORPUS_DIR="${VELMORA_CORPUS_DIR}")
   target_link_libraries(velmora_win_tests PRIVATE velmora_core gtest gtest_main ${VELMORA_STATIC_LINK})
 endif()
+
+# The command line: velmora-cli.exe, a console program (the tests run it too).
+add_library(velmora_cli_lib STATIC ${VELMORA_CLI_SOURCES} ${VELMORA_CLI_WIN_SOURCES})
+velmora_options(velmora_cli_lib)
+target_link_libraries(velmora_cli_lib PUBLIC velmora_core)
+add_executable(velmora-cli ${VELMORA_CLI_MAIN_SOURCE})
+velmora_options(velmora-cli)
+target_link_libraries(velmora-cli PRIVATE velmora_cli_lib)
+target_link_options(velmora-cli PRIVATE -mconsole ${VELMORA_STATIC_LINK})

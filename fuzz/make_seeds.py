@@ -5,8 +5,13 @@
              for each kind of chunk content the summaries and edits look at;
   argument:  the command lines of the parser's tests;
   repair:    chunks in the repair fuzzer's input layout (see repair_fuzzer.cpp);
+  fields:    every chunk of a type of the field model found in the load seeds, in
+             the fields fuzzer's input layout (see fields_fuzzer.cpp);
   inspector: a type byte, a colour type byte and the data of one chunk of each
-             kind the inspector decodes (see inspector_fuzzer.cpp).
+             kind the inspector decodes (see inspector_fuzzer.cpp);
+  cli_argument: velmora-cli command lines, the arguments apart at zero bytes;
+  check:     the same files as load;
+  rescue:    the load seeds behind an options byte of 0 (see rescue_fuzzer.cpp).
 
 Usage: make_seeds.py OUTPUT [SAMPLE_FOLDER]
 """
@@ -85,6 +90,31 @@ def repair_seeds():
     }
 
 
+# The types in the order of the field model's kinds (fields/field_model.h).
+FIELD_KINDS = [b"IHDR", b"PLTE", b"tRNS", b"bKGD", b"sBIT", b"gAMA", b"cHRM", b"sRGB", b"iCCP", b"pHYs",
+               b"tIME", b"tEXt", b"zTXt", b"iTXt", b"cICP", b"mDCV", b"cLLI", b"acTL", b"fcTL", b"oFFs",
+               b"pCAL", b"sCAL", b"sTER", b"gIFg", b"gIFx"]
+
+
+def field_seeds(files):
+    """Kind, colour type, bit depth and palette size of the file, then a chunk's data."""
+    seeds = {}
+    for name, content in sorted(files.items()):
+        chunks, at = [], 8
+        while at + 12 <= len(content):
+            length = struct.unpack(">I", content[at:at + 4])[0]
+            chunks.append((content[at + 4:at + 8], content[at + 8:at + 8 + length]))
+            at += 12 + length
+        ihdr = chunks[0][1] if chunks and chunks[0][0] == b"IHDR" and len(chunks[0][1]) == 13 else None
+        layout = bytes([ihdr[9], ihdr[8]]) if ihdr else bytes([7, 0])
+        palette = next((len(d) // 3 for t, d in chunks if t == b"PLTE"), 255)
+        for k, (kind, data) in enumerate(chunks):
+            if kind in FIELD_KINDS:
+                head = bytes([FIELD_KINDS.index(kind)]) + layout + bytes([min(palette, 255)])
+                seeds["%s_%02d" % (name, k)] = head + data
+    return seeds
+
+
 # The inspector fuzzer's type list, in its order.
 INSPECTOR_TYPES = [b"IHDR", b"PLTE", b"IDAT", b"IEND", b"tRNS", b"cHRM", b"gAMA", b"iCCP", b"sBIT", b"sRGB",
                    b"cICP", b"mDCV", b"cLLI", b"tEXt", b"zTXt", b"iTXt", b"bKGD", b"hIST", b"pHYs", b"sPLT",
@@ -114,6 +144,15 @@ def inspector_seeds():
         for colour in (2, 3):
             seeds["%s_%d" % (kind.decode(), colour)] = bytes([k, colour]) + data
     return seeds
+# velmora-cli command lines, the arguments apart at zero bytes (the command first).
+CLI_ARGUMENTS = [b"\0".join(words) for words in (
+    [b"list", b"-r", b"--json", b"a.png"],
+    [b"show", b"a.png", b"3"],
+    [b"strip", b"--metadata", b"--keep=tEXt,iTXt", b"-o", b"out.png", b"a.png"],
+    [b"strip", b"--type", b"tEXt", b"--break-animation", b"-d", b"out", b"a", b"b"],
+    [b"merge", b"--drop-idot", b"--in-place", b"--lang", b"ja", b"--", b"-x.png"],
+    [b"repair", b"--force-crc", b"--dry-run", b"-q", b"a.png"],
+)]
 
 
 def write_all(folder, files):
@@ -133,9 +172,13 @@ def main():
                 with open(os.path.join(samples, name), "rb") as f:
                     loads["sample_" + name] = f.read()
     write_all(os.path.join(output, "load"), loads)
+    write_all(os.path.join(output, "check"), loads)
     write_all(os.path.join(output, "argument"), {"line%02d" % k: a for k, a in enumerate(ARGUMENTS)})
     write_all(os.path.join(output, "repair"), repair_seeds())
+    write_all(os.path.join(output, "fields"), field_seeds(loads))
     write_all(os.path.join(output, "inspector"), inspector_seeds())
+    write_all(os.path.join(output, "cli_argument"), {"cli%02d" % k: a for k, a in enumerate(CLI_ARGUMENTS)})
+    write_all(os.path.join(output, "rescue"), {name: b"\x00" + data for name, data in loads.items()})
 
 
 if __name__ == "__main__":

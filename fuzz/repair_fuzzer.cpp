@@ -48,9 +48,10 @@ Outcome run(RepairFunction repair, const uint8_t* type, const std::vector<uint8_
             const PortScript& script)
 {
     install_repair_document(type, data, stored);
-    repair(0, recording_ports(script));
+    PortLog log(script);
+    repair(0, recording_ports(log));
     const ChunkRecord& chunk = g_document.records[0];
-    return Outcome{g_port_log.calls, std::vector<uint8_t>(chunk.data, chunk.data + chunk.length), chunk.stored_crc,
+    return Outcome{log.calls, std::vector<uint8_t>(chunk.data, chunk.data + chunk.length), chunk.stored_crc,
                    chunk.computed_crc, g_busy};
 }
 
@@ -140,8 +141,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
 
     // An index outside the document, and an intact chunk, start nothing.
     for (int32_t index : {-1, 1, 2, INT32_MAX, INT32_MIN}) {
-        repair_chunk(index, recording_ports(script));
-        fuzz_require(g_port_log.calls.empty() && g_busy == 0, "a search outside the damaged chunk");
+        PortLog log(script);
+        repair_chunk(index, recording_ports(log));
+        fuzz_require(log.calls.empty() && g_busy == 0, "a search outside the damaged chunk");
     }
     release_document();
     return 0;

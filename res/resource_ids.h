@@ -21,6 +21,7 @@
 #define IDM_HELP            40006
 #define IDM_INVERT          40008
 #define IDM_UNDO            40101
+#define IDM_REDO            40102
 
 /* Progress window (DIALOG_REPAIR). */
 #define IDC_REPAIR_POSITION 1010

@@ -4,8 +4,12 @@
 # then the parts that decide a repair: every candidate of a 4 MiB chunk, the check
 # of one candidate on a 4 MiB IDAT run, and the search for lost IHDR dimensions.
 # Extra arguments go to the benchmark (e.g. --benchmark_filter=BM_Search).
+# scripts/bench.sh --undo: instead, the figures of 100 undo steps on the largest table.
 # VELMORA_BUILD_ROOT puts the build folders elsewhere (default: build/).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/build.sh" native
+if [ "${1:-}" = --undo ]; then
+  exec nice "${VELMORA_BUILD_ROOT:-$top/build}/native/velmora_undo_bench"
+fi
 exec nice "${VELMORA_BUILD_ROOT:-$top/build}/native/velmora_bench" "$@"

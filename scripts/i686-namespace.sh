@@ -7,11 +7,14 @@
 #  - with an emulator given, a binfmt_misc instance of this namespace's own in
 #    which QEMU runs every i386 program (the F flag opens it now, here).
 # Then a Wine session runs the GUI suites against the 32-bit velmora.exe and the
-# i686 core suite.
+# i686 core suite; with CLI_EXE given, `velmora-cli.exe list` on the files in
+# CLI_FOLDER, whose output and status must match expected.txt and expected.rc there.
 # Usage: i686-namespace.sh TREE EMULATOR|"" VELMORA_EXE GUI_TESTS_EXE CORE_TESTS_EXE GTEST_FILTER
+#        [CLI_EXE CLI_FOLDER "FILE..."]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 tree=$1 emulator=$2 program=$3 gui_tests=$4 core_tests=$5 suites=$6
+cli=${7:-} cli_folder=${8:-} cli_files=${9:-}
 . "$here/i686-setup.sh"
 . "$here/wine-session.sh"
 
@@ -61,4 +64,22 @@ start=$(date +%s)
 echo "-- the core suite as 32-bit code"
 timeout 900 "$WINE64" "$core_tests" --gtest_brief=1 || status=1
 echo "   ($(( $(date +%s) - start )) s)"
+if [ -n "$cli" ]; then
+  start=$(date +%s)
+  echo "-- the shipped velmora-cli.exe: list, against the native program"
+  cp "$cli" "$bin/"
+  (cd "$cli_folder" && { timeout 300 "$WINE64" "$bin/velmora-cli.exe" list --lang en $cli_files > got.txt 2> got.err; \
+                         echo $? > got.rc; })
+  if cmp -s "$cli_folder/expected.txt" "$cli_folder/got.txt" && cmp -s "$cli_folder/expected.rc" "$cli_folder/got.rc" \
+     && grep -q "xcrn0g04.png: could not be read: not a PNG file." "$cli_folder/got.err"; then
+    echo "   velmora-cli.exe matches the native program (exit status $(cat "$cli_folder/got.rc"))"
+  else
+    echo "FAIL: velmora-cli.exe differs from the native program"
+    diff "$cli_folder/expected.txt" "$cli_folder/got.txt" | head -20 || true
+    echo "   status $(cat "$cli_folder/got.rc") (expected $(cat "$cli_folder/expected.rc")); stderr:"
+    head -5 "$cli_folder/got.err"
+    status=1
+  fi
+  echo "   ($(( $(date +%s) - start )) s)"
+fi
 exit $status

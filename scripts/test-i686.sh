@@ -3,7 +3,9 @@
 #  - dist/velmora.exe (make-dist.sh, from the i686 release build) beside the x86_64
 #    velmora_gui_tests.exe, whose suites that start the real program and read it
 #    from outside run against it (RealProgram, SingleInstance, HelpFromItsFolder);
-#  - build/win32-tests/velmora_win_tests.exe, the core's Windows suite for i686.
+#  - build/win32-tests/velmora_win_tests.exe, the core's Windows suite for i686;
+#  - dist/velmora-cli.exe: `list` on two sample files (one unreadable), whose
+#    output and exit status must be those of the native velmora-cli.
 # Builds nothing: ./test.sh builds first.
 #
 # Wine's i386 side is never installed. It is unpacked once per machine, pinned to
@@ -37,11 +39,26 @@ qemu=""
 [ "$way" = native ] || qemu=$(i386_emulator)
 echo "-- set-up: $(( $(date +%s) - start )) s (cache: $(i386_cache))"
 
+# What the native program says about the same files, for the console program to match.
+cli_work=$(mktemp -d /tmp/velmora-i686-cli.XXXXXX)
+trap 'rm -rf "$cli_work"' EXIT
+cli_files="ct1n0g04.png xcrn0g04.png"
+samples=$top/../shared/corpus/pngsuite
+[ -d "$samples" ] || samples=$top/../../shared/corpus/pngsuite
+if [ -x "$root/native/velmora-cli" ] && [ -f "$samples/ct1n0g04.png" ]; then
+  for f in $cli_files; do cp "$samples/$f" "$cli_work/"; done
+  (cd "$cli_work" && { "$root/native/velmora-cli" list --lang en $cli_files > expected.txt 2>/dev/null; echo $? > expected.rc; })
+  cli_args=("$dist/velmora-cli.exe" "$cli_work" "$cli_files")
+else
+  echo "-- SKIP velmora-cli.exe: no native velmora-cli or no sample files"
+  cli_args=()
+fi
+
 start=$(date +%s)
 status=0
 unshare --user --map-root-user --mount --fork \
   bash "$top/scripts/i686-namespace.sh" "$tree" "$qemu" "$dist/velmora.exe" \
-  "$root/win64/velmora_gui_tests.exe" "$root/win32-tests/velmora_win_tests.exe" "$suites" || status=1
+  "$root/win64/velmora_gui_tests.exe" "$root/win32-tests/velmora_win_tests.exe" "$suites" "${cli_args[@]}" || status=1
 echo "-- the 32-bit runs ($way): $(( $(date +%s) - start )) s"
 [ $status -eq 0 ] && echo "32-bit checks passed" || echo "32-bit checks FAILED"
 exit $status

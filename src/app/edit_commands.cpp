@@ -1,15 +1,18 @@
 // The Edit menu's commands that change the document (delete, merge, repair, undo)
 // and the selection commands. Every command that changes the document runs
-// through run_edit, which keeps the undo snapshot.
+// through run_edit, which makes it one undo step.
 #include <windows.h>
 
 #include "app/app.h"
 #include "app/chunk_view.h"
 #include "app/main_commands.h"
 #include "app/shell_texts.h"
+#include "app/undo_texts.h"
 #include "document/chunk_edit.h"
 #include "document/chunk_file.h"
 #include "document/memory.h"
+#include "document/slimming.h"
+#include "document/undo_history.h"
 #include "present/list_view_win.h"
 #include "repair/progress_window_win.h"
 #include "resource_ids.h"
@@ -19,12 +22,12 @@ namespace {
 const int PROGRESS_TEXT_SIZE = 64;
 const DWORD PROGRESS_INTERVAL_MS = 50;
 
-// The snapshot for undo is taken before, and dropped again when the edit changed nothing.
-void run_edit(MainContext& main, void (*edit)(MainContext& main, void* context), void* context)
+// One undo step of `kind`; none when the edit changed nothing.
+void run_edit(MainContext& main, StepKind kind, void (*edit)(MainContext& main, void* context), void* context)
 {
-    take_undo_snapshot();
+    begin_step(kind);
     edit(main, context);
-    settle_undo_snapshot();
+    end_step();
 }
 
 // The progress text, written at most every PROGRESS_INTERVAL_MS and at the end.
@@ -47,35 +50,42 @@ void write_progress(void* context, int32_t done, int32_t selected)
 }
 
 // The question about an animation or iDOT is part of the edit, so that undo
-// also takes back an iDOT deleted with the merge. The question may change the
-// selection (and, for iDOT, the table), so the rows are read after it.
+// also takes back an iDOT deleted with the merge.
+struct RowEditRun {
+    RowEdit    edit;
+    EditResult result;
+};
+
 void apply_row_edit(MainContext& main, void* context)
 {
-    RowEdit edit = *(const RowEdit*)context;
-    int go_on = edit == ROW_EDIT_DELETE ? ask_before_delete(main.window, main.table)
-                                        : ask_before_merge(main.window, main.table);
-    if (!go_on) {
-        return;
-    }
+    RowEditRun* run = (RowEditRun*)context;
     int selected = list_selected_count(main.table);
     int32_t* rows = (int32_t*)zero_alloc((size_t)(selected > 0 ? selected : 0) * sizeof(int32_t));
     if (!rows) {
+        run->result = EDIT_NO_MEMORY;
         return;
     }
     int32_t count = list_selected_rows(main.table, rows, selected);
+    RowEditPlan plan = plan_row_edit(run->edit, rows, count);
+    RowEditAnswer answer = ask_slimming_question(main.window, plan.question);
     ProgressText progress = {&main, GetTickCount()};
     EditProgress port = {&progress, write_progress};
-    edit_rows(edit, rows, count, &port);
+    run->result = apply_row_edit_plan(plan, answer, &port);
     zero_free(rows);
 }
 
 // The delete and merge commands: every selected row, in one pass over the
 // document that ends where deleting or merging the rows one by one from the last
-// to the first ends (see edit_rows).
+// to the first ends (see edit_rows). An edit that ran out of memory changed
+// nothing, and the status line says so.
 void edit_selected_rows(MainContext& main, RowEdit edit)
 {
-    run_edit(main, apply_row_edit, &edit);
+    RowEditRun run = {edit, EDIT_UNCHANGED};
+    run_edit(main, edit == ROW_EDIT_DELETE ? STEP_DELETE : STEP_MERGE, apply_row_edit, &run);
     show_document_again(main);
+    if (run.result == EDIT_NO_MEMORY) {
+        set_status_text(main, STATUS_EDIT_NO_MEMORY);
+    }
 }
 
 void delete_command(MainContext& main, LPARAM)
@@ -108,7 +118,7 @@ void repair_command(MainContext& main, LPARAM)
     if (!is_damaged(row)) {
         return;
     }
-    run_edit(main, repair_row, &row);
+    run_edit(main, STEP_REPAIR, repair_row, &row);
     EnableWindow(main.window, TRUE);
     SetForegroundWindow(main.window);
     SetActiveWindow(main.window);
@@ -120,6 +130,13 @@ void repair_command(MainContext& main, LPARAM)
 void undo_command(MainContext& main, LPARAM)
 {
     if (undo_last_edit()) {
+        show_document_again(main);
+    }
+}
+
+void redo_command(MainContext& main, LPARAM)
+{
+    if (redo_edit()) {
         show_document_again(main);
     }
 }
@@ -145,6 +162,24 @@ void invert_command(MainContext& main, LPARAM)
     SetFocus(main.table);
 }
 
+const int STEP_ITEM_SIZE = 96;
+
+// The item `id` of `menu` (when the menu has it) enabled and naming the step, or
+// greyed with its plain text.
+void name_step_item(HMENU menu, UINT id, int available, const char* plain, const char* named, StepKind kind)
+{
+    if (GetMenuState(menu, id, MF_BYCOMMAND) == (UINT)-1) {
+        return;
+    }
+    char text[STEP_ITEM_SIZE];
+    if (available) {
+        wsprintfA(text, named, STEP_NAMES[kind]);
+    } else {
+        lstrcpynA(text, plain, sizeof text);
+    }
+    ModifyMenuA(menu, id, MF_BYCOMMAND | MF_STRING | (available ? MF_ENABLED : MF_GRAYED), id, text);
+}
+
 const MainCommand COMMANDS[] = {
     {IDC_DELETE, delete_command},
     {IDC_MERGE, merge_command},
@@ -152,8 +187,15 @@ const MainCommand COMMANDS[] = {
     {IDM_SELECT_ALL, select_all_command},
     {IDM_INVERT, invert_command},
     {IDM_UNDO, undo_command},
+    {IDM_REDO, redo_command},
 };
 
 }  // namespace
 
 const CommandTable EDIT_COMMANDS = {COMMANDS, sizeof COMMANDS / sizeof COMMANDS[0]};
+
+void name_undo_items(HMENU menu)
+{
+    name_step_item(menu, IDM_UNDO, can_undo(), UNDO_ITEM, UNDO_ITEM_NAMED, undo_step_kind());
+    name_step_item(menu, IDM_REDO, can_redo(), REDO_ITEM, REDO_ITEM_NAMED, redo_step_kind());
+}

@@ -45,6 +45,9 @@ extern const CommandTable VIEW_COMMANDS;
 // The preview window (preview_commands.cpp).
 extern const CommandTable PREVIEW_COMMANDS;
 
+// Undo and redo offered only when there is a step, each naming it (edit_commands.cpp).
+void name_undo_items(HMENU menu);
+
 // Shared by the groups (main_window.cpp).
 void set_status_text(MainContext& main, const char* text);
 // The table, the status line and an open preview rebuilt from the document: every

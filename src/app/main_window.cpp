@@ -14,6 +14,7 @@
 #include "app/shell_texts.h"
 #include "document/chunk_file.h"
 #include "document/crc32.h"
+#include "document/undo_history.h"
 #include "present/list_view_win.h"
 #include "repair/progress_window_win.h"
 #include "resource_ids.h"
@@ -179,10 +180,9 @@ INT_PTR on_drop_files(HDROP drop)
     return TRUE;
 }
 
-// Undo is offered only when there is something to undo.
 INT_PTR on_init_menu_popup(HMENU menu)
 {
-    EnableMenuItem(menu, IDM_UNDO, MF_BYCOMMAND | (can_undo() ? MF_ENABLED : MF_GRAYED));
+    name_undo_items(menu);
     return TRUE;
 }
 

@@ -7,6 +7,7 @@
 #define STATUS_LOAD_ERROR   " 読み込み中にエラーが発生しました。"
 #define STATUS_SAVE_ERROR   " 書き込み中にエラーが発生しました。"
 #define STATUS_PROCESSING   " 処理中です。 %d/%d (%d%%)"
+#define STATUS_EDIT_NO_MEMORY " メモリが足りないため、変更できませんでした。"
 
 // Before a changed document is discarded (Exit, Open, a drop, a handed-over file).
 #define TEXT_SAVE_CHANGES   "変更を保存しますか？"

@@ -93,19 +93,34 @@ void merge_with_next(int32_t index)
     delete_chunk(index + 1, DELETE_FORCED);
 }
 
-// What happens to a record in a row edit.
-enum RecordFate : uint8_t {
-    FATE_KEEP = 0,
-    FATE_REMOVE,      // deleted
-    FATE_TAKE_NEXT,   // merged with the record after it
-};
-
 // Walking the selection from the last row to the first, one by one, only ever
 // changes records after the row being visited, and a merged chunk is intact like
 // the two it came from. So each row meets its record's original type and damage
-// state, and every decision can be made on the document as it stands.
-static int32_t decide_fates(RowEdit edit, uint8_t* fates, const int32_t* rows, int32_t count,
-                            const EditProgress* progress)
+// state, and every decision can be made on the document as it stands. A record
+// already marked FATE_REMOVE (iDOT going with a merge) counts as gone: a row takes
+// the next record that stays.
+static int32_t next_staying(const uint8_t* fates, int32_t index)
+{
+    int32_t next = index + 1;
+    while (next < g_document.count && fates[next] == FATE_REMOVE) {
+        next++;
+    }
+    return next;
+}
+
+static int takes_next(const uint8_t* fates, int32_t row)
+{
+    if (row < 0 || row >= g_document.count || fates[row] == FATE_REMOVE) {
+        return 0;
+    }
+    int32_t next = next_staying(fates, row);
+    const ChunkRecord* record = record_at(row);
+    const ChunkRecord* following = record_at(next);
+    return following && type_word(record->type) == TYPE_IDAT && type_word(following->type) == TYPE_IDAT &&
+           !is_damaged(row) && !is_damaged(next);
+}
+
+int32_t decide_fates(RowEdit edit, uint8_t* fates, const int32_t* rows, int32_t count, const EditProgress* progress)
 {
     int32_t acting = 0;
     for (int32_t k = count - 1; k >= 0; k--) {
@@ -113,7 +128,7 @@ static int32_t decide_fates(RowEdit edit, uint8_t* fates, const int32_t* rows, i
         if (edit == ROW_EDIT_DELETE && is_deletable(row)) {
             fates[row] = FATE_REMOVE;
             acting++;
-        } else if (edit == ROW_EDIT_MERGE && is_mergeable(row)) {
+        } else if (edit == ROW_EDIT_MERGE && takes_next(fates, row)) {
             fates[row] = FATE_TAKE_NEXT;
             acting++;
         }
@@ -124,109 +139,125 @@ static int32_t decide_fates(RowEdit edit, uint8_t* fates, const int32_t* rows, i
     return acting;
 }
 
-static void remove_marked(const uint8_t* fates)
+// A record marked to take the next one starts a run that ends at the first staying
+// record after it that is not marked (the last record never is: it has no next one).
+static int32_t run_end(const uint8_t* fates, int32_t first)
 {
-    ChunkRecord* records = g_document.records;
-    int32_t kept = 0;
-    for (int32_t i = 0; i < g_document.count; i++) {
-        if (fates[i] == FATE_REMOVE) {
-            zero_free(records[i].data);
-        } else {
-            records[kept++] = records[i];
-        }
+    int32_t last = first;
+    while (last + 1 < g_document.count && fates[last] != FATE_KEEP) {
+        last++;
     }
-    memset(records + kept, 0, (size_t)(g_document.count - kept) * sizeof(ChunkRecord));
-    g_document.count = kept;
+    return last;
 }
 
-// Joins records first to last into `first`'s place; 0 (with the merge's memory box)
-// when the joined data cannot be held, and then nothing changes.
-static int join_run(int32_t first, int32_t last)
+static void free_blocks(uint8_t** blocks, int32_t count)
+{
+    for (int32_t i = 0; i < count; i++) {
+        zero_free(blocks[i]);
+    }
+    zero_free(blocks);
+}
+
+// The joined data of every run, allocated before anything changes: one block per
+// run, in document order. Null (and nothing kept) when any of them cannot be held.
+static uint8_t** allocate_runs(const uint8_t* fates, int32_t* runs)
+{
+    *runs = 0;
+    for (int32_t i = 0; i < g_document.count; i++) {
+        *runs += fates[i] == FATE_TAKE_NEXT && (i == 0 || fates[i - 1] != FATE_TAKE_NEXT);
+    }
+    uint8_t** blocks = (uint8_t**)zero_alloc((size_t)*runs * sizeof(uint8_t*));
+    int32_t made = 0;
+    for (int32_t i = 0; blocks && i < g_document.count; i++) {
+        if (fates[i] != FATE_TAKE_NEXT) {
+            continue;
+        }
+        int32_t last = run_end(fates, i);
+        uint64_t total = 0;
+        for (int32_t k = i; k <= last; k++) {
+            total += fates[k] == FATE_REMOVE ? 0 : g_document.records[k].length;
+        }
+        blocks[made] = total <= UINT32_MAX ? (uint8_t*)zero_alloc((size_t)total) : nullptr;
+        if (!blocks[made]) {
+            free_blocks(blocks, made);
+            return nullptr;
+        }
+        made++;
+        i = last;
+    }
+    return blocks;
+}
+
+// Joins the staying records first to last into `block`, in `first`'s place; the
+// parts' data goes.
+static void join_run(uint8_t* block, const uint8_t* fates, int32_t first, int32_t last)
 {
     ChunkRecord* records = g_document.records;
-    uint64_t total = 0;
-    for (int32_t i = first; i <= last; i++) {
-        total += records[i].length;
-    }
-    uint8_t* data = total <= UINT32_MAX ? (uint8_t*)zero_alloc((size_t)total) : nullptr;
-    if (!data) {
-        show_alert(TEXT_MERGE_NO_MEMORY, CAPTION_ERROR, ALERT_ICON_ERROR | ALERT_TASK_MODAL);
-        return 0;
-    }
     size_t used = 0;
     for (int32_t i = first; i <= last; i++) {
-        memcpy(data + used, records[i].data, records[i].length);
-        used += records[i].length;
+        if (fates[i] != FATE_REMOVE) {
+            memcpy(block + used, records[i].data, records[i].length);
+            used += records[i].length;
+        }
         zero_free(records[i].data);
         records[i].data = nullptr;
     }
-    records[first].data = data;
-    records[first].length = (uint32_t)total;
+    records[first].data = block;
+    records[first].length = (uint32_t)used;
     records[first].computed_crc = chunk_crc(records[first]);
     records[first].stored_crc = records[first].computed_crc;
-    return 1;
 }
 
-// A record marked to take the next one starts a run that ends at the first record
-// after it that is not marked (the last record never is: it has no next one).
-static int join_marked(const uint8_t* fates)
+EditResult commit_fates(const uint8_t* fates)
 {
-    ChunkRecord* records = g_document.records;
-    int32_t kept = 0;
-    int joined = 0;
-    for (int32_t i = 0; i < g_document.count;) {
-        int32_t last = i;
-        while (fates[last] == FATE_TAKE_NEXT) {
-            last++;
-        }
-        if (last > i && join_run(i, last)) {
-            records[kept++] = records[i];
-            joined = 1;
-        } else {
-            for (int32_t k = i; k <= last; k++) {
-                records[kept++] = records[k];
-            }
-        }
-        i = last + 1;
+    int32_t runs = 0;
+    uint8_t** blocks = allocate_runs(fates, &runs);
+    if (!blocks) {
+        return EDIT_NO_MEMORY;
     }
+    ChunkRecord* records = g_document.records;
+    int32_t kept = 0, run = 0;
+    for (int32_t i = 0; i < g_document.count; i++) {
+        if (fates[i] == FATE_REMOVE) {
+            zero_free(records[i].data);
+            continue;
+        }
+        int32_t last = i;
+        if (fates[i] == FATE_TAKE_NEXT) {
+            last = run_end(fates, i);
+            join_run(blocks[run++], fates, i, last);
+        }
+        records[kept++] = records[i];
+        i = last;
+    }
+    zero_free(blocks);
+    int changed = kept != g_document.count;
     memset(records + kept, 0, (size_t)(g_document.count - kept) * sizeof(ChunkRecord));
     g_document.count = kept;
-    return joined;
-}
-
-// Without room for the fates, the edit falls back to the plain walk.
-static int edit_rows_one_by_one(RowEdit edit, const int32_t* rows, int32_t count, const EditProgress* progress)
-{
-    int32_t before = g_document.count;
-    for (int32_t k = count - 1; k >= 0; k--) {
-        if (edit == ROW_EDIT_DELETE) {
-            delete_chunk(rows[k], DELETE_IF_DELETABLE);
-        } else {
-            merge_with_next(rows[k]);
-        }
-        if (progress) {
-            progress->report(progress->context, count - k, count);
-        }
-    }
-    return g_document.count != before;
-}
-
-int edit_rows(RowEdit edit, const int32_t* rows, int32_t count, const EditProgress* progress)
-{
-    if (!g_document.loaded) {
-        return 0;
-    }
-    uint8_t* fates = (uint8_t*)zero_alloc((size_t)g_document.count);
-    if (!fates) {
-        return edit_rows_one_by_one(edit, rows, count, progress);
-    }
-    int changed = 0;
-    if (decide_fates(edit, fates, rows, count, progress) > 0) {
-        changed = edit == ROW_EDIT_DELETE ? (remove_marked(fates), 1) : join_marked(fates);
-    }
-    zero_free(fates);
     if (changed) {
         g_document.changed = 1;
     }
-    return changed;
+    return changed ? EDIT_CHANGED : EDIT_UNCHANGED;
+}
+
+void report_edit_result(RowEdit edit, EditResult result)
+{
+    if (edit == ROW_EDIT_MERGE && result == EDIT_NO_MEMORY) {
+        show_alert(TEXT_MERGE_NO_MEMORY, CAPTION_ERROR, ALERT_ICON_ERROR | ALERT_TASK_MODAL);
+    }
+}
+
+EditResult edit_rows(RowEdit edit, const int32_t* rows, int32_t count, const EditProgress* progress)
+{
+    if (!g_document.loaded) {
+        return EDIT_UNCHANGED;
+    }
+    uint8_t* fates = (uint8_t*)zero_alloc((size_t)g_document.count);
+    EditResult result = EDIT_NO_MEMORY;
+    if (fates) {
+        result = decide_fates(edit, fates, rows, count, progress) > 0 ? commit_fates(fates) : EDIT_UNCHANGED;
+    }
+    zero_free(fates);
+    report_edit_result(edit, result);
+    return result;
 }

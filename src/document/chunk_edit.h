@@ -28,9 +28,35 @@ struct EditProgress {
     void  (*report)(void* context, int32_t done, int32_t selected);
 };
 
+// What an edit did. A failed edit leaves the document exactly as it was: everything
+// an edit needs is allocated before the first record changes.
+enum EditResult {
+    EDIT_UNCHANGED = 0,   // nothing to do (or the user declined)
+    EDIT_CHANGED   = 1,
+    EDIT_NO_MEMORY = 2,   // memory ran out before anything changed
+};
+
 // Applies `edit` to the selected rows (ascending chunk indices, `count` of them)
 // and leaves the document exactly as deleting or merging them one by one from the
 // last row to the first would, but in time linear in the document: the fate of
-// every record is decided first, then the records are compacted once and each run
-// of merged chunks is joined once. Returns 1 when the document changed.
-int edit_rows(RowEdit edit, const int32_t* rows, int32_t count, const EditProgress* progress);
+// every record is decided first, the joined data of every merged run is allocated,
+// and only then are the records compacted and each run joined, once. A merge that
+// runs out of memory shows the merge's memory box (TEXT_MERGE_NO_MEMORY).
+EditResult edit_rows(RowEdit edit, const int32_t* rows, int32_t count, const EditProgress* progress);
+
+// The two halves of edit_rows, for edits that decide more fates than the rows'
+// own (iDOT deleted with a merge, see slimming.h). `fates` has one entry per
+// record of the document, zero-initialised (FATE_KEEP).
+enum RecordFate : uint8_t {
+    FATE_KEEP = 0,
+    FATE_REMOVE,      // deleted
+    FATE_TAKE_NEXT,   // merged with the next record that stays
+};
+// Marks the rows `edit` acts on, walking them from the last to the first and
+// reporting each to `progress` (may be null); returns how many it marked.
+int32_t decide_fates(RowEdit edit, uint8_t* fates, const int32_t* rows, int32_t count, const EditProgress* progress);
+// Allocates every merged run's data, then removes and joins as marked; with too
+// little memory nothing changes. Marks the document changed when it changed.
+EditResult commit_fates(const uint8_t* fates);
+// The merge's memory box after a merge that returned EDIT_NO_MEMORY; nothing otherwise.
+void report_edit_result(RowEdit edit, EditResult result);

@@ -9,6 +9,7 @@
 #include "document_texts.h"
 #include "file_layer.h"
 #include "memory.h"
+#include "undo_history.h"
 
 ChunkDocument g_document = {nullptr, 0, 0, 0};
 TrailingBytes g_trailing = {0, 0, {0}};
@@ -21,8 +22,6 @@ static void report_file_error(const char* caption, const char* path)
 {
     show_alert(path ? path : "", caption, ALERT_ICON_ERROR | ALERT_TASK_MODAL);
 }
-
-static void mark_saved();
 
 void report_open_failure(const char* path)
 {
@@ -39,7 +38,7 @@ static void free_records(ChunkRecord* records, int32_t count)
 
 void release_document()
 {
-    drop_undo_snapshot();
+    drop_undo_history();
     if (!g_document.loaded) {
         return;
     }
@@ -335,136 +334,6 @@ static int save_through_temporary(const char* path, int (*write)(FileHandle file
     return SAVE_OK;
 }
 
-// The records as they were before the last edit; their data pointers point into
-// one block that holds every chunk's data, so the copy costs the document's bytes
-// and one record array.
-struct UndoSnapshot {
-    ChunkRecord* records;
-    uint8_t*     block;
-    int32_t      count;
-    int32_t      changed;   // the document's changed flag when it was taken
-    int32_t      present;
-};
-
-static UndoSnapshot s_undo;      // the step Undo puts back
-static UndoSnapshot s_pending;   // taken before the running edit, not yet settled
-
-static void drop_snapshot(UndoSnapshot& snapshot)
-{
-    zero_free(snapshot.records);
-    zero_free(snapshot.block);
-    snapshot = UndoSnapshot{};
-}
-
-void drop_undo_snapshot()
-{
-    drop_snapshot(s_undo);
-    drop_snapshot(s_pending);
-}
-
-int can_undo()
-{
-    return s_undo.present;
-}
-
-// The saved file now holds the document: it no longer differs from it, but the
-// snapshot (if any) does.
-static void mark_saved()
-{
-    g_document.changed = 0;
-    s_undo.changed = 1;
-}
-
-// The previous step stays until settle_undo_snapshot knows whether the edit
-// changed anything: an edit that changes nothing must not cost the undo before it.
-int take_undo_snapshot()
-{
-    drop_snapshot(s_pending);
-    if (!g_document.loaded) {
-        return 0;
-    }
-    size_t total = 0;
-    for (int32_t i = 0; i < g_document.count; i++) {
-        total += g_document.records[i].length;
-    }
-    s_pending.records = (ChunkRecord*)zero_alloc((size_t)g_document.count * sizeof(ChunkRecord));
-    s_pending.block = (uint8_t*)zero_alloc(total);
-    if (!s_pending.records || !s_pending.block) {
-        drop_snapshot(s_pending);
-        return 0;
-    }
-    size_t used = 0;
-    for (int32_t i = 0; i < g_document.count; i++) {
-        s_pending.records[i] = g_document.records[i];
-        s_pending.records[i].data = s_pending.block + used;
-        memcpy(s_pending.block + used, g_document.records[i].data, g_document.records[i].length);
-        used += g_document.records[i].length;
-    }
-    s_pending.count = g_document.count;
-    s_pending.changed = g_document.changed;
-    s_pending.present = 1;
-    return 1;
-}
-
-static int same_record(const ChunkRecord& a, const ChunkRecord& b)
-{
-    return a.length == b.length && memcmp(a.type, b.type, 4) == 0 && a.stored_crc == b.stored_crc &&
-           a.computed_crc == b.computed_crc && memcmp(a.data, b.data, a.length) == 0;
-}
-
-static int same_as_snapshot(const UndoSnapshot& snapshot)
-{
-    if (!g_document.loaded || g_document.count != snapshot.count) {
-        return 0;
-    }
-    for (int32_t i = 0; i < snapshot.count; i++) {
-        if (!same_record(g_document.records[i], snapshot.records[i])) {
-            return 0;
-        }
-    }
-    return 1;
-}
-
-void settle_undo_snapshot()
-{
-    if (s_pending.present && same_as_snapshot(s_pending)) {
-        drop_snapshot(s_pending);   // the previous step stays as it was
-        return;
-    }
-    // The previous step no longer leads back to the document before this edit.
-    drop_snapshot(s_undo);
-    s_undo = s_pending;
-    s_pending = UndoSnapshot{};
-    // Without a snapshot nobody can tell; asking once too often loses nothing.
-    g_document.changed = g_document.loaded;
-}
-
-int undo_last_edit()
-{
-    if (!s_undo.present || !g_document.loaded) {
-        return 0;
-    }
-    ChunkRecord* records = (ChunkRecord*)zero_alloc((size_t)s_undo.count * sizeof(ChunkRecord));
-    if (!records) {
-        return 0;
-    }
-    for (int32_t i = 0; i < s_undo.count; i++) {
-        records[i] = s_undo.records[i];
-        records[i].data = (uint8_t*)zero_alloc(records[i].length);
-        if (!records[i].data) {
-            free_records(records, i);
-            return 0;
-        }
-        memcpy(records[i].data, s_undo.records[i].data, records[i].length);
-    }
-    free_records(g_document.records, g_document.count);
-    g_document.records = records;
-    g_document.count = s_undo.count;
-    g_document.changed = s_undo.changed;
-    drop_snapshot(s_undo);
-    return 1;
-}
-
 static int write_whole_document(FileHandle file, const void*)
 {
     return write_document(file, nullptr);
@@ -492,7 +361,7 @@ int save_png(const char* path)
     }
     int result = save_through_temporary(path, write_whole_document, nullptr);
     if (result == SAVE_OK) {
-        mark_saved();
+        mark_undo_saved();
     }
     return result;
 }

@@ -65,17 +65,4 @@ uint64_t saved_file_size();
 // zero_free. Null (and a size of 0) without a document or when memory runs out.
 uint8_t* document_bytes(uint64_t* size);
 
-// One level of undo: a copy of the whole document (the records and one block
-// holding every chunk's data) taken before an edit. Loading and releasing drop it;
-// a new snapshot replaces it only once settle_undo_snapshot has seen the edit
-// change the document, so an edit that changes nothing keeps the step before it.
-// take_undo_snapshot returns 0 (and keeps none) when memory runs out.
-int  take_undo_snapshot();
-// After an edit: keeps the snapshot and marks the document changed when the edit
-// changed it; otherwise drops it. Without a snapshot the document counts as changed.
-void settle_undo_snapshot();
-int  can_undo();
-// Puts the snapshot back as the document and drops it; 0 when there is none or
-// memory runs out (the document then stays as it is).
-int  undo_last_edit();
-void drop_undo_snapshot();
+// Undo and redo: undo_history.h.

@@ -69,15 +69,6 @@ static void write_entries_cut(TextBuilder* out, uint32_t shown, uint32_t entries
     }
 }
 
-// The bit depths each colour type allows.
-static int is_allowed_depth(unsigned depth, unsigned colour_type)
-{
-    int one_to_eight = depth == 1 || depth == 2 || depth == 4 || depth == 8;
-    if (colour_type == 0) return one_to_eight || depth == 16;
-    if (colour_type == 3) return one_to_eight;
-    return depth == 8 || depth == 16;
-}
-
 static void write_ihdr(TextBuilder* out, const ChunkRecord& record, const FieldContext&)
 {
     static const char* const COLOURS[] = {V_COLOUR_0, nullptr, V_COLOUR_2, V_COLOUR_3, V_COLOUR_4, nullptr, V_COLOUR_6};

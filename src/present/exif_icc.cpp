@@ -1,87 +1,25 @@
-// The two embedded formats a person asks about: Exif data (a TIFF structure)
-// and the ICC profile's header and description. Every offset inside them is
-// checked against the bytes there are before it is followed.
+// The two embedded formats a person asks about: Exif data (a TIFF structure,
+// read through exif_reader.h) and the ICC profile's header and description.
+// Every offset inside them is checked against the bytes there are before it is
+// followed.
 #include <string.h>
 
 #include "document/byte_order.h"
+#include "exif_reader.h"
 #include "field_writers.h"
 #include "field_texts.h"
 #include "text_codec.h"
 
 namespace {
 
-struct Tiff {
-    const uint8_t* data;
-    uint32_t length;
-    int little;   // byte order "II"
-};
-
-int tiff_u16(const Tiff& t, uint64_t at, uint32_t* value)
-{
-    if (at + 2 > t.length) return 0;
-    const uint8_t* p = t.data + at;
-    *value = t.little ? (uint32_t)(p[0] | p[1] << 8) : (uint32_t)(p[0] << 8 | p[1]);
-    return 1;
-}
-
-int tiff_u32(const Tiff& t, uint64_t at, uint32_t* value)
-{
-    if (at + 4 > t.length) return 0;
-    const uint8_t* p = t.data + at;
-    *value = t.little ? (uint32_t)p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16 | (uint32_t)p[3] << 24
-                      : read_u32(p);
-    return 1;
-}
-
-// An IFD entry's value: where its bytes are and how many. 0 when they lie outside.
-int entry_value(const Tiff& t, uint64_t entry, uint64_t* start, uint64_t* bytes)
-{
-    static const uint32_t SIZES[] = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8};
-    uint32_t type = 0, count = 0, offset = 0;
-    if (!tiff_u16(t, entry + 2, &type) || !tiff_u32(t, entry + 4, &count) || type == 0 || type > 12) {
-        return 0;
-    }
-    *bytes = (uint64_t)count * SIZES[type];
-    if (*bytes <= 4) {
-        *start = entry + 8;
-    } else if (tiff_u32(t, entry + 8, &offset)) {
-        *start = offset;
-    }
-    return *start + *bytes <= t.length;
-}
-
-// The entry of `tag` in the IFD at `ifd`: 1 when found, 0 when absent, -1 when the
-// IFD lies outside the data. *entries receives the IFD's entry count.
-int find_entry(const Tiff& t, uint32_t ifd, uint32_t tag, uint64_t* entry, uint32_t* entries)
-{
-    if (!tiff_u16(t, ifd, entries) || (uint64_t)ifd + 2 + 12ull * *entries > t.length) {
-        return -1;
-    }
-    for (uint32_t k = 0; k < *entries; k++) {
-        uint32_t found = 0;
-        tiff_u16(t, ifd + 2 + 12ull * k, &found);
-        if (found == tag) {
-            *entry = ifd + 2 + 12ull * k;
-            return 1;
-        }
-    }
-    return 0;
-}
-
 // A text tag (ASCII, zero-terminated) as a line, when present.
 void write_ascii_tag(TextBuilder* out, const Tiff& t, uint32_t ifd, uint32_t tag, const char* label)
 {
-    uint64_t entry = 0, start = 0, bytes = 0;
-    uint32_t entries = 0;
-    if (find_entry(t, ifd, tag, &entry, &entries) != 1) {
-        return;
-    }
-    if (!entry_value(t, entry, &start, &bytes)) {
-        field_error(out, E_EXIF_IFD);
-        return;
-    }
-    const uint8_t* text = t.data + start;
-    while (bytes > 0 && text[bytes - 1] == 0) bytes--;
+    const uint8_t* text = nullptr;
+    uint64_t bytes = 0;
+    int found = ascii_tag(t, ifd, tag, &text, &bytes);
+    if (found < 0) field_error(out, E_EXIF_IFD);
+    if (found != 1) return;
     text_add(out, label);
     text_add(out, ": ");
     if (is_valid_utf8(text, (size_t)bytes)) {
@@ -90,17 +28,6 @@ void write_ascii_tag(TextBuilder* out, const Tiff& t, uint32_t ifd, uint32_t tag
         add_latin1(out, text, (size_t)bytes);
     }
     text_add(out, "\n");
-}
-
-// A pointer tag (a LONG holding the offset of another IFD); 0 when absent.
-uint32_t pointer_tag(const Tiff& t, uint32_t ifd, uint32_t tag)
-{
-    uint64_t entry = 0;
-    uint32_t entries = 0, offset = 0;
-    if (find_entry(t, ifd, tag, &entry, &entries) != 1 || !tiff_u32(t, entry + 8, &offset)) {
-        return 0;
-    }
-    return offset;
 }
 
 void write_orientation(TextBuilder* out, const Tiff& t, uint32_t ifd)
@@ -124,23 +51,9 @@ void write_orientation(TextBuilder* out, const Tiff& t, uint32_t ifd)
 // Latitude or longitude: a reference letter (tag) and three rationals (tag + 1).
 void write_coordinate(TextBuilder* out, const Tiff& t, uint32_t gps, uint32_t tag, const char* label)
 {
-    uint64_t entry = 0, start = 0, bytes = 0;
-    uint32_t entries = 0;
-    if (find_entry(t, gps, tag + 1, &entry, &entries) != 1 || !entry_value(t, entry, &start, &bytes) || bytes < 24) {
-        return;
-    }
-    double degrees = 0, scale = 1;
-    for (int k = 0; k < 3; k++, scale *= 60) {
-        uint32_t numerator = 0, denominator = 0;
-        tiff_u32(t, start + 8 * k, &numerator);
-        tiff_u32(t, start + 8 * k + 4, &denominator);
-        degrees += denominator ? (double)numerator / denominator / scale : 0;
-    }
+    double degrees = 0;
     char reference[2] = "";
-    if (find_entry(t, gps, tag, &entry, &entries) == 1 && t.data[entry + 8] >= 0x20 && t.data[entry + 8] < 0x7F) {
-        reference[0] = (char)t.data[entry + 8];
-    }
-    text_line(out, label, V_COORDINATE, reference, degrees);
+    if (gps_coordinate(t, gps, tag, &degrees, reference)) text_line(out, label, V_COORDINATE, reference, degrees);
 }
 
 void write_gps(TextBuilder* out, const Tiff& t, uint32_t gps)
@@ -165,33 +78,30 @@ void write_gps(TextBuilder* out, const Tiff& t, uint32_t gps)
 
 void describe_exif(TextBuilder* out, const uint8_t* data, uint32_t length)
 {
-    if (length >= 6 && memcmp(data, "Exif\0\0", 6) == 0) {
-        text_line(out, L_NOTE, "%s", N_EXIF_PREFIX);
-        data += 6;
-        length -= 6;
-    }
-    Tiff t = {data, length, length >= 4 && memcmp(data, "II*\0", 4) == 0};
-    if (!t.little && !(length >= 4 && memcmp(data, "MM\0*", 4) == 0)) {
+    Tiff t;
+    int prefixed = 0;
+    int opened = open_tiff(data, length, &t, &prefixed);
+    if (prefixed) text_line(out, L_NOTE, "%s", N_EXIF_PREFIX);
+    if (!opened) {
         field_error(out, E_EXIF_HEADER);
         return;
     }
     text_line(out, L_BYTE_ORDER, "%s", t.little ? V_LITTLE_ENDIAN : V_BIG_ENDIAN);
-    uint32_t ifd0 = 0, entries = 0;
-    uint64_t entry = 0;
-    if (!tiff_u32(t, 4, &ifd0) || find_entry(t, ifd0, 0xFFFF, &entry, &entries) < 0) {
+    uint32_t ifd0 = first_ifd(t);
+    if (!ifd0) {
         field_error(out, E_EXIF_IFD);
         return;
     }
     write_ascii_tag(out, t, ifd0, 0x010F, L_MAKE);
     write_ascii_tag(out, t, ifd0, 0x0110, L_MODEL);
     write_ascii_tag(out, t, ifd0, 0x0132, L_DATE_TIME);
-    uint32_t exif = pointer_tag(t, ifd0, 0x8769);
+    uint32_t exif = pointer_tag(t, ifd0, TAG_EXIF_IFD);
     if (exif) {
         write_ascii_tag(out, t, exif, 0x9003, L_DATE_ORIGINAL);
     }
     write_orientation(out, t, ifd0);
     write_ascii_tag(out, t, ifd0, 0x0131, L_SOFTWARE);
-    write_gps(out, t, pointer_tag(t, ifd0, 0x8825));
+    write_gps(out, t, pointer_tag(t, ifd0, TAG_GPS_IFD));
 }
 
 // A four-character signature of the header, without its trailing spaces.

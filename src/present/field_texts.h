@@ -41,6 +41,7 @@
 #define E_INFLATE_SHORT  u8"圧縮データが途中で終わっています"
 #define E_INFLATE_LARGE  u8"展開後のサイズが上限 (%lu MiB) を超えています"
 #define E_INFLATE_MEMORY u8"展開のためのメモリが確保できません"
+#define E_INFLATE_TRAILING u8"圧縮データの終わりの後ろに余分なバイトが %llu 個あります"
 #define E_NOT_LATIN1     u8"Latin-1 のテキストとして使えない文字が %lu 個あります (\\xNN で表示)"
 #define E_NOT_UTF8       u8"UTF-8 として正しくないバイトが %lu 個あります (U+FFFD で表示)"
 #define E_VALUE          u8"%s の値 %lu は定義されていません"

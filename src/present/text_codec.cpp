@@ -2,43 +2,9 @@
 
 #include <stdio.h>
 #include <string.h>
-#include <zlib.h>
 
-#include "document/memory.h"
 
 static const char REPLACEMENT[] = "\xEF\xBF\xBD";  // U+FFFD in UTF-8
-
-size_t utf8_sequence(const uint8_t* bytes, size_t left)
-{
-    uint8_t lead = bytes[0];
-    if (lead < 0x80) {
-        return 1;
-    }
-    size_t length;
-    uint8_t low = 0x80, high = 0xBF;  // the range of the second byte
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0) low = 0xA0;    // no overlong forms
-        if (lead == 0xED) high = 0x9F;   // no surrogates
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0) low = 0x90;
-        if (lead == 0xF4) high = 0x8F;   // nothing past U+10FFFF
-    } else {
-        return 0;
-    }
-    if (left < length || bytes[1] < low || bytes[1] > high) {
-        return 0;
-    }
-    for (size_t k = 2; k < length; k++) {
-        if ((bytes[k] & 0xC0) != 0x80) {
-            return 0;
-        }
-    }
-    return length;
-}
 
 size_t utf8_boundary(const uint8_t* bytes, size_t count)
 {
@@ -52,18 +18,6 @@ size_t utf8_boundary(const uint8_t* bytes, size_t count)
     return count;
 }
 
-int is_valid_utf8(const uint8_t* bytes, size_t count)
-{
-    for (size_t k = 0; k < count;) {
-        size_t length = utf8_sequence(bytes + k, count - k);
-        if (length == 0) {
-            return 0;
-        }
-        k += length;
-    }
-    return 1;
-}
-
 int has_high_bytes(const uint8_t* bytes, size_t count)
 {
     for (size_t k = 0; k < count; k++) {
@@ -72,17 +26,6 @@ int has_high_bytes(const uint8_t* bytes, size_t count)
         }
     }
     return 0;
-}
-
-int is_latin1_text(const uint8_t* bytes, size_t count)
-{
-    for (size_t k = 0; k < count; k++) {
-        uint8_t c = bytes[k];
-        if (!(c == 0x0A || (c >= 0x20 && c <= 0x7E) || c >= 0xA1)) {
-            return 0;
-        }
-    }
-    return 1;
 }
 
 // Control characters other than tab and line feed; a CR right before a LF is
@@ -176,61 +119,4 @@ size_t add_utf16be(TextBuilder* out, const uint8_t* bytes, size_t count)
         }
     }
     return escaped;
-}
-
-// Output goes first into the kept buffer, then into a scratch buffer that is only
-// counted, so that the size of a large stream is known without holding it.
-static int inflate_into(z_stream* stream, uint8_t* kept, size_t keep, uint64_t cap, uint64_t* total)
-{
-    uint8_t scratch[16384];
-    for (;;) {
-        if (*total < keep) {
-            stream->next_out = kept + *total;
-            stream->avail_out = (uInt)(keep - *total > 0x40000000u ? 0x40000000u : keep - *total);
-        } else {
-            stream->next_out = scratch;
-            stream->avail_out = sizeof scratch;
-        }
-        uInt before = stream->avail_out;
-        int status = inflate(stream, Z_NO_FLUSH);
-        *total += before - stream->avail_out;
-        if (*total > cap) {
-            return INFLATE_TOO_LARGE;
-        }
-        if (status == Z_STREAM_END) {
-            return INFLATE_OK;
-        }
-        if (status == Z_MEM_ERROR) {
-            return INFLATE_NO_MEMORY;
-        }
-        if (status == Z_BUF_ERROR || (status == Z_OK && stream->avail_in == 0 && stream->avail_out != 0)) {
-            return INFLATE_TRUNCATED;   // no more input and the stream has not ended
-        }
-        if (status != Z_OK) {
-            return INFLATE_BROKEN;
-        }
-    }
-}
-
-int inflate_capped(const uint8_t* input, size_t count, size_t keep, uint64_t cap, uint8_t** output,
-                   uint64_t* total)
-{
-    *output = nullptr;
-    *total = 0;
-    uint8_t* kept = (uint8_t*)zero_alloc(keep);
-    if (!kept) {
-        return INFLATE_NO_MEMORY;
-    }
-    z_stream stream;
-    memset(&stream, 0, sizeof stream);
-    if (inflateInit(&stream) != Z_OK) {
-        zero_free(kept);
-        return INFLATE_NO_MEMORY;
-    }
-    stream.next_in = (Bytef*)input;
-    stream.avail_in = (uInt)(count > 0xFFFFFFFFu ? 0xFFFFFFFFu : count);
-    int result = inflate_into(&stream, kept, keep, cap, total);
-    inflateEnd(&stream);
-    *output = kept;
-    return result;
 }

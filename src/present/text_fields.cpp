@@ -134,10 +134,11 @@ uint32_t shown_part(TextBuilder* out, const uint8_t* bytes, uint32_t count)
 uint8_t* inflate_for_display(TextBuilder* out, const uint8_t* bytes, uint32_t count, uint32_t keep, uint32_t* kept)
 {
     uint8_t* output = nullptr;
-    uint64_t total = 0;
-    int result = inflate_capped(bytes, count, keep, INSPECT_INFLATE_CAP, &output, &total);
-    if (result == INFLATE_OK) {
+    uint64_t total = 0, trailing = 0;
+    int result = inflate_capped(bytes, count, keep, INSPECT_INFLATE_CAP, &output, &total, &trailing);
+    if (result == INFLATE_OK || result == INFLATE_TRAILING) {
         text_line(out, L_SIZES, V_SIZES, (unsigned long)count, (unsigned long long)total);
+        if (result == INFLATE_TRAILING) field_error(out, E_INFLATE_TRAILING, (unsigned long long)trailing);
         *kept = total < keep ? (uint32_t)total : keep;
         if (total > keep) {
             *kept = (uint32_t)utf8_boundary(output, *kept);

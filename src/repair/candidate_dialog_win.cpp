@@ -2,6 +2,7 @@
 
 #include "app/app.h"
 #include "repair/candidate_text.h"
+#include "repair/progress_window_win.h"
 #include "repair/repair_texts.h"
 #include "resource_ids.h"
 
@@ -92,9 +93,10 @@ INT_PTR CALLBACK candidate_dialog_proc(HWND dialog, UINT message, WPARAM wparam,
     return FALSE;
 }
 
-int32_t choose_candidate_window(void* owner, const RepairOffer& offer)
+int32_t choose_candidate_window(void* context, const RepairOffer& offer)
 {
     CandidateDialog state = {&offer, REPAIR_CHOICE_LEAVE};
-    DialogBoxParamA(g_instance, RES_CANDIDATE_DIALOG, (HWND)owner, candidate_dialog_proc, (LPARAM)&state);
+    HWND owner = ((RepairWindow*)context)->owner;
+    DialogBoxParamA(g_instance, RES_CANDIDATE_DIALOG, owner, candidate_dialog_proc, (LPARAM)&state);
     return state.answer;
 }

@@ -6,8 +6,8 @@
 
 #include "repair/repair_search.h"
 
-// Modal, owned by `owner`; answers a row index or a RepairChoice (leave it when
-// the dialog cannot be shown).
-int32_t choose_candidate_window(void* owner, const RepairOffer& offer);
+// Modal, owned by the owner of the search's RepairWindow `context`; answers a row
+// index or a RepairChoice (leave it when the dialog cannot be shown).
+int32_t choose_candidate_window(void* context, const RepairOffer& offer);
 
 INT_PTR CALLBACK candidate_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);

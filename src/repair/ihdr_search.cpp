@@ -93,7 +93,36 @@ static int size_agrees(const uint8_t* ihdr, uint32_t width, uint32_t height, uin
     return layout_image(width, height, ihdr[8], ihdr[9], ihdr[12], &layout) && layout.size == (uint64_t)size;
 }
 
-int32_t find_ihdr_dimensions(uint32_t* widths, uint32_t* heights, int32_t capacity)
+// The dimension search serves its pace once per this many heights.
+static const uint32_t PACE_HEIGHTS = 1u << 16;
+
+// Every height from 1 to `last_height` with the one width that explains the CRC,
+// kept when the stream's size agrees. IHDR_SEARCH_STOPPED when the pace said stop.
+static int32_t try_heights(const DimensionAlgebra& algebra, uint32_t w0, uint32_t last_height, const uint8_t* fields,
+                           int64_t size, uint32_t* widths, uint32_t* heights, int32_t capacity, CheckPace* pace)
+{
+    static const uint32_t channels[7] = {1, 0, 3, 1, 2, 0, 4};  // by colour type
+    uint32_t bits = fields[8] * channels[fields[9]];
+    int32_t found = 0;
+    const uint32_t (*g)[256] = algebra.height_table;
+    for (uint32_t h = 1; h <= last_height; h++) {
+        if (pace && h % PACE_HEIGHTS == 0) {
+            pace->done = h;
+            pace->total = last_height;
+            if (pace_work(pace, PACE_HEIGHTS, PACE_HEIGHTS) == PACE_STOP) return IHDR_SEARCH_STOPPED;
+        }
+        uint32_t w = w0 ^ g[0][h >> 24] ^ g[1][(h >> 16) & 0xFF] ^ g[2][(h >> 8) & 0xFF] ^ g[3][h & 0xFF];
+        if (!size_agrees(fields, w, h, bits, size)) continue;
+        if (found < capacity) {
+            widths[found] = w;
+            heights[found] = h;
+        }
+        found++;
+    }
+    return found;
+}
+
+int32_t find_ihdr_dimensions(uint32_t* widths, uint32_t* heights, int32_t capacity, CheckPace* pace)
 {
     int32_t index = find_chunk("IHDR");
     if (index < 0 || !is_damaged(index) || g_document.records[index].length != 13) return 0;
@@ -101,9 +130,8 @@ int32_t find_ihdr_dimensions(uint32_t* widths, uint32_t* heights, int32_t capaci
     const uint8_t* fields = record.data;
     ImageLayout one_pixel;
     if (!layout_image(1, 1, fields[8], fields[9], fields[12], &one_pixel)) return 0;
-    static const uint32_t channels[7] = {1, 0, 3, 1, 2, 0, 4};  // by colour type
-    uint32_t bits = fields[8] * channels[fields[9]];
-    int64_t size = idat_inflated_size();
+    int64_t size = idat_inflated_size(pace);
+    if (pace && pace->stopped) return IHDR_SEARCH_STOPPED;
     if (size < 2) return 0;
     DimensionAlgebra algebra;
     if (!build_algebra(algebra)) return 0;
@@ -115,16 +143,5 @@ int32_t find_ihdr_dimensions(uint32_t* widths, uint32_t* heights, int32_t capaci
     uint32_t w0 = apply_inverse(algebra, record.stored_crc ^ chunk_crc(zeroed));
     // Every row holds a filter byte and at least one byte, in every pass.
     uint32_t last_height = size / 2 < 0x7FFFFFFF ? (uint32_t)(size / 2) : 0x7FFFFFFFu;
-    int32_t found = 0;
-    const uint32_t (*g)[256] = algebra.height_table;
-    for (uint32_t h = 1; h <= last_height; h++) {
-        uint32_t w = w0 ^ g[0][h >> 24] ^ g[1][(h >> 16) & 0xFF] ^ g[2][(h >> 8) & 0xFF] ^ g[3][h & 0xFF];
-        if (!size_agrees(record.data, w, h, bits, size)) continue;
-        if (found < capacity) {
-            widths[found] = w;
-            heights[found] = h;
-        }
-        found++;
-    }
-    return found;
+    return try_heights(algebra, w0, last_height, fields, size, widths, heights, capacity, pace);
 }

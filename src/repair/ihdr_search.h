@@ -3,6 +3,12 @@
 #pragma once
 #include <stdint.h>
 
+#include "stream_check.h"
+
+const int32_t IHDR_SEARCH_STOPPED = -1;
+
 // Writes at most `capacity` pairs, lowest height first, and returns how many pass;
 // 0 when IHDR is intact or missing, or the IDAT stream does not inflate cleanly.
-int32_t find_ihdr_dimensions(uint32_t* widths, uint32_t* heights, int32_t capacity);
+// Serves `pace` (may be null) while it inflates the stream and tries the heights;
+// IHDR_SEARCH_STOPPED when it said stop.
+int32_t find_ihdr_dimensions(uint32_t* widths, uint32_t* heights, int32_t capacity, CheckPace* pace = nullptr);

@@ -4,9 +4,6 @@
 #include "repair/candidate_dialog_win.h"
 #include "resource_ids.h"
 
-static HWND s_progress;     // the window of the running search
-static DWORD s_last_look;   // clock reading at the pump's last look at the queue
-
 INT_PTR CALLBACK progress_window_proc(HWND, UINT message, WPARAM wparam, LPARAM)
 {
     if (message != WM_COMMAND) {
@@ -18,14 +15,14 @@ INT_PTR CALLBACK progress_window_proc(HWND, UINT message, WPARAM wparam, LPARAM)
     return TRUE;
 }
 
-HWND progress_window()
+static RepairWindow& window_of(void* context)
 {
-    return s_progress;
+    return *(RepairWindow*)context;
 }
 
-static void enable_owner(void* owner, int enabled)
+static void enable_owner(void* context, int enabled)
 {
-    EnableWindow((HWND)owner, enabled);
+    EnableWindow(window_of(context).owner, enabled);
 }
 
 // A number field grows into the gaps of 4 dialog units beside it (first to the
@@ -52,38 +49,40 @@ static void widen_number_field(HWND dialog, int id)
     }
 }
 
-static void open_progress(void* owner)
+static void open_progress(void* context)
 {
-    s_progress = CreateDialogParamA(g_instance, RES_REPAIR_DIALOG, (HWND)owner, progress_window_proc, 0);
-    widen_number_field(s_progress, IDC_REPAIR_LENGTH);
-    widen_number_field(s_progress, IDC_REPAIR_POSITION);
-    s_last_look = GetTickCount() - PUMP_INTERVAL_MS;
+    RepairWindow& window = window_of(context);
+    window.progress = CreateDialogParamA(g_instance, RES_REPAIR_DIALOG, window.owner, progress_window_proc, 0);
+    widen_number_field(window.progress, IDC_REPAIR_LENGTH);
+    widen_number_field(window.progress, IDC_REPAIR_POSITION);
+    window.last_look = GetTickCount() - PUMP_INTERVAL_MS;
 }
 
-static void show_number(int field, uint32_t value)
+static void show_number(void* context, int field, uint32_t value)
 {
-    SetDlgItemInt(s_progress, field, value, FALSE);
+    SetDlgItemInt(window_of(context).progress, field, value, FALSE);
 }
 
-static void show_text(int field, const char* text)
+static void show_text(void* context, int field, const char* text)
 {
-    SetDlgItemTextA(s_progress, field, text);
+    SetDlgItemTextA(window_of(context).progress, field, text);
 }
 
-static uint32_t read_clock()
+static uint32_t read_clock(void*)
 {
     return GetTickCount();
 }
 
 // At most one message, never waiting. A quit message is not the search's to
 // swallow: it is posted again so that the main loop still ends once the search has.
-static void pump_one_event()
+static void pump_one_event(void* context)
 {
+    RepairWindow& window = window_of(context);
     DWORD now = GetTickCount();
-    if (now - s_last_look < PUMP_INTERVAL_MS) {
+    if (now - window.last_look < PUMP_INTERVAL_MS) {
         return;
     }
-    s_last_look = now;
+    window.last_look = now;
     MSG message;
     if (!PeekMessageA(&message, NULL, 0, 0, PM_REMOVE)) {
         return;
@@ -96,31 +95,32 @@ static void pump_one_event()
     DispatchMessageA(&message);
 }
 
-static void info_box(void* owner, const char* text, const char* caption)
+static void info_box(void* context, const char* text, const char* caption)
 {
-    MessageBoxA((HWND)owner, text, caption, MB_OK | MB_ICONINFORMATION);
+    MessageBoxA(window_of(context).owner, text, caption, MB_OK | MB_ICONINFORMATION);
 }
 
-static int ask_yes_no(void* owner, const char* text, const char* caption)
+static int ask_yes_no(void* context, const char* text, const char* caption)
 {
-    return MessageBoxA((HWND)owner, text, caption, MB_YESNO | MB_ICONQUESTION) == IDYES;
+    return MessageBoxA(window_of(context).owner, text, caption, MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
 // The window is destroyed, not only hidden, so that repeated repairs leave no
 // windows behind.
-static void close_progress()
+static void close_progress(void* context)
 {
-    if (s_progress) {
-        EndDialog(s_progress, 0);
-        DestroyWindow(s_progress);
-        s_progress = NULL;
+    RepairWindow& window = window_of(context);
+    if (window.progress) {
+        EndDialog(window.progress, 0);
+        DestroyWindow(window.progress);
+        window.progress = NULL;
     }
 }
 
-RepairPorts repair_window_ports(HWND owner)
+RepairPorts repair_window_ports(RepairWindow* window)
 {
     RepairPorts ports;
-    ports.owner = owner;
+    ports.context = window;
     ports.enable_owner = enable_owner;
     ports.open_progress = open_progress;
     ports.show_number = show_number;
@@ -132,4 +132,13 @@ RepairPorts repair_window_ports(HWND owner)
     ports.close_progress = close_progress;
     ports.choose_candidate = choose_candidate_window;
     return ports;
+}
+
+RepairWindowPorts::RepairWindowPorts(HWND owner) : window{owner, NULL, 0}, ports(repair_window_ports(&window))
+{
+}
+
+RepairWindowPorts repair_window_ports(HWND owner)
+{
+    return RepairWindowPorts(owner);
 }

@@ -39,18 +39,18 @@ struct Refresh {
 // previous refresh. Clock readings wrap, so the difference is taken modulo 2^32.
 static void refresh_progress(Refresh& last, uint32_t position, uint32_t length, const RepairPorts& ports)
 {
-    if ((uint32_t)(ports.read_clock() - last.time) <= REFRESH_INTERVAL_MS) {
+    if ((uint32_t)(ports.read_clock(ports.context) - last.time) <= REFRESH_INTERVAL_MS) {
         return;
     }
-    ports.show_number(IDC_REPAIR_POSITION, position);
+    ports.show_number(ports.context, IDC_REPAIR_POSITION, position);
     uint32_t done = position - last.position;
     if (done > ESTIMATE_MIN_POSITIONS) {
-        ports.show_number(IDC_REPAIR_ESTIMATE, (length - position) / done);
+        ports.show_number(ports.context, IDC_REPAIR_ESTIMATE, (length - position) / done);
     } else {
-        ports.show_text(IDC_REPAIR_ESTIMATE, TEXT_NO_ESTIMATE);
+        ports.show_text(ports.context, IDC_REPAIR_ESTIMATE, TEXT_NO_ESTIMATE);
     }
     last.position = position;
-    last.time = ports.read_clock();
+    last.time = ports.read_clock(ports.context);
 }
 
 // The walk over the positions: at each one, the only change that can match.
@@ -97,20 +97,13 @@ static int32_t search_all_positions(const ChunkRecord& record, RepairCandidate* 
     for (uint32_t i = 0; i < record.length; i++) {
         walk_take(walk, record, i, out, capacity, &total);
         refresh_progress(last, i, record.length, ports);
-        ports.pump_one_event();
+        ports.pump_one_event(ports.context);
         if (g_cancel) {
             return -1;
         }
         walk.difference = zero_step(walk.difference);
     }
     return total;
-}
-
-static void check_candidates(int32_t index, RepairCandidate* candidates, int32_t count)
-{
-    for (int32_t k = 0; k < count; k++) {
-        candidates[k].check = check_repair_candidate(index, candidates[k]);
-    }
 }
 
 int32_t find_repair_candidates(int32_t index, RepairCandidate* out, int32_t capacity)
@@ -129,8 +122,48 @@ int32_t find_repair_candidates(int32_t index, RepairCandidate* out, int32_t capa
         walk_take(walk, record, i, out, capacity, &total);
         walk.difference = zero_step(walk.difference);
     }
-    check_candidates(index, out, total < capacity ? total : capacity);
+    check_repair_candidates(index, out, total < capacity ? total : capacity, nullptr);
     return total;
+}
+
+// The checks after the search serve the window as the search does: one pending
+// event and the cancel flag at every call of their pace, the progress fields at
+// most once per REFRESH_INTERVAL_MS. Field 1010 shows the candidate under check;
+// the estimate divides what is left by what was done since the previous refresh.
+struct CheckProgress {
+    const RepairPorts* ports;
+    uint32_t           time;    // clock at the previous refresh
+    uint64_t           done;    // the pace's count at the previous refresh
+    uint64_t           total;   // and its total then
+};
+
+static void refresh_check(CheckProgress& progress, const CheckPace& pace)
+{
+    const RepairPorts& ports = *progress.ports;
+    if ((uint32_t)(ports.read_clock(ports.context) - progress.time) <= REFRESH_INTERVAL_MS) {
+        return;
+    }
+    if (pace.position != PACE_NO_POSITION) {
+        ports.show_number(ports.context, IDC_REPAIR_POSITION, pace.position);
+    }
+    uint64_t since = progress.total == pace.total && pace.done > progress.done ? pace.done - progress.done : 0;
+    uint64_t estimate = since ? (pace.total - pace.done) / since : 0;
+    if (since && estimate <= 0xFFFFFFFFu) {
+        ports.show_number(ports.context, IDC_REPAIR_ESTIMATE, (uint32_t)estimate);
+    } else {
+        ports.show_text(ports.context, IDC_REPAIR_ESTIMATE, TEXT_NO_ESTIMATE);
+    }
+    progress.done = pace.done;
+    progress.total = pace.total;
+    progress.time = ports.read_clock(ports.context);
+}
+
+static int32_t serve_check(CheckPace& pace)
+{
+    CheckProgress& progress = *(CheckProgress*)pace.context;
+    refresh_check(progress, pace);
+    progress.ports->pump_one_event(progress.ports->context);
+    return g_cancel ? PACE_STOP : PACE_GO_ON;
 }
 
 // Unchecked candidates are trusted only in chunks this short: a spurious match
@@ -153,7 +186,7 @@ static void apply_candidate(ChunkRecord& record, const RepairCandidate& candidat
 
 // For a damaged IHDR that no single byte mends: the width and height pairs.
 static int32_t offer_dimensions(int32_t index, const RepairCandidate* shown, int32_t count, uint32_t* widths,
-                                uint32_t* heights)
+                                uint32_t* heights, CheckPace* pace)
 {
     if (index != find_chunk("IHDR")) {
         return 0;
@@ -161,7 +194,7 @@ static int32_t offer_dimensions(int32_t index, const RepairCandidate* shown, int
     for (int32_t k = 0; k < count; k++) {
         if (shown[k].check == REPAIR_CHECK_PASSED) return 0;
     }
-    int32_t pairs = find_ihdr_dimensions(widths, heights, REPAIR_PAIRS_SHOWN);
+    int32_t pairs = find_ihdr_dimensions(widths, heights, REPAIR_PAIRS_SHOWN, pace);
     return pairs < REPAIR_PAIRS_SHOWN ? pairs : REPAIR_PAIRS_SHOWN;
 }
 
@@ -183,23 +216,28 @@ void conclude_repair(int32_t index, const RepairCandidate* shown, int32_t count,
 {
     ChunkRecord& record = g_document.records[index];
     if (total == 1 && count == 1 && beyond_doubt(shown[0], record.length)) {
-        ports.show_number(IDC_REPAIR_POSITION, shown[0].position);
+        ports.show_number(ports.context, IDC_REPAIR_POSITION, shown[0].position);
         apply_candidate(record, shown[0]);
         char text[REPAIR_TEXT_SIZE];
         found_box_text(shown[0], text, sizeof text);
-        ports.info_box(ports.owner, text, CAPTION_INFORMATION);
+        ports.info_box(ports.context, text, CAPTION_INFORMATION);
         return;
     }
     uint32_t widths[REPAIR_PAIRS_SHOWN], heights[REPAIR_PAIRS_SHOWN];
-    int32_t pairs = offer_dimensions(index, shown, count, widths, heights);
+    CheckProgress progress = {&ports, 0, 0, 0};
+    CheckPace pace = {serve_check, &progress, 0, 0, 0, PACE_NO_POSITION, 0};
+    int32_t pairs = offer_dimensions(index, shown, count, widths, heights, &pace);
+    if (pairs == IHDR_SEARCH_STOPPED) {
+        return;  // cancelled: nothing changes
+    }
     if (total == 0 && pairs == 0) {
-        if (ports.ask_yes_no(ports.owner, TEXT_NOT_REPAIRABLE, CAPTION_INFORMATION) == 1) {
+        if (ports.ask_yes_no(ports.context, TEXT_NOT_REPAIRABLE, CAPTION_INFORMATION) == 1) {
             record.stored_crc = record.computed_crc;
         }
         return;
     }
     RepairOffer offer = {shown, count, total, widths, heights, pairs};
-    apply_choice(record, offer, ports.choose_candidate(ports.owner, offer));
+    apply_choice(record, offer, ports.choose_candidate(ports.context, offer));
 }
 
 void repair_chunk(int32_t index, const RepairPorts& ports)
@@ -212,19 +250,22 @@ void repair_chunk(int32_t index, const RepairPorts& ports)
     // the main window ignores commands and dropped files while the busy flag is set.
     ChunkRecord& record = g_document.records[index];
     g_busy = 1;
-    ports.enable_owner(ports.owner, 0);
-    ports.open_progress(ports.owner);
-    ports.show_number(IDC_REPAIR_LENGTH, record.length);
+    ports.enable_owner(ports.context, 0);
+    ports.open_progress(ports.context);
+    ports.show_number(ports.context, IDC_REPAIR_LENGTH, record.length);
 
     RepairCandidate shown[REPAIR_ROWS_SHOWN];
     int32_t total = search_all_positions(record, shown, REPAIR_ROWS_SHOWN, ports);
     if (total >= 0) {
         int32_t count = total < REPAIR_ROWS_SHOWN ? total : REPAIR_ROWS_SHOWN;
-        check_candidates(index, shown, count);
-        conclude_repair(index, shown, count, total, ports);
+        CheckProgress progress = {&ports, 0, 0, 0};
+        CheckPace pace = {serve_check, &progress, 0, 0, 0, 0, 0};
+        if (check_repair_candidates(index, shown, count, &pace) == CHECKS_DONE) {
+            conclude_repair(index, shown, count, total, ports);
+        }
     }
 
     g_busy = 0;
-    ports.enable_owner(ports.owner, 1);
-    ports.close_progress();
+    ports.enable_owner(ports.context, 1);
+    ports.close_progress(ports.context);
 }

@@ -42,25 +42,33 @@ struct RepairOffer {
 const int32_t REPAIR_ROWS_SHOWN = 300;
 const int32_t REPAIR_PAIRS_SHOWN = 64;
 
+// What the search needs from its surroundings. Every member is handed `context`
+// first: the window half's state of this search (its owner, its progress window),
+// or a test's record, so that neither side keeps it in statics.
 struct RepairPorts {
-    void*    owner;
-    void     (*enable_owner)(void* owner, int enabled);
-    void     (*open_progress)(void* owner);
-    void     (*show_number)(int field, uint32_t value);       // unsigned decimal
-    void     (*show_text)(int field, const char* text);
-    uint32_t (*read_clock)();                                  // milliseconds, wraps
-    void     (*pump_one_event)();
-    void     (*info_box)(void* owner, const char* text, const char* caption);
-    int      (*ask_yes_no)(void* owner, const char* text, const char* caption);   // 1 = Yes
-    void     (*close_progress)();
-    // Modal, owned by `owner`, shown while the progress window is still open;
+    void*    context;
+    void     (*enable_owner)(void* context, int enabled);
+    void     (*open_progress)(void* context);
+    void     (*show_number)(void* context, int field, uint32_t value);  // unsigned decimal
+    void     (*show_text)(void* context, int field, const char* text);
+    uint32_t (*read_clock)(void* context);                              // milliseconds, wraps
+    void     (*pump_one_event)(void* context);
+    void     (*info_box)(void* context, const char* text, const char* caption);
+    int      (*ask_yes_no)(void* context, const char* text, const char* caption);  // 1 = Yes
+    void     (*close_progress)(void* context);
+    // Modal, owned by the owner, shown while the progress window is still open;
     // answers a row index or a RepairChoice.
-    int32_t  (*choose_candidate)(void* owner, const RepairOffer& offer);
+    int32_t  (*choose_candidate)(void* context, const RepairOffer& offer);
 };
 
 extern int g_busy;      // 1 while a search runs
 extern int g_cancel;    // set by the progress window's Cancel button
 
+// Repairs chunk `index` through `ports`. The checks after the search (each
+// candidate's stream followed to its end, the search for lost IHDR dimensions)
+// serve events and test Cancel as the search does, once they have run long
+// enough (see PACE_STREAM_BYTES): Cancel during them ends the repair as Cancel
+// during the search does, with nothing changed and no message.
 void repair_chunk(int32_t index, const RepairPorts& ports);
 
 // Every single-byte change of chunk `index` that makes its CRC match, lowest
@@ -72,5 +80,6 @@ int32_t find_repair_candidates(int32_t index, RepairCandidate* out, int32_t capa
 // `offer.total` candidates, the first `offer.count` of them checked: repairs when
 // one candidate is beyond doubt, else offers the candidates, else asks whether to
 // force the CRC. The search calls it; a reference search in the tests may too.
+// Cancel during its search for IHDR dimensions ends it with nothing changed.
 void conclude_repair(int32_t index, const RepairCandidate* shown, int32_t count, int32_t total,
                      const RepairPorts& ports);

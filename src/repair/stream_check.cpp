@@ -1,19 +1,5 @@
 #include "stream_check.h"
 
-#include "document/memory.h"
-
-// zlib takes its memory where the document does, so a failing allocation is
-// reported rather than thrown.
-static voidpf stream_alloc(voidpf, uInt items, uInt size)
-{
-    return zero_alloc((size_t)items * size);
-}
-
-static void stream_free(voidpf, voidpf block)
-{
-    zero_free(block);
-}
-
 static uint32_t channels_of(uint8_t colour)
 {
     switch (colour) {
@@ -60,7 +46,14 @@ int layout_image(uint32_t width, uint32_t height, uint8_t depth, uint8_t colour,
         // A pass without columns has no rows either, not even filter bytes.
         out->rows[p] = columns ? rows : 0;
         out->row_bytes[p] = (columns * bits + 7) / 8;
-        out->size += out->rows[p] * (1 + out->row_bytes[p]);
+        // Rows times row bytes can pass 2^64: compared with what is left below the
+        // cap first, the sum stays exact wherever it is kept.
+        if (out->size != LAYOUT_BEYOND_CAP && out->rows[p] > 0 &&
+            1 + out->row_bytes[p] > (STREAM_OUTPUT_CAP - out->size) / out->rows[p]) {
+            out->size = LAYOUT_BEYOND_CAP;
+        } else if (out->size != LAYOUT_BEYOND_CAP) {
+            out->size += out->rows[p] * (1 + out->row_bytes[p]);
+        }
     }
     return 1;
 }
@@ -75,20 +68,15 @@ int layout_from_ihdr(const uint8_t* data, uint32_t length, ImageLayout* out)
     return layout_image(width, height, data[8], data[9], data[12], out);
 }
 
-void stream_begin(StreamCheck& check, const ImageLayout* layout)
+int32_t pace_work(CheckPace* pace, uint64_t work, uint64_t interval)
 {
-    check = StreamCheck();
-    check.zlib.zalloc = stream_alloc;
-    check.zlib.zfree = stream_free;
-    check.layout = layout;
-    check.state = inflateInit(&check.zlib) == Z_OK ? STREAM_OPEN : STREAM_NO_MEMORY;
-}
-
-void stream_finish(StreamCheck& check)
-{
-    if (check.state != STREAM_NO_MEMORY) {
-        inflateEnd(&check.zlib);
-    }
+    if (!pace) return PACE_GO_ON;
+    if (pace->stopped) return PACE_STOP;
+    pace->since_serve += work;
+    if (pace->since_serve < interval) return PACE_GO_ON;
+    pace->since_serve = 0;
+    pace->stopped = pace->serve(*pace) == PACE_STOP;
+    return pace->stopped ? PACE_STOP : PACE_GO_ON;
 }
 
 // Walks inflated bytes row by row: each row begins with its filter byte (0 to 4),
@@ -119,42 +107,52 @@ static int rows_follow(StreamCheck& check, const uint8_t* bytes, uint64_t size)
     return 1;
 }
 
+// The reader's sink: each row's filter byte, and the pace.
+static int32_t check_output(void* context, const uint8_t* bytes, size_t size)
+{
+    StreamCheck& check = *(StreamCheck*)context;
+    if (check.layout && !rows_follow(check, bytes, size)) return ZLIB_SINK_STOP;
+    return pace_work(check.pace, size, PACE_STREAM_BYTES) == PACE_STOP ? ZLIB_SINK_STOP : ZLIB_SINK_MORE;
+}
+
+void stream_begin(StreamCheck& check, const ImageLayout* layout, CheckPace* pace)
+{
+    check = StreamCheck();
+    check.layout = layout;
+    check.pace = pace;
+    int32_t state = zlib_begin(check.reader, STREAM_OUTPUT_CAP, check_output, &check);
+    check.state = state == ZLIB_OPEN ? STREAM_OPEN : STREAM_NO_MEMORY;
+}
+
+int32_t stream_copy(StreamCheck& copy, const StreamCheck& from)
+{
+    copy = from;  // the rows followed so far; the reader is duplicated over its bitwise copy
+    zlib_copy(copy.reader, from.reader);
+    zlib_set_sink(copy.reader, check_output, &copy);
+    if (copy.reader.state == ZLIB_NO_MEMORY) copy.state = STREAM_NO_MEMORY;
+    return copy.state;
+}
+
+void stream_finish(StreamCheck& check)
+{
+    zlib_end(check.reader);
+}
+
 int32_t stream_feed(StreamCheck& check, const uint8_t* bytes, uint32_t size)
 {
-    if (check.state != STREAM_OPEN) {
-        // Input behind the end of the stream breaks it; an empty piece changes nothing.
-        if (check.state == STREAM_ENDED && size > 0) check.state = STREAM_BROKEN;
+    if (check.state != STREAM_OPEN && check.state != STREAM_ENDED) {
         return check.state;
     }
-    uint8_t scratch[16384];
-    z_stream& z = check.zlib;
-    z.next_in = const_cast<Bytef*>(bytes);
-    z.avail_in = size;
-    do {
-        z.next_out = scratch;
-        z.avail_out = sizeof scratch;
-        int result = inflate(&z, Z_NO_FLUSH);
-        uint32_t made = (uint32_t)(sizeof scratch - z.avail_out);
-        check.produced += made;
-        if (check.layout && !rows_follow(check, scratch, made)) {
-            return check.state = STREAM_BROKEN;
-        }
-        if (check.produced > STREAM_OUTPUT_CAP) {
-            return check.state = STREAM_TOO_LONG;
-        }
-        if (result == Z_STREAM_END) {
-            return check.state = z.avail_in > 0 ? STREAM_BROKEN : STREAM_ENDED;
-        }
-        if (result == Z_MEM_ERROR) {
-            return check.state = STREAM_NO_MEMORY;
-        }
-        if (result != Z_OK && result != Z_BUF_ERROR) {
-            return check.state = STREAM_BROKEN;
-        }
-        if (result == Z_BUF_ERROR) {
-            break;  // everything fed was taken and nothing more can come out
-        }
-    } while (z.avail_in > 0 || z.avail_out == 0);
+    // Input behind the end of the stream breaks it; an empty piece changes nothing.
+    switch (zlib_feed(check.reader, bytes, size)) {
+    case ZLIB_OPEN: check.state = STREAM_OPEN; break;
+    case ZLIB_ENDED: check.state = STREAM_ENDED; break;
+    case ZLIB_TOO_LONG: check.state = STREAM_TOO_LONG; break;
+    case ZLIB_NO_MEMORY: check.state = STREAM_NO_MEMORY; break;
+    case ZLIB_REFUSED: check.state = check.pace && check.pace->stopped ? STREAM_STOPPED : STREAM_BROKEN; break;
+    default: check.state = STREAM_BROKEN; break;  // broken, or bytes behind its end
+    }
+    check.produced = zlib_produced(check.reader);
     return check.state;
 }
 

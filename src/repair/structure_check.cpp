@@ -108,12 +108,12 @@ enum RuleVerdict { RULE_INDIFFERENT, RULE_HOLDS, RULE_BROKEN };
 // The compressed part with the candidate in it must inflate cleanly, with a right
 // Adler-32, to its last byte. A stream already broken in front of the candidate
 // is not held against it.
-static int32_t judge_stream(const ChunkView& v, int32_t part)
+static int32_t judge_stream(const ChunkView& v, int32_t part, CheckPace* pace)
 {
     uint32_t start = compressed_start(v, part);
     if (part == PART_NONE || v.position < start || start >= v.length) return RULE_INDIFFERENT;
     StreamCheck stream;
-    stream_begin(stream, nullptr);
+    stream_begin(stream, nullptr, pace);
     int32_t verdict = RULE_INDIFFERENT;
     if (stream_feed(stream, v.data + start, v.position - start) == STREAM_OPEN) {
         stream_feed(stream, &v.value, 1);
@@ -162,7 +162,7 @@ static const TypeRules TYPE_RULES[] = {
     {"iTXt", {keyword, itxt_flags}, PART_ITXT_TEXT},
 };
 
-static int32_t check_fields(const TypeRules& rules, const ChunkView& view)
+static int32_t check_fields(const TypeRules& rules, const ChunkView& view, CheckPace* pace)
 {
     int32_t held = 0;
     for (FieldRule rule : rules.rules) {
@@ -171,7 +171,7 @@ static int32_t check_fields(const TypeRules& rules, const ChunkView& view)
         if (verdict == RULE_BROKEN) return REPAIR_CHECK_FAILED;
         held |= verdict == RULE_HOLDS;
     }
-    int32_t stream = judge_stream(view, rules.part);
+    int32_t stream = judge_stream(view, rules.part, pace);
     if (stream == RULE_BROKEN) return REPAIR_CHECK_FAILED;
     return held || stream == RULE_HOLDS ? REPAIR_CHECK_PASSED : REPAIR_CHECK_NONE;
 }
@@ -205,71 +205,132 @@ static int32_t feed_chunk(StreamCheck& stream, int32_t index)
     return stream_feed(stream, record.data, record.length);
 }
 
-// Follows the run from `first` through the candidate's chunk `index` and on to
-// `last` (the chunk before another damaged one, or the run's end).
-static int32_t follow_idat_run(StreamCheck& stream, int32_t first, int32_t index, int32_t last,
-                               const RepairCandidate& candidate)
+// The run of IDAT chunks around the candidates' chunk `index`: it is followed from
+// `first` through `index` on to `followed` (the chunk before another damaged one,
+// or the run's `last`).
+struct IdatRun {
+    int32_t first, index, followed, last;
+};
+
+// 0 when a damaged chunk in front of `index` keeps the stream from being followed to it.
+static int idat_run_of(int32_t index, IdatRun& run)
 {
-    for (int32_t k = first; k < index; k++) {
-        if (feed_chunk(stream, k) != STREAM_OPEN) return REPAIR_CHECK_NONE;
+    run.first = run.last = run.index = index;
+    while (is_idat(run.first - 1)) run.first--;
+    while (is_idat(run.last + 1)) run.last++;
+    run.followed = index;
+    while (run.followed < run.last && !is_damaged(run.followed + 1)) run.followed++;
+    for (int32_t k = run.first; k < index; k++) {
+        if (is_damaged(k)) return 0;
     }
-    const ChunkRecord& record = g_document.records[index];
-    uint32_t p = candidate.position;
-    if (stream_feed(stream, record.data, p) != STREAM_OPEN) return REPAIR_CHECK_NONE;
-    stream_feed(stream, &candidate.new_value, 1);
-    stream_feed(stream, record.data + p + 1, record.length - p - 1);
-    for (int32_t k = index + 1; k <= last; k++) feed_chunk(stream, k);
-    if (stream.state == STREAM_BROKEN) return REPAIR_CHECK_FAILED;
-    if (stream.state == STREAM_TOO_LONG) return REPAIR_CHECK_PARTIAL;
-    if (stream.state == STREAM_NO_MEMORY) return REPAIR_CHECK_NONE;
-    return stream.state == STREAM_ENDED && stream_size_right(stream) ? REPAIR_CHECK_PASSED : REPAIR_CHECK_FAILED;
+    return 1;
 }
 
-static int32_t check_idat_run(int32_t index, const RepairCandidate& candidate)
+// The verdict on a stream that has taken the candidate's byte and the rest of its chunk.
+static int32_t verdict_behind(StreamCheck& stream, const IdatRun& run)
 {
-    int32_t first = index, last = index;
-    while (is_idat(first - 1)) first--;
-    while (is_idat(last + 1)) last++;
-    for (int32_t k = first; k < index; k++) {
-        if (is_damaged(k)) return REPAIR_CHECK_NONE;  // the stream cannot be followed to the candidate
-    }
-    int32_t followed = index;
-    while (followed < last && !is_damaged(followed + 1)) followed++;
-    ImageLayout layout;
-    StreamCheck stream;
-    stream_begin(stream, intact_image_layout(&layout) ? &layout : nullptr);
-    int32_t check = follow_idat_run(stream, first, index, followed, candidate);
+    for (int32_t k = run.index + 1; k <= run.followed; k++) feed_chunk(stream, k);
+    int32_t check = REPAIR_CHECK_FAILED;
+    if (stream.state == STREAM_TOO_LONG) check = REPAIR_CHECK_PARTIAL;
+    if (stream.state == STREAM_NO_MEMORY || stream.state == STREAM_STOPPED) check = REPAIR_CHECK_NONE;
+    if (stream.state == STREAM_ENDED && stream_size_right(stream)) check = REPAIR_CHECK_PASSED;
     // A damaged chunk further on: only the way up to it can be vouched for, and a
     // stream that ended already leaves that chunk's bytes behind its end.
-    if (followed < last && check != REPAIR_CHECK_NONE && stream.state != STREAM_BROKEN) {
-        int ended_early = stream.state == STREAM_ENDED && g_document.records[followed + 1].length > 0;
+    if (run.followed < run.last && check != REPAIR_CHECK_NONE && stream.state != STREAM_BROKEN) {
+        int ended_early = stream.state == STREAM_ENDED && g_document.records[run.followed + 1].length > 0;
         check = ended_early ? REPAIR_CHECK_FAILED : REPAIR_CHECK_PARTIAL;
     }
+    return check;
+}
+
+// One candidate, continuing a copy of the state in front of its byte.
+static int32_t check_from(const StreamCheck& before, const IdatRun& run, const RepairCandidate& candidate)
+{
+    const ChunkRecord& record = g_document.records[run.index];
+    uint32_t p = candidate.position;
+    StreamCheck stream;
+    stream_copy(stream, before);
+    stream_feed(stream, &candidate.new_value, 1);
+    stream_feed(stream, record.data + p + 1, record.length - p - 1);
+    int32_t check = verdict_behind(stream, run);
     stream_finish(stream);
     return check;
 }
 
-int64_t idat_inflated_size()
+// The candidates of IDAT chunk `index`, lowest position first, from one saved
+// state: the run in front of the chunk is inflated once, the chunk's bytes up to
+// each candidate once in all, and each candidate continues a copy of that state.
+// A candidate the stream cannot be followed to cleanly gets no check.
+static void check_idat_candidates(int32_t index, RepairCandidate* candidates, int32_t count, CheckPace* pace)
+{
+    IdatRun run;
+    int followable = idat_run_of(index, run);
+    ImageLayout layout;
+    StreamCheck before;
+    stream_begin(before, intact_image_layout(&layout) ? &layout : nullptr, pace);
+    for (int32_t k = run.first; followable && k < index; k++) feed_chunk(before, k);
+    const ChunkRecord& record = g_document.records[index];
+    uint32_t fed = 0;
+    for (int32_t c = 0; c < count && !(pace && pace->stopped); c++) {
+        uint32_t p = candidates[c].position;
+        if (pace) {
+            pace->done = (uint64_t)c;
+            pace->total = (uint64_t)count;
+            pace->position = p;
+        }
+        if (p >= fed && p < record.length) {
+            stream_feed(before, record.data + fed, p - fed);
+            fed = p;
+        }
+        int open = followable && p == fed && before.state == STREAM_OPEN;
+        candidates[c].check = open ? check_from(before, run, candidates[c]) : REPAIR_CHECK_NONE;
+    }
+    stream_finish(before);
+}
+
+int64_t idat_inflated_size(CheckPace* pace)
 {
     int32_t first = find_chunk("IDAT");
     if (first < 0) return -1;
     StreamCheck stream;
-    stream_begin(stream, nullptr);
+    stream_begin(stream, nullptr, pace);
     for (int32_t k = first; is_idat(k); k++) feed_chunk(stream, k);
     int64_t size = stream.state == STREAM_ENDED ? (int64_t)stream.produced : -1;
     stream_finish(stream);
     return size;
 }
 
-int32_t check_repair_candidate(int32_t index, const RepairCandidate& candidate)
+// The check of one candidate of a chunk that is not IDAT.
+static int32_t check_by_type(const ChunkRecord& record, const RepairCandidate& candidate, CheckPace* pace)
 {
-    if (!g_document.loaded || index < 0 || index >= g_document.count) return REPAIR_CHECK_NONE;
-    const ChunkRecord& record = g_document.records[index];
-    if (candidate.position >= record.length) return REPAIR_CHECK_NONE;
-    if (type_word(record.type) == type_word("IDAT")) return check_idat_run(index, candidate);
     ChunkView view = {record.data, record.length, candidate.position, candidate.new_value};
     for (const TypeRules& rules : TYPE_RULES) {
-        if (type_word(record.type) == type_word(rules.type)) return check_fields(rules, view);
+        if (type_word(record.type) == type_word(rules.type)) return check_fields(rules, view, pace);
     }
     return REPAIR_CHECK_NONE;
+}
+
+int32_t check_repair_candidates(int32_t index, RepairCandidate* candidates, int32_t count, CheckPace* pace)
+{
+    if (!g_document.loaded || index < 0 || index >= g_document.count) {
+        for (int32_t c = 0; c < count; c++) candidates[c].check = REPAIR_CHECK_NONE;
+        return CHECKS_DONE;
+    }
+    const ChunkRecord& record = g_document.records[index];
+    if (type_word(record.type) == type_word("IDAT")) {
+        check_idat_candidates(index, candidates, count, pace);
+    } else {
+        for (int32_t c = 0; c < count && !(pace && pace->stopped); c++) {
+            int outside = candidates[c].position >= record.length;
+            candidates[c].check = outside ? REPAIR_CHECK_NONE : check_by_type(record, candidates[c], pace);
+        }
+    }
+    return pace && pace->stopped ? CHECKS_STOPPED : CHECKS_DONE;
+}
+
+int32_t check_repair_candidate(int32_t index, const RepairCandidate& candidate)
+{
+    RepairCandidate one = candidate;
+    check_repair_candidates(index, &one, 1, nullptr);
+    return one.check;
 }

@@ -109,3 +109,13 @@ std::vector<std::string> row_types()
     }
     return types;
 }
+
+std::string undo_item(const std::string& step)
+{
+    return step.empty() ? u8"元に戻す(&Z)\tCtrl+Z" : u8"元に戻す: " + step + u8"(&Z)\tCtrl+Z";
+}
+
+std::string redo_item(const std::string& step)
+{
+    return step.empty() ? u8"やり直し(&Y)\tCtrl+Y" : u8"やり直し: " + step + u8"(&Y)\tCtrl+Y";
+}

@@ -38,3 +38,8 @@ extern const char* const SUMMARY_IHDR;
 extern const char* const SUMMARY_IDAT;
 extern const char* const SUMMARY_IEND;
 extern const char* const STATUS_LOAD_ERROR;
+
+// The undo and redo items of the Edit and the context menu (UTF-8): the plain
+// texts for an empty `step`, else the texts naming the step ("削除", ...).
+std::string undo_item(const std::string& step);
+std::string redo_item(const std::string& step);

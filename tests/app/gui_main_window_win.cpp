@@ -174,7 +174,7 @@ static std::vector<std::string> lines(std::initializer_list<std::vector<std::str
 static std::vector<std::string> edit_menu_tail(const std::string& indent)
 {
     std::vector<std::string> items = {u8"すべて選択(&A)\tCtrl-A=40003", u8"選択を反転\tCtrl+I=40008",
-                                      u8"元に戻す(&Z)\tCtrl+Z=40101", "-", u8"チャンクの内容(&I)...\tEnter=40201",
+                                      undo_item("") + "=40101", redo_item("") + "=40102", "-", u8"チャンクの内容(&I)...\tEnter=40201",
                                       u8"メタデータを選択(&M)=40202"};
     for (std::string& item : items) item = indent + item;
     return items;
@@ -852,7 +852,19 @@ TEST_F(MainWindow, PathLongerThanTheBufferIsRefusedNotCut)
     EXPECT_EQ(status_text(), status_line(640, 480, 8, 1601, path));
 }
 
-TEST_F(MainWindow, UndoTakesBackEachKindOfEdit)
+// The Edit menu's undo and redo items as the window names them when the menu opens.
+static std::string undo_redo_items()
+{
+    HMENU edit = GetSubMenu(GetMenu(gui_main()), 1);
+    SendMessageA(gui_main(), WM_INITMENUPOPUP, (WPARAM)edit, MAKELPARAM(1, FALSE));
+    std::string found;
+    for (const std::string& item : menu_items(edit)) {
+        if (item.find("=4010") != std::string::npos) found += (found.empty() ? "" : " ") + item;
+    }
+    return found;
+}
+
+TEST_F(MainWindow, UndoAndRedoTakeBackAndRedoEachKindOfEdit)
 {
     Bytes ihdr = make_chunk("IHDR", ihdr_data(8, 8, 8));
     Bytes iend = make_chunk("IEND", {});
@@ -864,11 +876,13 @@ TEST_F(MainWindow, UndoTakesBackEachKindOfEdit)
         int row;
         void (*command)();
         int answer;
+        const char* step;   // as the undo and redo items name it
     } cases[] = {
-        {"delete", sample_chunks(), 1, [] { press_key(VK_DELETE); }, 0},
-        {"merge", sample_chunks(), 2, [] { press_key(VK_INSERT); }, 0},
-        {"repair", {ihdr, one_byte, iend}, 1, [] { click_button(IDC_REPAIR); }, IDOK},
-        {"forced CRC", {ihdr, damaged_chunk("IDAT", pattern(16, 5)), iend}, 1, [] { click_button(IDC_REPAIR); }, IDYES},
+        {"delete", sample_chunks(), 1, [] { press_key(VK_DELETE); }, 0, u8"削除"},
+        {"merge", sample_chunks(), 2, [] { press_key(VK_INSERT); }, 0, u8"結合"},
+        {"repair", {ihdr, one_byte, iend}, 1, [] { click_button(IDC_REPAIR); }, IDOK, u8"修復"},
+        {"forced CRC", {ihdr, damaged_chunk("IDAT", pattern(16, 5)), iend}, 1, [] { click_button(IDC_REPAIR); }, IDYES,
+         u8"CRCの強制"},
     };
     TempDir dir;
     for (const Case& c : cases) {
@@ -883,10 +897,18 @@ TEST_F(MainWindow, UndoTakesBackEachKindOfEdit)
         ASSERT_TRUE(gui_sync());
         // After a repair's box the window is active again, so the key reaches it.
         EXPECT_EQ(GetForegroundWindow(), gui_main());
+        std::vector<std::string> after = table_rows();
+        EXPECT_EQ(undo_redo_items(), undo_item(c.step) + "=40101 " + redo_item("") + "=40102");
         press_key('Z', true);
         ASSERT_TRUE(wait_until([&] { return table_rows() == before; }, "the undo"));
         ASSERT_TRUE(gui_sync());
         EXPECT_EQ(status_text(), status);
+        EXPECT_EQ(undo_redo_items(), undo_item("") + "=40101 " + redo_item(c.step) + "=40102");
+        press_key('Y', true);
+        ASSERT_TRUE(wait_until([&] { return table_rows() == after; }, "the redo"));
+        press_key('Z', true);
+        ASSERT_TRUE(wait_until([&] { return table_rows() == before; }, "the second undo"));
+        ASSERT_TRUE(gui_sync());
         // Back where it was loaded: Exit asks nothing.
         clear_boxes();
         post_command(IDM_EXIT);

@@ -90,6 +90,7 @@ TEST(Resources, AcceleratorTableAsStored)
               "03 70 40006\n"
               "03 2D 1006\n"
               "0B 5A 40101\n"
+              "0B 59 40102\n"
               "83 75 40502\n",
               table);
 }
@@ -254,17 +255,20 @@ struct ProgressWindow : MainWindow {
     void SetUp() override
     {
         MainWindow::SetUp();
-        ports = repair_window_ports(window);
+        repair = RepairWindow{window, NULL, 0};
+        ports = repair_window_ports(&repair);
         g_cancel = 0;
-        ports.open_progress(ports.owner);
+        ports.open_progress(ports.context);
         ASSERT_NE(nullptr, progress_window());
     }
     void TearDown() override
     {
-        ports.close_progress();
+        ports.close_progress(ports.context);
         EXPECT_EQ(nullptr, progress_window());
         MainWindow::TearDown();
     }
+    HWND progress_window() const { return repair.progress; }
+    RepairWindow repair;
     RepairPorts ports;
 };
 
@@ -279,8 +283,8 @@ TEST_F(ProgressWindow, OnlyCancelSetsTheCancelFlagAndNothingClosesTheWindow)
     SendMessageA(progress, WM_COMMAND, MAKEWPARAM(IDC_REPAIR_CANCEL, BN_CLICKED), 0);
     EXPECT_EQ(1, g_cancel);
 
-    ports.show_number(IDC_REPAIR_LENGTH, 4000000000u);
-    ports.show_text(IDC_REPAIR_ESTIMATE, "----");
+    ports.show_number(ports.context, IDC_REPAIR_LENGTH, 4000000000u);
+    ports.show_text(ports.context, IDC_REPAIR_ESTIMATE, "----");
     char length[16], estimate[16];
     GetDlgItemTextA(progress, IDC_REPAIR_LENGTH, length, sizeof length);
     GetDlgItemTextA(progress, IDC_REPAIR_ESTIMATE, estimate, sizeof estimate);
@@ -293,13 +297,13 @@ TEST_F(ProgressWindow, PumpTakesOneMessageAtATimeAndKeepsTheQuitMessage)
     while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
     PostMessageA(progress_window(), WM_COMMAND, IDC_REPAIR_CANCEL, 0);
     PostMessageA(progress_window(), WM_NULL, 0, 0);
-    ports.pump_one_event();
+    ports.pump_one_event(ports.context);
     EXPECT_EQ(1, g_cancel);
     EXPECT_TRUE(PeekMessageA(&message, NULL, WM_NULL, WM_NULL, PM_REMOVE));
 
     PostQuitMessage(7);
     Sleep(PUMP_INTERVAL_MS + 20);
-    ports.pump_one_event();
+    ports.pump_one_event(ports.context);
     ASSERT_TRUE(PeekMessageA(&message, NULL, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(7u, message.wParam);
 }

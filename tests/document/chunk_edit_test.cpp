@@ -4,6 +4,7 @@
 #include "document/chunk_file.h"
 #include "document/crc32.h"
 #include "document/memory.h"
+#include "document/undo_history.h"
 #include "support/test_support.h"
 
 namespace {
@@ -179,14 +180,14 @@ TEST_F(ChunkEdit, UndoPutsBackTheDocumentBeforeTheLastEdit)
     int32_t rows[] = {1, 2, 3};
 
     // An edit that changes nothing keeps no snapshot and leaves the document unchanged.
-    ASSERT_EQ(1, take_undo_snapshot());
+    ASSERT_EQ(1, begin_step(STEP_MERGE));
     EXPECT_EQ(0, edit_rows(ROW_EDIT_MERGE, rows, 1, nullptr));
-    settle_undo_snapshot();
+    end_step();
     EXPECT_EQ(0, can_undo() + g_document.changed);
 
-    ASSERT_EQ(1, take_undo_snapshot());
+    ASSERT_EQ(1, begin_step(STEP_MERGE));
     EXPECT_EQ(1, edit_rows(ROW_EDIT_MERGE, rows, 3, nullptr));
-    settle_undo_snapshot();
+    end_step();
     EXPECT_EQ(1, can_undo());
     EXPECT_EQ(1, g_document.changed);
 
@@ -199,22 +200,23 @@ TEST_F(ChunkEdit, UndoPutsBackTheDocumentBeforeTheLastEdit)
     EXPECT_EQ(0, can_undo() + undo_last_edit());
 
     // A change made behind the edit functions' back (as the repair makes it) is seen too.
-    ASSERT_EQ(1, take_undo_snapshot());
+    ASSERT_EQ(1, begin_step(STEP_MERGE));
     g_document.records[1].stored_crc ^= 1;
-    settle_undo_snapshot();
+    end_step();
     ASSERT_EQ(1, undo_last_edit());
     EXPECT_EQ(loaded, document_text());
 
-    // Without memory for the snapshot, nothing is kept and the edit counts as a change.
+    // Without memory for the step, the history goes and the edit counts as a change.
+    ASSERT_EQ(1, begin_step(STEP_MERGE));
+    g_document.records[1].stored_crc ^= 1;
     set_alloc_fail_hook(always_fail);
-    EXPECT_EQ(0, take_undo_snapshot());
+    EXPECT_EQ(STEP_NOT_RECORDED, end_step());
     set_alloc_fail_hook(nullptr);
-    g_document.changed = 0;
-    settle_undo_snapshot();
+    EXPECT_EQ(0, can_undo() + can_redo());
     EXPECT_EQ(1, g_document.changed);
 
     // Loading another file drops the snapshot.
-    ASSERT_EQ(1, take_undo_snapshot());
+    ASSERT_EQ(1, begin_step(STEP_MERGE));
     load(make_simple_png({}));
     EXPECT_EQ(0, can_undo() + g_document.changed);
 }
@@ -226,17 +228,93 @@ TEST_F(ChunkEdit, AnEditThatChangesNothingKeepsTheStepBeforeIt)
     load(make_simple_png({make_chunk("tEXt", {'k', 0}), make_chunk("IDAT", {1})}));
     std::string loaded = document_text();
     int32_t rows[] = {1, 2};
-    ASSERT_EQ(1, take_undo_snapshot());
+    ASSERT_EQ(1, begin_step(STEP_MERGE));
     EXPECT_EQ(1, edit_rows(ROW_EDIT_DELETE, rows, 1, nullptr));
-    settle_undo_snapshot();
+    end_step();
     for (int attempt = 0; attempt < 2; attempt++) {
-        ASSERT_EQ(1, take_undo_snapshot());
+        ASSERT_EQ(1, begin_step(STEP_MERGE));
         EXPECT_EQ(0, edit_rows(ROW_EDIT_MERGE, rows + 1, attempt, nullptr));
-        settle_undo_snapshot();
+        end_step();
         EXPECT_EQ(1, can_undo());
     }
     ASSERT_EQ(1, undo_last_edit());
     EXPECT_EQ(loaded, document_text());
+}
+
+// Two runs to merge: whichever allocation fails, the document stays whole and the
+// edit says so; once every allocation succeeds, both runs are merged.
+TEST_F(ChunkEdit, RowEditWithoutMemoryChangesNothingAndSaysSo)
+{
+    for (RowEdit edit : {ROW_EDIT_MERGE, ROW_EDIT_DELETE}) {
+        load(make_simple_png({make_chunk("IDAT", {1}), make_chunk("IDAT", {2}), make_chunk("tEXt", {}),
+                              make_chunk("IDAT", {3}), make_chunk("IDAT", {4})}));
+        std::string loaded = document_text();
+        int32_t rows[] = {1, 2, 3, 4, 5};
+        for (int n = 0;; n++) {
+            SCOPED_TRACE(n);
+            log.alerts.clear();
+            FailingAllocation failing(n);
+            EditResult result = edit_rows(edit, rows, 5, nullptr);
+            if (failing.seen() <= n) {
+                EXPECT_EQ(EDIT_CHANGED, result);
+                break;
+            }
+            EXPECT_EQ(EDIT_NO_MEMORY, result);
+            EXPECT_EQ(loaded, document_text());
+            EXPECT_EQ(0, g_document.changed);
+            EXPECT_EQ(edit == ROW_EDIT_MERGE ? 1u : 0u, log.alerts.size());
+        }
+        EXPECT_EQ(edit == ROW_EDIT_MERGE ? "IHDR000 IDAT000 tEXt010 IDAT000 IEND000 "
+                                         : "IHDR000 IDAT001 IDAT001 IDAT001 IDAT000 IEND000 ",
+                  marks());
+    }
+}
+
+// Steps undone and redone in any order give back exactly the document of each
+// state; the saved state is unchanged; a new step drops the redo steps; a small
+// bound drops the oldest steps first.
+TEST_F(ChunkEdit, ManyLevelsOfUndoAndRedo)
+{
+    load(make_simple_png({make_chunk("tEXt", {'k', 0}), make_chunk("IDAT", {1}), make_chunk("IDAT", {2, 3}),
+                          make_chunk("zTXt", {'z', 0, 0}), make_chunk("IDAT", {4})}));
+    std::vector<std::string> states = {document_text()};
+    struct Step {
+        StepKind kind;
+        RowEdit edit;
+        int32_t row;
+    } steps[] = {{STEP_DELETE, ROW_EDIT_DELETE, 1}, {STEP_MERGE, ROW_EDIT_MERGE, 1}, {STEP_DELETE, ROW_EDIT_DELETE, 2}};
+    for (const Step& step : steps) {
+        ASSERT_EQ(1, begin_step(step.kind));
+        ASSERT_EQ(EDIT_CHANGED, edit_rows(step.edit, &step.row, 1, nullptr));
+        ASSERT_EQ(STEP_RECORDED, end_step());
+        states.push_back(document_text());
+    }
+    ASSERT_EQ(SAVE_OK, save_png(dir.path("b.png").c_str()));   // saved at the last state
+    const char* moves = "uuuurruurrrr";   // u: undo, r: redo; the fourth undo and last redo fail
+    size_t at = 3;
+    for (const char* m = moves; *m; m++) {
+        SCOPED_TRACE(std::string(moves, m - moves + 1));
+        if (at > 0) EXPECT_EQ(steps[at - 1].kind, undo_step_kind());
+        int moved = *m == 'u' ? undo_last_edit() : redo_edit();
+        at += moved ? (*m == 'u' ? -1 : 1) : 0;
+        EXPECT_EQ(states[at], document_text());
+        EXPECT_EQ(at != 3, g_document.changed);
+        EXPECT_EQ(at > 0, can_undo());
+    }
+    // A new step from the middle drops what could be redone; the saved state goes with it.
+    ASSERT_EQ(1, undo_last_edit());
+    ASSERT_EQ(1, begin_step(STEP_DELETE));
+    ASSERT_EQ(EDIT_CHANGED, edit_rows(ROW_EDIT_DELETE, &steps[2].row, 1, nullptr));   // zTXt
+    EXPECT_EQ(STEP_RECORDED, end_step());
+    EXPECT_EQ(0, can_redo());
+    EXPECT_EQ(1, g_document.changed);
+    // A bound below two states keeps only the current one.
+    set_undo_memory_limit(1);
+    ASSERT_EQ(1, begin_step(STEP_DELETE));
+    g_document.records[1].stored_crc ^= 1;
+    EXPECT_EQ(STEP_RECORDED, end_step());
+    set_undo_memory_limit(0);
+    EXPECT_EQ(0, can_undo());
 }
 
 }  // namespace

@@ -265,14 +265,14 @@ def check_readme(data, version):
     except UnicodeDecodeError as error:
         fail("readme.txt is not code page 932 (%s)" % error)
         return
-    for needed in ("Ver." + version, "velmora.exe", "4 MiB", "IEND"):
+    for needed in ("Ver." + version, "velmora.exe", "velmora-cli.exe", "4 MiB", "IEND"):
         if needed not in text:
             fail("readme.txt does not mention %s" % needed)
 
 
 def check_release(args):
     version = read_version(args.build)
-    names = ["velmora.exe", "velmora.chm", "readme.txt"]
+    names = ["velmora.exe", "velmora-cli.exe", "velmora.chm", "readme.txt"]
     archive = "velmora-%s.zip" % version
     present = sorted(os.listdir(args.dist))
     if present != sorted(names + [archive]):
@@ -285,6 +285,10 @@ def check_release(args):
         fail("velmora.exe is not the program of the win32 build")
     if pe_machine(files["velmora.exe"]) != 0x14C:
         fail("velmora.exe is not an i686 program")
+    if files["velmora-cli.exe"] != open(os.path.join(args.build, "velmora-cli.exe"), "rb").read():
+        fail("velmora-cli.exe is not the console program of the win32 build")
+    if pe_machine(files["velmora-cli.exe"]) != 0x14C:
+        fail("velmora-cli.exe is not an i686 program")
     if files["velmora.chm"] != open(os.path.join(args.build, "help", "velmora.chm"), "rb").read():
         fail("velmora.chm is not the help file of the win32 build")
     check_readme(files["readme.txt"], version)

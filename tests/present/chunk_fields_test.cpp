@@ -6,6 +6,7 @@
 
 #include "document/chunk_edit.h"
 #include "document/chunk_file.h"
+#include "document/memory.h"
 #include "present/chunk_fields.h"
 #include "present/text_codec.h"
 #include "support/test_support.h"
@@ -169,6 +170,32 @@ TEST(ChunkFields, InflationStopsAtTheCapAndTextsAreCutWhole)
     text = fields_of("tEXt", joined({bytes_of("T\0"s), bytes_of(long_text)}));
     EXPECT_EQ(std::string::npos, text.find(u8"エラー")) << text.substr(0, 400);
     EXPECT_NE(std::string::npos, text.find(u8"(先頭 1048575 バイトのみ表示: 全 " + std::to_string(long_text.size())));
+}
+
+// Bytes behind a stream's end are named, not passed over, in every compressed
+// field; and the inflater's memory comes from the checked allocator.
+TEST(ChunkFields, CompressedFieldsNameTrailingBytesAndUseTheCheckedAllocator)
+{
+    const Bytes stream = deflated(bytes_of("Jorg"s));
+    const std::string trailing = u8"エラー: 圧縮データの終わりの後ろに余分なバイトが 3 個あります\n";
+    const struct {
+        const char* type;
+        Bytes data;
+        std::string expected;
+    } cases[] = {
+        {"zTXt", joined({bytes_of("C\0\0"s), stream, {1, 2, 3}}), trailing + u8"テキスト: Jorg\n"},
+        {"iTXt", joined({bytes_of("T\0\x01\0\0\0"s), stream, {1, 2, 3}}), trailing + u8"テキスト: Jorg\n"},
+        {"iCCP", joined({bytes_of("P\0\0"s), stream, {1, 2, 3}}), trailing},
+        {"zTXt", joined({bytes_of("C\0\0"s), stream}), u8" バイト\nテキスト: Jorg\n"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_NE(std::string::npos, fields_of(c.type, c.data).find(c.expected)) << c.type << fields_of(c.type, c.data);
+    }
+    // Only zlib's blocks fail: not the text's (256 and 512 bytes), nor the 1 MiB kept for it.
+    set_alloc_fail_hook([](size_t bytes) { return bytes > 1024 && bytes < 65536 ? 1 : 0; });
+    std::string text = fields_of("zTXt", cases[3].data);
+    set_alloc_fail_hook(nullptr);
+    EXPECT_NE(std::string::npos, text.find(u8"エラー: 展開のためのメモリが確保できません\n")) << text;
 }
 
 TEST(ChunkFields, DumpFileFactsAndIdotOffsets)

@@ -56,9 +56,9 @@ inline void plain_repair_chunk(int32_t index, const RepairPorts& ports)
     ChunkRecord& record = g_document.records[index];
     const uint32_t length = record.length;
     g_busy = 1;
-    ports.enable_owner(ports.owner, 0);
-    ports.open_progress(ports.owner);
-    ports.show_number(IDC_REPAIR_LENGTH, length);
+    ports.enable_owner(ports.context, 0);
+    ports.open_progress(ports.context);
+    ports.show_number(ports.context, IDC_REPAIR_LENGTH, length);
 
     uint32_t prefix = 0xFFFFFFFFu;
     for (int k = 0; k < 4; k++) {
@@ -74,20 +74,20 @@ inline void plain_repair_chunk(int32_t index, const RepairPorts& ports)
             if (total < REPAIR_ROWS_SHOWN) shown[total] = found;
             total++;
         }
-        uint32_t now = ports.read_clock();
+        uint32_t now = ports.read_clock(ports.context);
         if (now - last_time > 1000) {
-            ports.show_number(IDC_REPAIR_POSITION, i);
+            ports.show_number(ports.context, IDC_REPAIR_POSITION, i);
             uint32_t d = i - last_position;
             if (d > 10) {
-                ports.show_number(IDC_REPAIR_ESTIMATE, (length - i) / d);
+                ports.show_number(ports.context, IDC_REPAIR_ESTIMATE, (length - i) / d);
             } else {
-                ports.show_text(IDC_REPAIR_ESTIMATE, "----");
+                ports.show_text(ports.context, IDC_REPAIR_ESTIMATE, "----");
             }
             last_position = i;
-            last_time = ports.read_clock();
+            last_time = ports.read_clock(ports.context);
         }
         prefix = crc_step(prefix, record.data[i]);
-        ports.pump_one_event();
+        ports.pump_one_event(ports.context);
         if (g_cancel) {
             cancelled = 1;
         }
@@ -99,6 +99,6 @@ inline void plain_repair_chunk(int32_t index, const RepairPorts& ports)
         conclude_repair(index, shown, count, total, ports);
     }
     g_busy = 0;
-    ports.enable_owner(ports.owner, 1);
-    ports.close_progress();
+    ports.enable_owner(ports.context, 1);
+    ports.close_progress(ports.context);
 }

@@ -34,8 +34,9 @@ std::string run_repair(int32_t choice)
     PortScript script;
     script.log_clock = false;
     script.choice = choice;
-    repair_chunk(1, recording_ports(script));
-    return g_port_log.calls;
+    PortLog log(script);
+    repair_chunk(1, recording_ports(log));
+    return log.calls;
 }
 
 struct RepairDecision : ::testing::Test {
@@ -141,14 +142,79 @@ TEST_F(RepairDecision, EditedIhdrDimensionsAreFoundFromTheStream)
         PortScript script;
         script.log_clock = false;
         script.choice = 0;
-        repair_chunk(0, recording_ports(script));
-        EXPECT_NE(std::string::npos, g_port_log.calls.find("\nchoose 0/0 37x23 busy 1\n")) << c.name;
+        PortLog log(script);
+        repair_chunk(0, recording_ports(log));
+        EXPECT_NE(std::string::npos, log.calls.find("\nchoose 0/0 37x23 busy 1\n")) << c.name;
         EXPECT_TRUE(Bytes(record.data, record.data + 13) == ihdr) << c.name;
         EXPECT_FALSE(is_damaged(0)) << c.name;
     }
     // An intact IHDR has nothing to find.
     uint32_t width, height;
     EXPECT_EQ(0, find_ihdr_dimensions(&width, &height, 1));
+}
+
+TEST_F(RepairDecision, ImageTooLargeToFollowNeverVouchesForAShortStream)
+{
+    // Rows times row bytes of this intact IHDR wrap in 64 bits to 67,006,298: a
+    // stream of exactly that many bytes once passed the size check, and the one
+    // candidate of its damaged IDAT was applied without asking.
+    Bytes ihdr = ihdr_data(1073753227u, 2147460842u, 16);
+    ihdr[9] = 6;
+    Bytes stream = deflated(Bytes(67006298, 0), 9);
+    install_chunks({{"IHDR", ihdr}, {"IDAT", stream}, {"IEND", {}}});
+    damage_byte(1, (uint32_t)stream.size() / 2, 0x04);
+    std::string calls = run_repair(REPAIR_CHOICE_LEAVE);
+    EXPECT_EQ(std::string::npos, calls.find("info ")) << calls.substr(calls.size() - 300);
+    EXPECT_NE(std::string::npos, calls.find("\nchoose 1/1 " + std::to_string(stream.size() / 2) + ":"));
+    EXPECT_NE(std::string::npos, calls.find("/F busy 1\n"));
+    EXPECT_TRUE(is_damaged(1));
+}
+
+// A 1024 x 1024 grey image whose rows (a little over 1 MiB) deflate to a few KiB.
+Chunks compressible_image()
+{
+    Bytes ihdr = ihdr_data(1024, 1024, 8);
+    ihdr[9] = 0;
+    ImageLayout layout;
+    layout_from_ihdr(ihdr.data(), 13, &layout);
+    return {{"IHDR", ihdr}, {"IDAT", deflated(image_rows(layout, 8, false), 9)}, {"IEND", {}}};
+}
+
+TEST_F(RepairDecision, CancelWhileCheckingChangesNothing)
+{
+    // The candidate's check and the dimension search each inflate more than
+    // PACE_STREAM_BYTES: they show where they are, serve one event, and the
+    // Cancel seen there ends the repair as in the search, with nothing changed.
+    Chunks image = compressible_image();
+    struct Case {
+        const char* name;
+        int32_t index;
+        std::vector<std::pair<uint32_t, uint8_t>> damage;
+        std::string served;  // the calls of the check's one pump
+    } cases[] = {
+        {"candidate check", 1, {{100, 0x21}}, "number 1010 100\ntext 1012 ----\npump\n"},
+        {"IHDR dimensions", 0, {{2, 0x01}, {6, 0x01}}, "text 1012 ----\npump\n"},
+    };
+    for (const Case& c : cases) {
+        install_chunks(image);
+        for (const auto& d : c.damage) damage_byte(c.index, d.first, d.second);
+        Bytes before(g_document.records[c.index].data, g_document.records[c.index].data + g_document.records[c.index].length);
+        PortScript script;
+        script.log_clock = false;
+        script.clock_start = 5000;
+        script.cancel_at_pump = g_document.records[c.index].length + 1;  // the first pump after the search
+        PortLog log(script);
+        repair_chunk(c.index, recording_ports(log));
+        std::string ending = c.served + "enable 1 busy 0\nclose busy 0\n";
+        ASSERT_GE(log.calls.size(), ending.size()) << c.name;
+        EXPECT_EQ(ending, log.calls.substr(log.calls.size() - ending.size())) << c.name;
+        EXPECT_EQ(log.pumps, script.cancel_at_pump) << c.name;
+        const ChunkRecord& record = g_document.records[c.index];
+        EXPECT_TRUE(before == Bytes(record.data, record.data + record.length)) << c.name;
+        EXPECT_TRUE(is_damaged(c.index)) << c.name;
+        EXPECT_EQ(0, g_busy) << c.name;
+    }
+    g_cancel = 0;
 }
 
 }  // namespace

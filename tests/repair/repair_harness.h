@@ -112,7 +112,10 @@ struct PortScript {
     bool log_clock = true;                // whether clock readings appear in the calls
 };
 
+// The record of one search: handed to every port as its context, so that each
+// test holds its own and nothing is kept in statics.
 struct PortLog {
+    explicit PortLog(const PortScript& script_ = PortScript()) : script(script_), now(script_.clock_start) {}
     PortScript script;
     uint32_t now = 0;
     size_t next_step = 0;
@@ -120,77 +123,71 @@ struct PortLog {
     std::string calls;  // one line per port call, in order
 };
 
-inline PortLog g_port_log;
-inline int g_port_owner;  // its address is the owner handed to the search
-
-inline void port_line(const std::string& line)
+inline PortLog& port_log(void* context)
 {
-    g_port_log.calls += line;
-    g_port_log.calls += '\n';
+    return *(PortLog*)context;
 }
 
-inline const char* port_owner_mark(void* owner)
+inline void port_line(void* context, const std::string& line)
 {
-    return owner == &g_port_owner ? "" : " (foreign owner)";
+    port_log(context).calls += line + '\n';
 }
 
-inline void port_enable_owner(void* owner, int enabled)
+inline void port_enable_owner(void* context, int enabled)
 {
-    port_line("enable " + std::to_string(enabled) + " busy " + std::to_string(g_busy) + port_owner_mark(owner));
+    port_line(context, "enable " + std::to_string(enabled) + " busy " + std::to_string(g_busy));
 }
 
-inline void port_open_progress(void* owner)
+inline void port_open_progress(void* context)
 {
-    port_line(std::string("open") + port_owner_mark(owner));
+    port_line(context, "open");
 }
 
-inline void port_show_number(int field, uint32_t value)
+inline void port_show_number(void* context, int field, uint32_t value)
 {
-    port_line("number " + std::to_string(field) + " " + std::to_string(value));
+    port_line(context, "number " + std::to_string(field) + " " + std::to_string(value));
 }
 
-inline void port_show_text(int field, const char* text)
+inline void port_show_text(void* context, int field, const char* text)
 {
-    port_line("text " + std::to_string(field) + " " + text);
+    port_line(context, "text " + std::to_string(field) + " " + text);
 }
 
-inline uint32_t port_read_clock()
+inline uint32_t port_read_clock(void* context)
 {
-    PortLog& log = g_port_log;
+    PortLog& log = port_log(context);
     uint32_t reading = log.now;
     if (!log.script.clock_steps.empty()) {
         log.now += log.script.clock_steps[log.next_step++ % log.script.clock_steps.size()];
     }
     if (log.script.log_clock) {
-        port_line("clock " + std::to_string(reading));
+        port_line(context, "clock " + std::to_string(reading));
     }
     return reading;
 }
 
-inline void port_pump_one_event()
+inline void port_pump_one_event(void* context)
 {
-    port_line("pump");
-    if (++g_port_log.pumps == g_port_log.script.cancel_at_pump) {
+    port_line(context, "pump");
+    if (++port_log(context).pumps == port_log(context).script.cancel_at_pump) {
         g_cancel = 1;
     }
 }
 
-inline void port_info_box(void* owner, const char* text, const char* caption)
+inline void port_info_box(void* context, const char* text, const char* caption)
 {
-    port_line(std::string("info ") + caption + "|" + text + " busy " + std::to_string(g_busy) +
-              port_owner_mark(owner));
+    port_line(context, std::string("info ") + caption + "|" + text + " busy " + std::to_string(g_busy));
 }
 
-inline int port_ask_yes_no(void* owner, const char* text, const char* caption)
+inline int port_ask_yes_no(void* context, const char* text, const char* caption)
 {
-    port_line(std::string("ask ") + caption + "|" + text + " busy " + std::to_string(g_busy) +
-              port_owner_mark(owner));
-    return g_port_log.script.answer;
+    port_line(context, std::string("ask ") + caption + "|" + text + " busy " + std::to_string(g_busy));
+    return port_log(context).script.answer;
 }
 
 // The offer as one line: each candidate "position:old>new/check" (check N, P, p
 // for partial, F), each dimension pair "WxH".
-inline int32_t port_choose_candidate(void* owner, const RepairOffer& offer)
+inline int32_t port_choose_candidate(void* context, const RepairOffer& offer)
 {
     static const char CHECKS[] = "NPpF";
     std::string line = "choose " + std::to_string(offer.count) + "/" + std::to_string(offer.total);
@@ -202,22 +199,19 @@ inline int32_t port_choose_candidate(void* owner, const RepairOffer& offer)
     for (int32_t k = 0; k < offer.pairs; k++) {
         line += " " + std::to_string(offer.widths[k]) + "x" + std::to_string(offer.heights[k]);
     }
-    port_line(line + " busy " + std::to_string(g_busy) + port_owner_mark(owner));
-    return g_port_log.script.choice;
+    port_line(context, line + " busy " + std::to_string(g_busy));
+    return port_log(context).script.choice;
 }
 
-inline void port_close_progress()
+inline void port_close_progress(void* context)
 {
-    port_line("close busy " + std::to_string(g_busy));
+    port_line(context, "close busy " + std::to_string(g_busy));
 }
 
-// Starts a fresh log that follows `script` and returns the ports that write to it.
-inline RepairPorts recording_ports(const PortScript& script)
+// The ports that write to `log` and answer as its script says.
+inline RepairPorts recording_ports(PortLog& log)
 {
-    g_port_log = PortLog();
-    g_port_log.script = script;
-    g_port_log.now = script.clock_start;
-    return RepairPorts{&g_port_owner,   port_enable_owner, port_open_progress, port_show_number,
+    return RepairPorts{&log,            port_enable_owner, port_open_progress, port_show_number,
                        port_show_text,  port_read_clock,   port_pump_one_event, port_info_box,
                        port_ask_yes_no, port_close_progress, port_choose_candidate};
 }

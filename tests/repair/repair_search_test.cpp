@@ -48,10 +48,10 @@ Outcome run_repair(RepairFunction repair, const uint8_t* type, const Bytes& data
                    const PortScript& script)
 {
     install_repair_document(type, data, stored);
-    RepairPorts ports = recording_ports(script);
-    repair(0, ports);
+    PortLog log(script);
+    repair(0, recording_ports(log));
     const ChunkRecord& chunk = g_document.records[0];
-    return Outcome{g_port_log.calls, Bytes(chunk.data, chunk.data + chunk.length), chunk.stored_crc,
+    return Outcome{log.calls, Bytes(chunk.data, chunk.data + chunk.length), chunk.stored_crc,
                    chunk.computed_crc, g_busy, g_cancel};
 }
 
@@ -110,10 +110,10 @@ TEST_F(RepairSearch, DoesNothingWithoutADamagedChunk)
     for (const Case& c : cases) {
         install_repair_document(TEXT_TYPE, data, crc);
         if (!c.loaded) release_document();
-        RepairPorts ports = recording_ports(PortScript());
+        PortLog log;
         g_cancel = 1;
-        repair_chunk(c.index, ports);
-        EXPECT_EQ("", g_port_log.calls) << c.name;
+        repair_chunk(c.index, recording_ports(log));
+        EXPECT_EQ("", log.calls) << c.name;
         EXPECT_EQ(0, g_busy + g_cancel) << c.name;
         if (c.loaded) {
             EXPECT_EQ(data, Bytes(g_document.records[0].data, g_document.records[0].data + 3)) << c.name;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "document/memory.h"
+#include "document/zlib_reader.h"
 #include "repair/repair_harness.h"
 #include "repair/structure_check.h"
 #include "support/test_support.h"
@@ -47,6 +49,11 @@ TEST_F(StructureCheck, ImageLayoutCountsEveryRowOfEveryPass)
         {8, 8, 8, 0, 1, 2 + 2 + 3 + 6 + 10 + 20 + 36},
         {0, 5, 8, 2, 0, 0},        {5, 0x80000000u, 8, 2, 0, 0}, {5, 5, 4, 2, 0, 0},
         {5, 5, 16, 3, 0, 0},       {5, 5, 8, 5, 0, 0},           {5, 5, 8, 2, 2, 0},
+        // Exactly the cap, one row more, and rows times row bytes past 2^64 (which
+        // wrapped to 67,006,298 bytes once).
+        {1023, 65536, 8, 0, 0, STREAM_OUTPUT_CAP},   {1023, 65537, 8, 0, 0, LAYOUT_BEYOND_CAP},
+        {1073753227u, 2147460842u, 16, 6, 0, LAYOUT_BEYOND_CAP},
+        {0x7FFFFFFFu, 0x7FFFFFFFu, 16, 6, 1, LAYOUT_BEYOND_CAP},
     };
     for (const Case& c : cases) {
         ImageLayout layout;
@@ -56,6 +63,59 @@ TEST_F(StructureCheck, ImageLayoutCountsEveryRowOfEveryPass)
             EXPECT_EQ(c.size, layout.size) << c.width << "x" << c.height;
         }
     }
+}
+
+// The one zlib reader: its states, its cap, its copies and its allocations.
+TEST_F(StructureCheck, ZlibReaderReportsEveryEndingAndCopiesItsState)
+{
+    Bytes text = Bytes(500, 'h');
+    Bytes stream = deflated(text, 9);
+    Bytes bad_sum = stream;
+    bad_sum.back() ^= 1;
+    struct Case {
+        const char* name;
+        Bytes first, second;  // fed one after the other
+        uint64_t cap;
+        int32_t state;
+        uint64_t produced, trailing;
+    } cases[] = {
+        {"whole", stream, {}, 500, ZLIB_ENDED, 500, 0},
+        {"whole, in two pieces", Bytes(stream.begin(), stream.begin() + 3), Bytes(stream.begin() + 3, stream.end()),
+         1000, ZLIB_ENDED, 500, 0},
+        {"bytes behind it", concat(stream, {0, 0, 0}), {7}, 1000, ZLIB_TRAILING, 500, 4},
+        {"cut short", Bytes(stream.begin(), stream.end() - 4), {}, 1000, ZLIB_OPEN, 500, 0},
+        {"wrong Adler-32", bad_sum, {}, 1000, ZLIB_BROKEN, 500, 0},
+        {"one byte past the cap", stream, {}, 499, ZLIB_TOO_LONG, 500, 0},
+    };
+    for (const Case& c : cases) {
+        ZlibReader reader;
+        uint8_t head[8];
+        ZlibHead kept = {head, sizeof head, 0};
+        zlib_begin(reader, c.cap, zlib_keep_head, &kept);
+        zlib_feed(reader, c.first.data(), c.first.size());
+        EXPECT_EQ(c.state, zlib_feed(reader, c.second.data(), c.second.size())) << c.name;
+        EXPECT_EQ(c.produced, zlib_produced(reader)) << c.name;
+        EXPECT_EQ(c.trailing, reader.trailing) << c.name;
+        EXPECT_EQ("hhhhhhhh", std::string(head, head + kept.kept)) << c.name;
+        zlib_end(reader);
+    }
+    // A copy goes on by itself: a wrong byte breaks it and leaves the original whole.
+    ZlibReader reader, copy;
+    zlib_begin(reader, 1000, nullptr, nullptr);
+    size_t half = stream.size() / 2;
+    zlib_feed(reader, stream.data(), half);
+    ASSERT_EQ(ZLIB_OPEN, zlib_copy(copy, reader));
+    Bytes wrong = Bytes(stream.begin() + half, stream.end());
+    wrong.back() ^= 0x20;
+    EXPECT_EQ(ZLIB_BROKEN, zlib_feed(copy, wrong.data(), wrong.size()));
+    EXPECT_EQ(ZLIB_ENDED, zlib_feed(reader, stream.data() + half, stream.size() - half));
+    zlib_end(copy);
+    zlib_end(reader);
+    // Its memory is the checked allocator's.
+    set_alloc_fail_hook([](size_t) { return 1; });
+    EXPECT_EQ(ZLIB_NO_MEMORY, zlib_begin(reader, 1000, nullptr, nullptr));
+    set_alloc_fail_hook(nullptr);
+    zlib_end(reader);
 }
 
 TEST_F(StructureCheck, FieldRulesJudgeOnlyTheCandidatesByte)
@@ -156,6 +216,17 @@ TEST_F(StructureCheck, IdatRunIsFollowedUpToTheNextDamage)
         EXPECT_EQ(c.check, check_of(c.index, c.position, g_document.records[c.index].data[c.position] ^ c.change))
             << c.name;
     }
+    // Candidates of one chunk checked together, from one saved state, fare as each alone.
+    install_chunks(image);
+    RepairCandidate several[4];
+    for (uint32_t k = 0; k < 4; k++) {
+        uint32_t p = k * 7;
+        several[k] = RepairCandidate{p, g_document.records[2].data[p], (uint8_t)(g_document.records[2].data[p] ^ (k & 1)), 0};
+    }
+    ASSERT_EQ(CHECKS_DONE, check_repair_candidates(2, several, 4, nullptr));
+    for (const RepairCandidate& c : several) EXPECT_EQ(check_repair_candidate(2, c), c.check) << c.position;
+    EXPECT_EQ(REPAIR_CHECK_PASSED, several[0].check);
+    EXPECT_EQ(REPAIR_CHECK_FAILED, several[1].check);
     // The whole run inflates to the image's size; a broken run has none.
     ImageLayout layout;
     layout_from_ihdr(ihdr.data(), 13, &layout);

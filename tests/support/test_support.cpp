@@ -9,6 +9,7 @@
 
 #include "document/alert.h"
 #include "document/crc32.h"
+#include "document/memory.h"
 
 namespace fs = std::filesystem;
 
@@ -188,4 +189,29 @@ std::vector<std::string> corpus_files()
     }
     std::sort(files.begin(), files.end());
     return files;
+}
+
+static int s_failing_nth = -1;
+static int s_allocations_seen = 0;
+
+static int fail_nth_allocation(size_t)
+{
+    return s_allocations_seen++ == s_failing_nth;
+}
+
+FailingAllocation::FailingAllocation(int nth)
+{
+    s_failing_nth = nth;
+    s_allocations_seen = 0;
+    set_alloc_fail_hook(fail_nth_allocation);
+}
+
+FailingAllocation::~FailingAllocation()
+{
+    set_alloc_fail_hook(nullptr);
+}
+
+int FailingAllocation::seen() const
+{
+    return s_allocations_seen;
 }

@@ -53,3 +53,11 @@ struct AlertLog {
 // The public sample files, or an empty list (tests then skip with a message).
 std::vector<std::string> corpus_files();
 std::string corpus_dir();
+
+// While alive, zero_alloc fails exactly its `nth` call from now (0: the next one);
+// `seen` counts the calls, so a test knows when a run got past every allocation.
+struct FailingAllocation {
+    explicit FailingAllocation(int nth);
+    ~FailingAllocation();
+    int seen() const;
+};

@@ -1,0 +1,127 @@
+// Times the rescue on files just under the size limit (a single IDAT of random
+// pixels, 1150 x 1150 RGB, so that deflate stores it nearly as it is), one file
+// per kind of damage, and the undoing of either line-ending conversion of it.
+// Each case runs in a child process, so that its peak resident memory can be
+// told apart; prints one line per case: milliseconds, findings, peak memory.
+#include <stdio.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <random>
+#include <string>
+
+#include "rescue/rescue_fixtures.h"
+
+namespace {
+
+const uint32_t SIDE = 1150;
+
+struct BigFile {
+    Bytes file;
+    size_t idat;  // header of the IDAT chunk
+};
+
+BigFile big_file()
+{
+    std::mt19937 rng(17);
+    Bytes rows;
+    rows.reserve((size_t)SIDE * (SIDE * 3 + 1));
+    for (uint32_t y = 0; y < SIDE; y++) {
+        rows.push_back(0);
+        for (uint32_t x = 0; x < SIDE * 3; x++) rows.push_back((uint8_t)rng());
+    }
+    BigFile big;
+    Bytes ihdr = make_chunk("IHDR", ihdr_data(SIDE, SIDE, 8));
+    big.idat = 8 + ihdr.size();
+    big.file = make_png({ihdr, make_chunk("IDAT", deflated(rows)), make_chunk("IEND", Bytes())});
+    return big;
+}
+
+struct Case {
+    const char* name;
+    Bytes (*damage)(const BigFile& big);
+};
+
+Bytes flip(const Bytes& file, size_t at, uint8_t mask)
+{
+    Bytes out = file;
+    out[at] ^= mask;
+    return out;
+}
+
+const Case CASES[] = {
+    {"intact", [](const BigFile& b) { return b.file; }},
+    {"signature, two bytes", [](const BigFile& b) { return flip(flip(b.file, 1, 0x01), 3, 0x01); }},
+    {"prefix of 128 bytes", [](const BigFile& b) { return spliced(b.file, 0, 0, Bytes(128, 0x55)); }},
+    {"length field", [](const BigFile& b) { return flip(b.file, b.idat + 1, 0x10); }},
+    {"type byte", [](const BigFile& b) { return flip(b.file, b.idat + 6, 0x02); }},
+    {"CRC field, every byte",
+     [](const BigFile& b) {
+         Bytes out = b.file;
+         for (size_t k = 0; k < 4; k++) out[out.size() - 16 + k] ^= 0x5A;
+         return out;
+     }},
+    {"data byte", [](const BigFile& b) { return flip(b.file, b.idat + 8 + 2000000, 0x40); }},
+    {"byte lost", [](const BigFile& b) { return spliced(b.file, b.idat + 8 + 1000000, 1, Bytes()); }},
+    {"byte added", [](const BigFile& b) { return spliced(b.file, b.idat + 8 + 3000000, 0, Bytes{0x42}); }},
+    {"cut in half", [](const BigFile& b) { return Bytes(b.file.begin(), b.file.begin() + b.file.size() / 2); }},
+    {"zeroed 4 KiB",
+     [](const BigFile& b) {
+         Bytes out = b.file;
+         std::fill(out.begin() + 2000000, out.begin() + 2000000 + 4096, 0);
+         return out;
+     }},
+    {"CR LF turned into LF", [](const BigFile& b) { return crlf_to_lf(b.file); }},
+    {"LF turned into CR LF", [](const BigFile& b) { return lf_to_crlf(b.file); }},
+};
+
+long peak_kib()
+{
+    struct rusage usage;
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+uint32_t bench_clock(void*)
+{
+    using namespace std::chrono;
+    return (uint32_t)duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+void run_case(const Case& c, const Bytes& damaged)
+{
+    long before = peak_kib();
+    RescuePorts ports = {nullptr, nullptr, nullptr, bench_clock};
+    RescueOptions options = {RESCUE_COMPLETE_STREAM, 0, 0};
+    RescueResult result;
+    auto start = std::chrono::steady_clock::now();
+    rescue_bytes(damaged.data(), damaged.size(), options, &ports, &result);
+    double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    printf("%-24s %8zu bytes %8.1f ms  peak +%5ld KiB  outcome %d  %s\n", c.name, damaged.size(), ms,
+           peak_kib() - before, result.outcome, rescue_summary(result).c_str());
+    release_rescue_result(&result);
+}
+
+}  // namespace
+
+int main()
+{
+    BigFile big = big_file();
+    printf("file of %zu bytes (limit %u), one IDAT of %zu bytes\n", big.file.size(), PNG_SIZE_LIMIT,
+           big.file.size() - big.idat - 24);
+    for (const Case& c : CASES) {
+        Bytes damaged = c.damage(big);
+        fflush(stdout);
+        pid_t child = fork();
+        if (child == 0) {
+            run_case(c, damaged);
+            fflush(stdout);
+            _exit(0);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+    }
+    return 0;
+}

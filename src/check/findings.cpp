@@ -1,0 +1,171 @@
+// The list of findings and the words they are shown in.
+#include <stdio.h>
+#include <string.h>
+
+#include <algorithm>
+
+#include "check.h"
+#include "check_image.h"
+#include "document/byte_order.h"
+#include "document/chunk_file.h"
+#include "document/memory.h"
+#include "growing_list.h"
+
+namespace {
+
+struct RuleText {
+    const char* name;
+    int32_t     severity;
+    const char* text[2];   // CheckLanguage order
+};
+
+#define CHECK_RULE_TEXT(rule, severity, ja, en) {#rule, severity, {ja, en}},
+const RuleText RULE_TEXTS[] = {CHECK_RULES(CHECK_RULE_TEXT)};
+#undef CHECK_RULE_TEXT
+static_assert(sizeof RULE_TEXTS / sizeof RULE_TEXTS[0] == CHECK_RULE_COUNT, "one text per rule");
+
+const char* const SEVERITY_TEXTS[2][3] = {CHECK_SEVERITY_TEXTS_JA, CHECK_SEVERITY_TEXTS_EN};
+
+// Appends `text` to out[*at], keeping room for the terminating zero.
+void put(char* out, size_t size, size_t* at, const char* text, size_t length)
+{
+    size_t room = size - 1 - *at;
+    if (length > room) length = room;
+    memcpy(out + *at, text, length);
+    *at += length;
+}
+
+}  // namespace
+
+void add_finding(FindingList* list, int32_t rule, int32_t chunk, const uint8_t* type, uint32_t first,
+                 uint32_t second)
+{
+    if (list->count == list->capacity && !grow_list(&list->items, &list->capacity, list->count)) {
+        list->out_of_memory = 1;
+        return;
+    }
+    Finding& finding = list->items[list->count++];
+    finding.chunk = chunk;
+    finding.rule = rule;
+    if (type) memcpy(finding.type, type, 4);
+    else memset(finding.type, 0, 4);
+    finding.values[0] = first;
+    finding.values[1] = second;
+}
+
+void findings_free(FindingList* list)
+{
+    zero_free(list->items);
+    *list = FindingList();
+}
+
+int32_t finding_severity(const Finding& finding)
+{
+    return finding.rule >= 0 && finding.rule < CHECK_RULE_COUNT ? RULE_TEXTS[finding.rule].severity
+                                                                 : SEVERITY_ERROR;
+}
+
+const char* severity_text(int32_t severity, CheckLanguage language)
+{
+    if (severity < SEVERITY_ERROR || severity > SEVERITY_INFO) severity = SEVERITY_ERROR;
+    return SEVERITY_TEXTS[language == CHECK_ENGLISH][severity];
+}
+
+const char* rule_name(int32_t rule)
+{
+    return rule >= 0 && rule < CHECK_RULE_COUNT ? RULE_TEXTS[rule].name : "";
+}
+
+int32_t count_severity(const FindingList& list, int32_t severity)
+{
+    int32_t count = 0;
+    for (int32_t i = 0; i < list.count; i++) count += finding_severity(list.items[i]) == severity;
+    return count;
+}
+
+// %T is the type (its bytes shown as they are when printable), %1 and %2 the
+// values in decimal, %x1 and %x2 in eight hexadecimal digits, %F the field
+// model's reason (the first value is its result).
+void finding_message(const Finding& finding, CheckLanguage language, char* out, size_t size)
+{
+    if (size == 0) return;
+    const char* text = rule_name(finding.rule)[0] ? RULE_TEXTS[finding.rule].text[language == CHECK_ENGLISH] : "";
+    size_t at = 0;
+    for (const char* p = text; *p; p++) {
+        char piece[16];
+        int hex = p[0] == '%' && p[1] == 'x' && (p[2] == '1' || p[2] == '2');
+        if (p[0] == '%' && p[1] == 'T') {
+            for (int k = 0; k < 4; k++) {
+                uint8_t c = finding.type[k];
+                piece[k] = c >= 0x20 && c < 0x7F ? (char)c : '?';
+            }
+            put(out, size, &at, piece, 4);
+            p++;
+        } else if (p[0] == '%' && p[1] == 'F') {
+            const char* reason = field_fault_text(finding.values[0], language);
+            put(out, size, &at, reason, strlen(reason));
+            p++;
+        } else if (hex || (p[0] == '%' && (p[1] == '1' || p[1] == '2'))) {
+            uint32_t value = finding.values[p[hex + 1] - '1'];
+            int length = snprintf(piece, sizeof piece, hex ? "%08lX" : "%lu", (unsigned long)value);
+            put(out, size, &at, piece, (size_t)length);
+            p += 1 + hex;
+        } else {
+            put(out, size, &at, p, 1);
+        }
+    }
+    out[at] = 0;
+}
+
+namespace {
+
+// The errors of a list as sorted keys (rule and type in one word); null when
+// memory runs out (or the list has no errors: *count is then 0).
+uint64_t* error_keys(const FindingList& list, int32_t* count)
+{
+    *count = count_severity(list, SEVERITY_ERROR);
+    uint64_t* keys = (uint64_t*)zero_alloc((size_t)(*count ? *count : 1) * sizeof(uint64_t));
+    if (!keys) return nullptr;
+    int32_t k = 0;
+    for (int32_t i = 0; i < list.count; i++) {
+        const Finding& f = list.items[i];
+        if (finding_severity(f) == SEVERITY_ERROR) keys[k++] = (uint64_t)(uint32_t)f.rule << 32 | type_word(f.type);
+    }
+    std::sort(keys, keys + *count);
+    return keys;
+}
+
+}  // namespace
+
+int32_t count_new_errors(const FindingList& loaded, const FindingList& now)
+{
+    int32_t before = 0, after = 0, fresh = 0;
+    uint64_t* old_keys = error_keys(loaded, &before);
+    uint64_t* new_keys = error_keys(now, &after);
+    if (!old_keys || !new_keys) fresh = -1;
+    // Both sorted: walk them side by side; a key of `now` without a partner is new.
+    for (int32_t i = 0, j = 0; fresh >= 0 && j < after; j++) {
+        while (i < before && old_keys[i] < new_keys[j]) i++;
+        if (i < before && old_keys[i] == new_keys[j]) i++;
+        else fresh++;
+    }
+    zero_free(old_keys);
+    zero_free(new_keys);
+    return fresh;
+}
+
+void check_load_failure(int32_t load_result, FindingList* out)
+{
+    if (load_result == LOAD_NOT_PNG) add_finding(out, RULE_NOT_PNG, FINDING_FILE, nullptr);
+}
+
+void check_document(FindingList* out)
+{
+    if (!g_document.loaded || g_document.count == 0) return;
+    check_structure(out);
+    check_fields(out);
+    check_streams(out);
+    check_animation(out);
+    // The list then lacks findings: say so, when there is room for that one.
+    if (out->out_of_memory) add_finding(out, RULE_CHECK_NO_MEMORY, FINDING_FILE, nullptr);
+}

@@ -1,0 +1,36 @@
+#include <string.h>
+
+#include "cli/cli_commands.h"
+
+namespace {
+
+const uint32_t EDITING = OPTIONS_WALK | OPTIONS_DESTINATION;
+
+const CliCommand COMMANDS[] = {
+    {"list", run_list, OPTIONS_WALK, COMMAND_READS},
+    {"show", run_show, 0, COMMAND_FILE_AND_CHUNK},
+    {"strip", run_strip, EDITING | OPTIONS_STRIP | OPTIONS_IDOT, COMMAND_CHANGES_FILES},
+    {"merge", run_merge, EDITING | OPTIONS_IDOT, COMMAND_CHANGES_FILES},
+    {"repair", run_repair, EDITING | OPTIONS_FORCE_CRC, COMMAND_CHANGES_FILES},
+    // Added by the versions that build them.
+    {"check", nullptr, OPTIONS_WALK, COMMAND_READS},
+    {"rescue", nullptr, EDITING, COMMAND_CHANGES_FILES},
+    {"set", nullptr, EDITING, COMMAND_CHANGES_FILES},
+    {"insert", nullptr, EDITING, COMMAND_CHANGES_FILES},
+    {"move", nullptr, EDITING, COMMAND_CHANGES_FILES},
+    {"split", nullptr, EDITING, COMMAND_CHANGES_FILES},
+    {"import", nullptr, EDITING, COMMAND_CHANGES_FILES},
+    {"export", nullptr, 0, COMMAND_READS},
+};
+
+}  // namespace
+
+const CliCommand* find_cli_command(const char* name)
+{
+    for (const CliCommand& command : COMMANDS) {
+        if (strcmp(command.name, name) == 0) {
+            return &command;
+        }
+    }
+    return nullptr;
+}

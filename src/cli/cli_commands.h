@@ -1,0 +1,40 @@
+// The table of commands: each verb, the function that runs it and the options it
+// takes. Each command lives in its own file (cli_list.cpp, cli_show.cpp,
+// cli_strip.cpp, cli_merge.cpp, cli_repair.cpp); a verb with no function yet is
+// listed so that the parser names it, and says it is not in this version.
+#pragma once
+#include <stdint.h>
+
+struct CliContext;
+typedef int (*CliRun)(CliContext& cli);   // answers the exit status
+
+// Groups of options a command accepts, beyond --json, -q and --lang.
+enum CliOptionGroup : uint32_t {
+    OPTIONS_WALK        = 1u << 0,   // -r
+    OPTIONS_DESTINATION = 1u << 1,   // -o, -d, --in-place, --dry-run, --drop-trailing
+    OPTIONS_STRIP       = 1u << 2,   // --metadata, --all, --type, --keep, --break-animation
+    OPTIONS_IDOT        = 1u << 3,   // --drop-idot
+    OPTIONS_FORCE_CRC   = 1u << 4,   // --force-crc
+};
+
+enum CliTraits : uint32_t {
+    COMMAND_READS         = 0,
+    COMMAND_CHANGES_FILES = 1u << 0,   // needs a destination unless --dry-run
+    COMMAND_FILE_AND_CHUNK = 1u << 1,  // operands: one file and a chunk number
+};
+
+struct CliCommand {
+    const char* name;
+    CliRun      run;       // null: added by a later version
+    uint32_t    options;   // CliOptionGroup bits
+    uint32_t    traits;    // CliTraits bits
+};
+
+const CliCommand* find_cli_command(const char* name);
+
+// The commands, each in its own file.
+int run_list(CliContext& cli);
+int run_show(CliContext& cli);
+int run_strip(CliContext& cli);
+int run_merge(CliContext& cli);
+int run_repair(CliContext& cli);

@@ -1,0 +1,90 @@
+// Every text of the command line, English and Japanese side by side. The sources
+// are UTF-8 and the build turns each literal into code page 932, as everywhere in
+// the program; the output layer converts them for the console. Texts take numbers
+// through printf conversions, never paths: paths are written beside them.
+#pragma once
+
+enum CliLanguage {
+    CLI_ENGLISH  = 0,
+    CLI_JAPANESE = 1,
+};
+
+enum CliText {
+    CLI_TEXT_USAGE,
+    CLI_TEXT_UNKNOWN_COMMAND,
+    CLI_TEXT_UNKNOWN_OPTION,
+    CLI_TEXT_OPTION_NEEDS_VALUE,
+    CLI_TEXT_OPTION_NOT_FOR_COMMAND,
+    CLI_TEXT_BAD_LANGUAGE,
+    CLI_TEXT_NO_FILES,
+    CLI_TEXT_ONE_OUTPUT_ONE_INPUT,
+    CLI_TEXT_TWO_DESTINATIONS,
+    CLI_TEXT_NEEDS_DESTINATION,
+    CLI_TEXT_SHOW_OPERANDS,
+    CLI_TEXT_STRIP_NEEDS_SET,
+    CLI_TEXT_BAD_TYPE_LIST,
+    CLI_TEXT_NOT_YET,
+    CLI_TEXT_UNREADABLE,
+    CLI_TEXT_RESCUE_HINT,
+    CLI_TEXT_OUT_OF_MEMORY,
+    CLI_TEXT_IS_FOLDER,
+    CLI_TEXT_NO_SUCH_CHUNK,
+    CLI_TEXT_WRITE_FAILED,
+    CLI_TEXT_WRITE_HINT,
+    CLI_TEXT_SAME_AS_INPUT,
+    CLI_TEXT_EDIT_FAILED,
+    CLI_TEXT_EDIT_HINT,
+    CLI_TEXT_OUTPUT_TAKEN,
+    CLI_TEXT_ANIMATION_GUARD,
+    CLI_TEXT_IDOT_GUARD,
+    CLI_TEXT_TRAILING_GUARD,
+    CLI_TEXT_WOULD_DELETE,
+    CLI_TEXT_DELETED,
+    CLI_TEXT_WOULD_MERGE,
+    CLI_TEXT_MERGED,
+    CLI_TEXT_IDOT_DELETED,
+    CLI_TEXT_UNCHANGED,
+    CLI_TEXT_SIZE_CHANGE,
+    CLI_TEXT_WRITTEN,
+    CLI_TEXT_DAMAGE_LEFT,
+    CLI_TEXT_CRC_FORCED,
+    CLI_TEXT_CANDIDATES,
+    CLI_TEXT_NOT_REPAIRED,
+    CLI_TEXT_FORCE_HINT,
+    CLI_TEXT_SUMMARY,
+    CLI_TEXT_PROGRESS,
+    CLI_TEXT_LIST_HEADER,
+    CLI_TEXT_IMAGE_FACTS,
+    CLI_TEXT_NO_IHDR,
+    CLI_TEXT_YES,
+    CLI_TEXT_NO,
+    CLI_TEXT_COUNT,
+};
+
+// The texts of one language, in CliText order (cli_texts.cpp).
+const char* cli_text(CliText text, CliLanguage language);
+// The reason a box of the document layer gives (code page 932), in `language`:
+// the box's own text in Japanese, its English counterpart otherwise.
+const char* cli_reason(const char* box_text, CliLanguage language);
+
+#define CLI_USAGE_EN                                                                              \
+    "usage: velmora-cli COMMAND [OPTIONS] FILE...\n"                                              \
+    "  list                 the chunk table and the image's facts\n"                              \
+    "  show FILE NUMBER     the chunk inspector's text of one chunk\n"                            \
+    "  strip                delete chunks: --metadata, --all, --type T,T..., --keep T,T...\n"      \
+    "                       (--break-animation, --drop-idot to go past the window's questions)\n" \
+    "  merge                merge every run of intact IDAT chunks (--drop-idot)\n"                \
+    "  repair               mend damaged chunks beyond doubt, list the rest (--force-crc)\n"      \
+    "options: -o OUT | -d DIR | --in-place | --dry-run, -r, --json, -q, --lang ja|en,\n"          \
+    "         --drop-trailing (write a file that had bytes after IEND without them)\n"
+
+#define CLI_USAGE_JA                                                                                 \
+    "使い方: velmora-cli コマンド [オプション] ファイル...\n"                                         \
+    "  list                 チャンクの一覧と画像の情報\n"                                             \
+    "  show ファイル 番号   チャンクの詳細\n"                                                         \
+    "  strip                チャンクを削除: --metadata, --all, --type T,T..., --keep T,T...\n"         \
+    "                       (ウィンドウの確認に代えて --break-animation, --drop-idot)\n"               \
+    "  merge                破損していない IDAT の並びをすべて結合 (--drop-idot)\n"                    \
+    "  repair               確実な修復だけを行い、残りは候補を表示 (--force-crc)\n"                    \
+    "オプション: -o 出力 | -d フォルダ | --in-place | --dry-run, -r, --json, -q, --lang ja|en,\n"     \
+    "            --drop-trailing (IEND の後ろのデータを捨てて書き込む)\n"

@@ -1,0 +1,407 @@
+// Undoing a line-ending conversion of the whole file. After CR LF -> LF every LF
+// of the converted file may have been CR LF; after LF -> CR LF every CR LF may
+// have been a lone LF. Each chunk's length field says how many original bytes
+// its data has, and its CRC says which choices are right. The walk goes through
+// the converted bytes and branches at each such place, depth first, the likelier
+// choice first. For IDAT every path also inflates the stream as it goes (the
+// state copied at each branch), with the image's filter bytes checked, so that a
+// wrong choice breaks the stream within a few hundred bytes and is dropped; the
+// CRC and the stream's Adler-32 confirm the path that reaches the end. The
+// search is bounded in branches, in pending alternatives and in time.
+#include "line_endings.h"
+
+#include <string.h>
+
+#include "document/byte_order.h"
+#include "document/crc32.h"
+#include "document/memory.h"
+#include "rescue_zlib.h"
+
+static const uint8_t CR = 0x0D;
+static const uint8_t LF = 0x0A;
+// Alternatives kept open at once; older ones are given up (the search then
+// cannot claim it saw every path).
+static const int32_t PENDING_MAX = 48;
+static const int32_t VARIANTS_MAX = 8;
+
+enum ChoiceKind { CHOICE_NONE, CHOICE_BRANCH, CHOICE_FORCED };
+
+// What the converted byte at `q` allows; `inserted` says that a CR was put back
+// in front of it already.
+static int32_t choice_at(const ScanBytes& file, int32_t direction, uint64_t q, int32_t inserted)
+{
+    uint8_t before = q > 0 ? file.bytes[q - 1] : 0;
+    if (direction == RESCUE_CRLF_TURNED_LF) {
+        if (file.bytes[q] != LF || inserted) return CHOICE_NONE;
+        // A CR LF in the converted file was CR CR LF: that LF had lost its CR.
+        return before == CR ? CHOICE_FORCED : CHOICE_BRANCH;
+    }
+    if (file.bytes[q] != CR || q + 1 >= file.size || file.bytes[q + 1] != LF) return CHOICE_NONE;
+    // CR CR LF: the LF behind a CR was never lone, so it stays as it is.
+    return before == CR ? CHOICE_NONE : CHOICE_BRANCH;
+}
+
+// One path through the converted bytes.
+struct Walker {
+    uint64_t    at;         // converted position
+    uint32_t    produced;   // original bytes so far
+    uint32_t    reg;        // CRC register over the type and the original bytes
+    int32_t     inserted;   // a CR was put back in front of the byte at `at`
+    // For IDAT: the path's own stream, on the heap since zlib's state points back
+    // at it; null otherwise.
+    StreamCheck* stream;
+};
+
+static void free_stream(StreamCheck* stream)
+{
+    if (!stream) return;
+    stream_finish(*stream);
+    zero_free(stream);
+}
+
+// A copy of the stream for another path; null when memory runs out.
+static StreamCheck* stream_copy(const StreamCheck& from)
+{
+    StreamCheck* copy = (StreamCheck*)zero_alloc(sizeof(StreamCheck));
+    if (copy && !copy_stream_check(*copy, from)) {
+        zero_free(copy);
+        return nullptr;
+    }
+    return copy;
+}
+
+struct FieldVariant {
+    uint32_t value;
+    uint64_t end;  // converted position behind the field
+};
+
+// The four original bytes of a field from `at`, every way the conversion allows.
+static void field_variants(const ScanBytes& file, int32_t direction, uint64_t at, int32_t inserted, uint32_t value,
+                           int n, FieldVariant* out, int32_t* count)
+{
+    if (n == 4) {
+        if (*count < VARIANTS_MAX) out[(*count)++] = FieldVariant{value, at};
+        return;
+    }
+    if (at >= file.size) return;
+    int32_t choice = choice_at(file, direction, at, inserted);
+    int changed = choice != CHOICE_NONE, literal = choice != CHOICE_FORCED;
+    if (changed && direction == RESCUE_CRLF_TURNED_LF) {
+        field_variants(file, direction, at, 1, value << 8 | CR, n + 1, out, count);
+    } else if (changed) {
+        field_variants(file, direction, at + 2, 0, value << 8 | LF, n + 1, out, count);
+    }
+    if (literal) field_variants(file, direction, at + 1, 0, value << 8 | file.bytes[at], n + 1, out, count);
+}
+
+struct Pending {
+    Walker  state;
+    int32_t changed;  // the option still to take: 1 the conversion undone here, 0 the byte as it is
+};
+
+struct LineSearch {
+    Scan*     scan;
+    uint32_t  length;       // original data bytes
+    uint8_t*  out;          // the current path's original bytes
+    Pending   pending[PENDING_MAX];
+    int32_t   pending_count;
+    int32_t   given_up;     // an alternative was dropped unseen
+    uint32_t  branches;
+    int32_t   bound_hit;
+    int32_t   solutions;
+    uint8_t*  solution;     // the first path that ended right, `length` bytes (or fewer when cut)
+    uint32_t  solution_size;
+    uint32_t  solution_crc;
+    uint64_t  solution_end;
+    int32_t   solution_cut;
+    StreamCheck* winner;    // for IDAT: the winning path's stream
+};
+
+enum Advance { ADVANCE_FAILED, ADVANCE_ENDED, ADVANCE_CUT };
+
+static int emit(LineSearch& search, Walker& w, const uint8_t* bytes, uint32_t count)
+{
+    memcpy(search.out + w.produced, bytes, count);
+    for (uint32_t k = 0; k < count; k++) w.reg = crc_step(w.reg, bytes[k]);
+    w.produced += count;
+    if (!w.stream) return 1;
+    int32_t state = stream_feed(*w.stream, bytes, count);
+    return state == STREAM_OPEN || state == STREAM_ENDED;
+}
+
+// Takes the choice at w.at: undone (`changed`) or the byte as it is.
+static int take(LineSearch& search, Walker& w, int32_t direction, int32_t changed)
+{
+    const uint8_t* at = search.scan->file.bytes + w.at;
+    if (!changed) {
+        w.inserted = 0;
+        w.at++;
+        return emit(search, w, at, 1);
+    }
+    if (direction == RESCUE_CRLF_TURNED_LF) {
+        w.inserted = 1;
+        return emit(search, w, &CR, 1);
+    }
+    w.at += 2;
+    return emit(search, w, &LF, 1);
+}
+
+static void drop_pending(Pending& pending)
+{
+    free_stream(pending.state.stream);
+    pending.state.stream = nullptr;
+}
+
+// Keeps the other option at a branch for later; the oldest goes when all are taken.
+static int keep_alternative(LineSearch& search, const Walker& w, int32_t changed)
+{
+    if (search.pending_count == PENDING_MAX) {
+        drop_pending(search.pending[0]);
+        memmove(search.pending, search.pending + 1, (PENDING_MAX - 1) * sizeof(Pending));
+        search.pending_count--;
+        search.given_up = 1;
+    }
+    Pending& slot = search.pending[search.pending_count];
+    slot.state = w;
+    slot.changed = changed;
+    if (w.stream && !(slot.state.stream = stream_copy(*w.stream))) return 0;
+    search.pending_count++;
+    search.branches++;
+    return 1;
+}
+
+// The end of the data: the CRC field (in any of its converted forms) must match.
+static int32_t data_ended(LineSearch& search, Walker& w)
+{
+    const ScanBytes& file = search.scan->file;
+    FieldVariant variants[VARIANTS_MAX];
+    int32_t count = 0;
+    field_variants(file, search.scan->line_endings, w.at, w.inserted, 0, 0, variants, &count);
+    for (int32_t k = 0; k < count; k++) {
+        if ((w.reg ^ 0xFFFFFFFFu) != variants[k].value) continue;
+        search.solution_end = variants[k].end;
+        search.solution_crc = variants[k].value;
+        return ADVANCE_ENDED;
+    }
+    return ADVANCE_FAILED;
+}
+
+// The next converted position from `from` where a choice may arise.
+static uint64_t next_choice(const ScanBytes& file, int32_t direction, uint64_t from)
+{
+    const void* found = memchr(file.bytes + from, direction == RESCUE_CRLF_TURNED_LF ? LF : CR, file.size - from);
+    return found ? (uint64_t)((const uint8_t*)found - file.bytes) : file.size;
+}
+
+// Follows one path until its data is complete, it fails, or the file ends.
+static int32_t advance(LineSearch& search, Walker& w)
+{
+    const ScanBytes& file = search.scan->file;
+    int32_t direction = search.scan->line_endings;
+    for (;;) {
+        if (w.produced == search.length) return data_ended(search, w);
+        if (w.at >= file.size) return w.stream && w.stream->state == STREAM_OPEN ? ADVANCE_CUT : ADVANCE_FAILED;
+        uint64_t choice = w.inserted ? w.at : next_choice(file, direction, w.at);
+        uint64_t run = choice - w.at;
+        if (run > search.length - w.produced) run = search.length - w.produced;
+        if (run > 0) {
+            w.inserted = 0;
+            w.at += run;
+            if (!emit(search, w, file.bytes + w.at - run, (uint32_t)run)) return ADVANCE_FAILED;
+            continue;
+        }
+        int32_t kind = choice_at(file, direction, w.at, w.inserted);
+        // The likelier choice first: an original CR LF is rare in binary data,
+        // a lone LF common.
+        int32_t first = direction == RESCUE_LF_TURNED_CRLF;
+        if (kind == CHOICE_FORCED) first = 1;
+        if (kind == CHOICE_NONE) first = 0;
+        if (kind == CHOICE_BRANCH && !keep_alternative(search, w, !first)) return ADVANCE_FAILED;
+        if (!take(search, w, direction, first)) return ADVANCE_FAILED;
+    }
+}
+
+static int out_of_bounds(LineSearch& search)
+{
+    const Scan& scan = *search.scan;
+    uint32_t branch_limit = scan.options->branch_limit ? scan.options->branch_limit : RESCUE_DEFAULT_BRANCHES;
+    uint32_t time_limit = scan.options->time_limit_ms ? scan.options->time_limit_ms : RESCUE_DEFAULT_TIME_MS;
+    if (search.branches > branch_limit || (uint32_t)(scan_clock(scan) - scan.clock_start) > time_limit) {
+        search.bound_hit = 1;
+    }
+    return search.bound_hit || scan_cancelled(*search.scan);
+}
+
+static void keep_solution(LineSearch& search, Walker& w, int32_t ended)
+{
+    search.solutions++;
+    if (search.solutions > 1) return;
+    search.solution = (uint8_t*)zero_alloc(w.produced ? w.produced : 1);
+    if (!search.solution) return;
+    memcpy(search.solution, search.out, w.produced);
+    search.solution_size = w.produced;
+    search.solution_cut = ended == ADVANCE_CUT;
+    search.winner = w.stream;
+    w.stream = nullptr;  // the search owns the winner's stream now
+}
+
+// Takes up the newest alternative left; 0 when none is left or a bound is hit.
+static int resume(LineSearch& search, Walker& w)
+{
+    while (search.pending_count > 0 && !out_of_bounds(search)) {
+        Pending& next = search.pending[--search.pending_count];
+        w = next.state;
+        if (take(search, w, search.scan->line_endings, next.changed)) return 1;
+        free_stream(w.stream);
+        w.stream = nullptr;
+    }
+    return 0;
+}
+
+// Depth first over the paths from `start`. A path that inflates proves itself
+// (CRC and stream agree); without a stream a second path is looked for, since
+// only one right path is beyond doubt.
+static void search_paths(LineSearch& search, Walker start)
+{
+    Walker w = start;
+    for (;;) {
+        int32_t ended = advance(search, w);
+        if (ended != ADVANCE_FAILED) {
+            keep_solution(search, w, ended);
+            if (search.winner || search.solutions > 1 || ended == ADVANCE_CUT) break;
+        }
+        free_stream(w.stream);
+        w.stream = nullptr;
+        if (!resume(search, w)) break;
+    }
+    free_stream(w.stream);
+    while (search.pending_count > 0) drop_pending(search.pending[--search.pending_count]);
+}
+
+// The path's start: the register over the type, and for IDAT the stream as the
+// IDAT chunks before this one left it.
+static int start_walker(Scan& scan, uint64_t data_at, const uint8_t* type, Walker* w)
+{
+    *w = Walker();
+    w->at = data_at;
+    w->reg = 0xFFFFFFFFu;
+    for (int k = 0; k < 4; k++) w->reg = crc_step(w->reg, type[k]);
+    if (!is_chunk_type(type, "IDAT")) return 1;
+    if (scan.line_stream) return (w->stream = stream_copy(*scan.line_stream)) != nullptr;
+    w->stream = (StreamCheck*)zero_alloc(sizeof(StreamCheck));
+    if (!w->stream) return 0;
+    stream_begin(*w->stream, scan.line_layout_known ? &scan.line_layout : nullptr);
+    return w->stream->state == STREAM_OPEN;
+}
+
+// The restored chunk into the result; for IDAT its stream is carried on.
+static void take_restored(Scan& scan, LineSearch& search, uint64_t header, const uint8_t* type)
+{
+    ChunkRecord record;
+    uint32_t stored = search.solution_cut ? 0 : search.solution_crc;
+    if (!make_record(type, search.solution, search.solution_size, stored, &record)) return;
+    if (search.solution_cut) record.stored_crc = record.computed_crc;
+    int32_t chunk = add_chunk(scan.result, record, header, RESCUE_FROM_FILE);
+    if (chunk < 0) return;
+    if (is_chunk_type(type, "IHDR")) scan.line_layout_known = layout_from_ihdr(record.data, record.length, &scan.line_layout);
+    if (search.winner) {
+        free_stream(scan.line_stream);
+        scan.line_stream = search.winner;
+        search.winner = nullptr;
+    }
+    scan.line_restored++;
+    // A path that inflates right and matches the CRC proves itself; without a
+    // stream only a search that saw every path and found one is sure.
+    int proven = search.solution_cut || (search.solutions == 1 && (is_chunk_type(type, "IDAT") || !search.given_up));
+    if (!proven || search.bound_hit) scan.line_unsure++;
+    if (search.solution_cut) {
+        RescueFinding cut = file_finding(RESCUE_CUT_CHUNK, RESCUE_NONE, header, record.length, search.length,
+                                         type_word(type));
+        cut.chunk = chunk;
+        add_finding(scan.result, cut);
+    }
+}
+
+// Searches one reading of the header: `length` original data bytes from `data_at`.
+static int try_reading(Scan& scan, uint64_t header, uint32_t length, uint64_t data_at, uint64_t* next)
+{
+    const uint8_t* type = scan.file.bytes + data_at - 4;
+    if (!letters_only(type)) return 0;
+    // Every converted byte stands for at most two original ones: a cut chunk
+    // declares more than the file can give.
+    uint64_t room = 2 * (scan.file.size - data_at) + 8;
+    LineSearch* search = (LineSearch*)zero_alloc(sizeof(LineSearch));
+    uint8_t* out = (uint8_t*)zero_alloc(length < room ? (length ? length : 1) : (size_t)room);
+    Walker start = Walker();
+    int found = 0;
+    if (search && out && start_walker(scan, data_at, type, &start)) {
+        search->scan = &scan;
+        search->length = length;
+        search->out = out;
+        search_paths(*search, start);
+        found = search->solution != nullptr;
+        if (search->bound_hit) {
+            add_finding(scan.result, file_finding(RESCUE_BOUND_HIT, RESCUE_NONE, header, search->branches));
+        }
+        if (found) take_restored(scan, *search, header, type);
+        *next = search->solution_cut ? scan.file.size : search->solution_end;
+    } else {
+        free_stream(start.stream);
+    }
+    if (search) free_stream(search->winner);
+    if (search) zero_free(search->solution);
+    zero_free(search);
+    zero_free(out);
+    return found;
+}
+
+// No reading of the chunk came out right: it is kept as converted, up to the
+// next registered type, and the walk goes on there.
+static int keep_converted(Scan& scan, uint64_t header, uint64_t* next)
+{
+    const ScanBytes& file = scan.file;
+    uint64_t q = header + 12;
+    while (q + 8 <= file.size && !registered_type(file.bytes + q + 4)) q++;
+    scan.line_failed++;
+    const uint8_t* type = file.bytes + header + 4;
+    if (q + 8 > file.size || !letters_only(type)) {
+        add_finding(scan.result, file_finding(RESCUE_CHUNK_NOT_RESTORED, RESCUE_NONE, header));
+        return 0;
+    }
+    ChunkRecord record;
+    if (!make_record(type, file.bytes + header + 8, (uint32_t)(q - 4 - header - 8), read_u32(file.bytes + q - 4),
+                     &record)) {
+        return 0;
+    }
+    RescueFinding finding = file_finding(RESCUE_CHUNK_NOT_RESTORED, RESCUE_NONE, header);
+    finding.chunk = add_chunk(scan.result, record, header, RESCUE_FROM_FILE);
+    add_finding(scan.result, finding);
+    *next = q;
+    return 1;
+}
+
+int restore_chunk_line_endings(Scan& scan, uint64_t header, uint64_t* next)
+{
+    FieldVariant lengths[VARIANTS_MAX];
+    int32_t count = 0;
+    field_variants(scan.file, scan.line_endings, header, 0, 0, 0, lengths, &count);
+    for (int32_t k = 0; k < count && !scan.result->out_of_memory; k++) {
+        if (scan.file.size - lengths[k].end < 4) continue;
+        if (try_reading(scan, header, lengths[k].value, lengths[k].end + 4, next)) {
+            return *next < scan.file.size;
+        }
+    }
+    return keep_converted(scan, header, next);
+}
+
+void finish_line_endings(Scan& scan)
+{
+    free_stream(scan.line_stream);
+    scan.line_stream = nullptr;
+    if (scan.line_finding < 0) return;
+    RescueFinding& finding = scan.result->findings[scan.line_finding];
+    finding.detail[1] = scan.line_restored;
+    finding.detail[2] = scan.line_failed;
+    if (scan.line_failed > 0) finding.certainty = RESCUE_NONE;
+    else if (scan.line_unsure > 0) finding.certainty = RESCUE_PROBABLE;
+}

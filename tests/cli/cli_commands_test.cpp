@@ -1,0 +1,197 @@
+// Each command on fixtures built in code: its output files byte for byte against
+// what the window's edits make of the same file (the same core calls), its
+// guards, exit statuses and reports.
+#include <gtest/gtest.h>
+
+#include <string.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "cli/cli_harness.h"
+#include "cli/console.h"
+#include "document/chunk_edit.h"
+#include "document/chunk_file.h"
+#include "document/slimming.h"
+#include "present/chunk_fields.h"
+#include "support/test_support.h"
+
+namespace {
+
+typedef std::function<bool(int32_t row)> RowChoice;
+
+struct CliCommands : ::testing::Test {
+    void TearDown() override { release_document(); }
+    std::string put(const std::string& name, const Bytes& png)
+    {
+        write_file(dir.path(name), png);
+        return dir.path(name);
+    }
+    // What the window makes of `png`: the rows `choice` selects, planned and
+    // applied with `answer` to the plan's question.
+    Bytes window_edit(const Bytes& png, RowEdit edit, RowChoice choice, RowEditAnswer answer = ANSWER_YES)
+    {
+        std::string path = put("window.png", png);
+        EXPECT_EQ(LOAD_OK, load_png(path.c_str()));
+        std::vector<int32_t> rows;
+        for (int32_t i = 0; i < g_document.count; i++) if (choice(i)) rows.push_back(i);
+        apply_row_edit_plan(plan_row_edit(edit, rows.data(), (int32_t)rows.size()), answer, nullptr);
+        EXPECT_EQ(SAVE_OK, save_png(dir.path("window-out.png").c_str()));
+        release_document();
+        return read_file(dir.path("window-out.png"));
+    }
+    TempDir dir;
+};
+
+bool type_is(int32_t row, const char* type)
+{
+    return memcmp(g_document.records[row].type, type, 4) == 0;
+}
+
+Bytes slim_fixture()
+{
+    return make_simple_png({make_chunk("tEXt", text_bytes(std::string("Title\0x", 7))), make_chunk("gAMA", {0, 0, 0, 1}),
+                            make_chunk("prVt", {9}), make_chunk("IDAT", {1, 2}), make_chunk("IDAT", {3}),
+                            make_chunk("IDAT", {4}), make_chunk("tIME", {7, 0xE8, 1, 1, 0, 0, 0})});
+}
+
+TEST_F(CliCommands, StripAndMergeWriteWhatTheWindowsEditsMake)
+{
+    struct Case {
+        std::vector<std::string> options;
+        RowEdit edit;
+        RowChoice choice;
+    };
+    const Case cases[] = {
+        {{"strip", "--metadata"}, ROW_EDIT_DELETE, is_metadata_chunk},
+        {{"strip", "--all"}, ROW_EDIT_DELETE, [](int32_t) { return true; }},
+        {{"strip", "--type", "gAMA,tIME"}, ROW_EDIT_DELETE,
+         [](int32_t r) { return type_is(r, "gAMA") || type_is(r, "tIME"); }},
+        {{"strip", "--keep", "tEXt"}, ROW_EDIT_DELETE, [](int32_t r) { return !type_is(r, "tEXt"); }},
+        {{"strip", "--type", "IDAT"}, ROW_EDIT_DELETE, [](int32_t r) { return type_is(r, "IDAT"); }},
+        {{"merge"}, ROW_EDIT_MERGE, [](int32_t) { return true; }},
+    };
+    std::string input = put("in.png", slim_fixture());
+    for (const Case& c : cases) {
+        Bytes expected = window_edit(slim_fixture(), c.edit, c.choice);
+        std::vector<std::string> arguments = c.options;
+        arguments.insert(arguments.end(), {"-o", dir.path("out.png"), input});
+        CliResult result = run_cli(arguments);
+        EXPECT_EQ(0, result.status) << c.options[1] << result.err;
+        EXPECT_EQ(expected, read_file(dir.path("out.png"))) << c.options[1];
+        EXPECT_EQ(slim_fixture(), read_file(input));
+    }
+}
+
+TEST_F(CliCommands, QuestionsLeaveTheFileUnlessAnOptionAnswersThem)
+{
+    Bytes animated = make_simple_png({make_chunk("acTL", Bytes(8)), make_chunk("fcTL", Bytes(26)),
+                                      make_chunk("tEXt", {'k', 0, 'v'}), make_chunk("IDAT", {1}),
+                                      make_chunk("fdAT", Bytes(5))});
+    std::string input = put("anim.png", animated);
+    CliResult refused = run_cli({"strip", "--type", "fcTL", "-o", dir.path("a.png"), input});
+    EXPECT_EQ(3, refused.status);
+    EXPECT_NE(std::string::npos, refused.err.find("--break-animation")) << refused.err;
+    EXPECT_FALSE(file_exists(dir.path("a.png")));
+    Bytes no = window_edit(animated, ROW_EDIT_DELETE, [](int32_t r) { return type_is(r, "fcTL"); }, ANSWER_NO);
+    EXPECT_EQ(0, run_cli({"strip", "--type", "fcTL", "--break-animation", "-o", dir.path("a.png"), input}).status);
+    EXPECT_EQ(no, read_file(dir.path("a.png")));
+    EXPECT_NE(no, window_edit(animated, ROW_EDIT_DELETE, [](int32_t r) { return type_is(r, "fcTL"); }, ANSWER_YES));
+
+    Bytes dotted = make_simple_png({make_chunk("iDOT", Bytes(28)), make_chunk("IDAT", {1}), make_chunk("IDAT", {2})});
+    input = put("dot.png", dotted);
+    EXPECT_EQ(3, run_cli({"merge", "-o", dir.path("d.png"), input}).status);
+    EXPECT_FALSE(file_exists(dir.path("d.png")));
+    Bytes merged = window_edit(dotted, ROW_EDIT_MERGE, [](int32_t) { return true; }, ANSWER_YES);
+    EXPECT_EQ(0, run_cli({"merge", "--drop-idot", "-o", dir.path("d.png"), input}).status);
+    EXPECT_EQ(merged, read_file(dir.path("d.png")));
+
+    Bytes trailing = slim_fixture();
+    trailing.insert(trailing.end(), {1, 2, 3});
+    input = put("trail.png", trailing);
+    EXPECT_EQ(3, run_cli({"strip", "--all", "--in-place", input}).status);
+    EXPECT_EQ(trailing, read_file(input));
+    EXPECT_EQ(0, run_cli({"strip", "--all", "--in-place", "--drop-trailing", input}).status);
+    EXPECT_EQ(window_edit(slim_fixture(), ROW_EDIT_DELETE, [](int32_t) { return true; }), read_file(input));
+}
+
+TEST_F(CliCommands, OutputsOnlyWhereAsked)
+{
+    std::string input = put("in.png", slim_fixture());
+    CliResult dry = run_cli({"strip", "--metadata", "--dry-run", input});
+    EXPECT_EQ(0, dry.status);
+    EXPECT_NE(std::string::npos, dry.out.find("would delete: 2 tEXt, 4 prVt, 8 tIME")) << dry.out;
+    EXPECT_EQ(std::vector<std::string>{"in.png"}, dir.entries());
+    EXPECT_EQ(3, run_cli({"strip", "--metadata", "-o", input, input}).status);
+    EXPECT_EQ(slim_fixture(), read_file(input));
+    // -d keeps the names; a second file of the same name is not written over the first.
+    std::string sub = dir.path("sub");
+    make_folder(sub.c_str());
+    write_file(sub + "/in.png", slim_fixture());
+    CliResult batch = run_cli({"merge", "-d", dir.path("out"), input, sub + "/in.png"});
+    EXPECT_EQ(3, batch.status) << batch.err;
+    EXPECT_EQ(window_edit(slim_fixture(), ROW_EDIT_MERGE, [](int32_t) { return true; }),
+              read_file(dir.path("out") + "/in.png"));
+    // In place: the input replaced through the save; an unchanged file not written.
+    EXPECT_EQ(0, run_cli({"merge", "--in-place", input}).status);
+    Bytes once = read_file(input);
+    CliResult again = run_cli({"merge", "--in-place", "--json", input});
+    EXPECT_NE(std::string::npos, again.out.find("\"changed\":false,\"result\":\"unchanged\"")) << again.out;
+    EXPECT_EQ(once, read_file(input));
+}
+
+TEST_F(CliCommands, RepairAppliesWhatIsBeyondDoubtAndListsTheRest)
+{
+    Bytes good = slim_fixture();
+    Bytes flipped = good;
+    flipped[8 + 25 + 8 + 2] ^= 0x20;   // a byte of the tEXt data
+    Bytes crc_only = good;
+    crc_only[8 + 25 + 8 + 7 + 1] ^= 0x01;   // a byte of its stored CRC
+    std::string a = put("a.png", flipped), b = put("b.png", crc_only);
+    CliResult result = run_cli({"repair", "-d", dir.path("out"), a, b});
+    EXPECT_EQ(1, result.status);
+    EXPECT_EQ(good, read_file(dir.path("out/a.png")));
+    EXPECT_EQ(crc_only, read_file(dir.path("out/b.png")));
+    EXPECT_NE(std::string::npos, result.out.find("b.png: 1 damaged chunks left")) << result.out;
+    CliResult forced = run_cli({"repair", "--force-crc", "--json", "-o", dir.path("f.png"), b});
+    EXPECT_EQ(0, forced.status);
+    EXPECT_EQ(good, read_file(dir.path("f.png")));
+    EXPECT_NE(std::string::npos, forced.out.find("\"repaired\":[2],\"damaged_left\":[]")) << forced.out;
+}
+
+TEST_F(CliCommands, ListAndShowGiveTheWindowsTexts)
+{
+    std::string input = put("in.png", slim_fixture());
+    std::string bad = put("bad.png", text_bytes("not a png at all"));
+    CliResult list = run_cli({"list", "--json", bad, input});
+    EXPECT_EQ(2, list.status);
+    size_t second = list.out.find('\n') + 1;
+    EXPECT_EQ("{\"file\":\"" + bad + "\",\"message\":\"not a PNG file.\",\"error\":\"unreadable\"}\n",
+              list.out.substr(0, second));
+    EXPECT_NE(std::string::npos,
+              list.out.find("{\"number\":3,\"type\":\"gAMA\",\"length\":4,\"crc\":\"FC2250DB\","
+                            "\"computed_crc\":\"FC2250DB\",\"damaged\":false,\"ancillary\":true,\"private\":false,"
+                            "\"reserved\":false,\"safe_to_copy\":false,\"deletable\":true,\"mergeable\":false,"
+                            u8"\"summary\":\"ガンマ値: sRGB または iCCP はこれを含んでいます。\"}", second))
+        << list.out;
+    EXPECT_NE(std::string::npos, list.out.find("\"width\":1,\"height\":1,\"bit_depth\":8,\"size\":"));
+    EXPECT_NE(std::string::npos, list.err.find("2 files: 1 fine, 0 changed, 0 with damage or left as they were, 1 unreadable"));
+
+    CliResult text = run_cli({"list", "--lang", "ja", input});
+    EXPECT_NE(std::string::npos, text.out.find(u8"  3 gAMA       4 FC2250DB -- ○ -- -- -- ○ -- ガンマ値")) << text.out;
+    EXPECT_NE(std::string::npos, text.out.find(" 1x1x8 / 152Bytes\n")) << text.out;
+
+    ASSERT_EQ(LOAD_OK, load_png(input.c_str()));
+    TextBuilder inspector = {};
+    describe_chunk(&inspector, 1);
+    std::string expected = input + "\n" + std::string(inspector.text, inspector.used);
+    text_free(&inspector);
+    release_document();
+    CliResult show = run_cli({"show", input, "2"});
+    EXPECT_EQ(0, show.status);
+    EXPECT_EQ(expected, show.out.substr(0, expected.size()));
+    EXPECT_EQ(3, run_cli({"show", input, "10"}).status);
+}
+
+}  // namespace

@@ -1,0 +1,263 @@
+#include <gtest/gtest.h>
+
+#include <zlib.h>
+
+#include <algorithm>
+
+#include "rescue/rescue_fixtures.h"
+
+TEST(Rescue, IntactFileComesBackAsItIs)
+{
+    RescueFixture fixture = rescue_fixture();
+    Rescued rescued(fixture.file);
+    EXPECT_EQ(rescue_summary(rescued.result), "");
+    EXPECT_EQ(rescued.result.outcome, RESCUE_INTACT);
+    EXPECT_EQ(rescued_file(rescued.result), fixture.file);
+}
+
+namespace {
+
+struct DamageCase {
+    const char* name;
+    Bytes (*damage)(const RescueFixture& f);
+    const char* findings;
+};
+
+Bytes flipped(const Bytes& file, size_t at, uint8_t mask)
+{
+    Bytes out = file;
+    out[at] ^= mask;
+    return out;
+}
+
+const DamageCase DAMAGE_CASES[] = {
+    {"signature, one byte", [](const RescueFixture& f) { return flipped(f.file, 1, 0x20); }, "signature:sure"},
+    {"signature, two bytes", [](const RescueFixture& f) { return flipped(flipped(f.file, 0, 0x80), 6, 0x40); },
+     "signature:sure"},
+    {"prefix", [](const RescueFixture& f) { return spliced(f.file, 0, 0, text_bytes("MacBinary junk")); },
+     "prefix:sure"},
+    {"length, low byte", [](const RescueFixture& f) { return flipped(f.file, f.at[1] + 3, 0x04); }, "length:sure"},
+    {"length, high byte", [](const RescueFixture& f) { return flipped(f.file, f.at[3], 0x10); }, "length:sure"},
+    {"type byte", [](const RescueFixture& f) { return flipped(f.file, f.at[2] + 5, 0x01); }, "type:sure"},
+    {"type byte of IEND", [](const RescueFixture& f) { return flipped(f.file, f.at[5] + 7, 0x40); }, "type:sure"},
+    {"CRC, one byte", [](const RescueFixture& f) { return flipped(f.file, f.at[1] + 8 + 26 + 2, 0x5A); },
+     "crc:sure"},
+    {"CRC of IDAT, every byte",
+     [](const RescueFixture& f) {
+         Bytes out = f.file;
+         for (size_t k = 0; k < 4; k++) out[f.at[4] - 4 + k] ^= 0xA5;
+         return out;
+     },
+     "crc:sure"},
+    {"data byte", [](const RescueFixture& f) { return flipped(f.file, f.at[1] + 8 + 10, 0x08); }, "byte:sure"},
+    {"byte lost", [](const RescueFixture& f) { return spliced(f.file, f.at[1] + 8 + 12, 1, Bytes()); },
+     "lost-byte:sure"},
+    {"byte added", [](const RescueFixture& f) { return spliced(f.file, f.at[2] + 8 + 3, 0, Bytes{0x77}); },
+     "added-byte:sure"},
+    {"signature and a length",
+     [](const RescueFixture& f) { return flipped(flipped(f.file, 2, 0x01), f.at[4] + 2, 0x01); },
+     "signature:sure length:sure"},
+};
+
+}  // namespace
+
+TEST(Rescue, EachDamageIsRestoredExactlyAndReportedBeyondDoubt)
+{
+    RescueFixture fixture = rescue_fixture();
+    for (const DamageCase& c : DAMAGE_CASES) {
+        Rescued rescued(c.damage(fixture));
+        EXPECT_EQ(rescue_summary(rescued.result), c.findings) << c.name;
+        EXPECT_EQ(rescued.result.outcome, RESCUE_ENTIRE) << c.name;
+        EXPECT_TRUE(rescued_file(rescued.result) == fixture.file) << c.name;
+    }
+}
+
+// Every single-byte change of every length, type and CRC field comes back exactly.
+TEST(Rescue, EveryChangeOfAFramingFieldIsRestored)
+{
+    RescueFixture fixture = rescue_fixture(4, 2);
+    int failures = 0;
+    for (size_t c = 0; c < fixture.at.size(); c++) {
+        size_t data_length = model_u32(&fixture.file[fixture.at[c]]);
+        std::vector<size_t> fields;
+        for (size_t k = 0; k < 8; k++) fields.push_back(fixture.at[c] + k);
+        for (size_t k = 0; k < 4; k++) fields.push_back(fixture.at[c] + 8 + data_length + k);
+        for (size_t at : fields) {
+            for (int value = 0; value < 256; value++) {
+                if (value == fixture.file[at]) continue;
+                Bytes damaged = fixture.file;
+                damaged[at] = (uint8_t)value;
+                Rescued rescued(damaged);
+                if (rescued_file(rescued.result) != fixture.file || rescued.result.outcome != RESCUE_ENTIRE) {
+                    if (failures++ < 5) {
+                        ADD_FAILURE() << "offset " << at << " value " << value << ": "
+                                      << rescue_summary(rescued.result);
+                    }
+                }
+            }
+        }
+    }
+    EXPECT_EQ(failures, 0);
+}
+
+// Inflates a whole zlib stream; empty when it does not end cleanly.
+static Bytes inflated(const Bytes& stream)
+{
+    Bytes out(1 << 20);
+    uLongf size = out.size();
+    if (uncompress(out.data(), &size, stream.data(), stream.size()) != Z_OK) return Bytes();
+    out.resize(size);
+    return out;
+}
+
+static Bytes image_data(const Bytes& file)
+{
+    ChunkList chunks;
+    bool not_png = false;
+    if (!model_parse(file.data(), file.size(), &chunks, &not_png)) return Bytes();
+    Bytes stream;
+    for (const ModelChunk& chunk : chunks) {
+        if (model_is_type(chunk, "IDAT")) stream.insert(stream.end(), chunk.data.begin(), chunk.data.end());
+    }
+    return stream;
+}
+
+TEST(Rescue, CutFileKeepsItsChunksAndTheRowsThatInflate)
+{
+    RescueFixture fixture = rescue_fixture(64, 64);
+    Bytes rows = rescue_rows(64, 64, 1);
+    size_t cut = fixture.at[4] + 8 + 40;  // inside the second IDAT
+    Rescued rescued(Bytes(fixture.file.begin(), fixture.file.begin() + cut));
+    EXPECT_EQ(rescue_summary(rescued.result), "cut:none completed:none truncated:none");
+    EXPECT_EQ(rescued.result.outcome, RESCUE_PARTIAL);
+    Bytes out = rescued_file(rescued.result);
+    // Every chunk before the image data byte for byte, and a stream of the whole image.
+    EXPECT_TRUE(std::equal(fixture.file.begin(), fixture.file.begin() + fixture.at[3], out.begin()));
+    Bytes pixels = inflated(image_data(out));
+    ASSERT_EQ(pixels.size(), rows.size());
+    const RescueFinding& completed = rescued.result.findings[1];
+    size_t kept = completed.detail[0] * (64 * 3 + 1);
+    EXPECT_GT(completed.detail[0], 10u);
+    EXPECT_EQ(completed.detail[1], 64u);
+    EXPECT_TRUE(std::equal(rows.begin(), rows.begin() + kept, pixels.begin()));
+    EXPECT_EQ(Bytes(pixels.begin() + kept + 64 * 3 + 1, pixels.end()), Bytes(rows.size() - kept - 64 * 3 - 1, 0));
+
+    // Kept as it was: the first IDAT whole, the cut one with the bytes that are left.
+    Rescued kept_cut(Bytes(fixture.file.begin(), fixture.file.begin() + cut), RESCUE_KEEP_CUT_STREAM);
+    Bytes as_was = image_data(rescued_file(kept_cut.result));
+    Bytes stream = image_data(fixture.file);
+    EXPECT_EQ(as_was, Bytes(stream.begin(), stream.begin() + (cut - fixture.at[4] - 8) +
+                                                (fixture.at[4] - fixture.at[3] - 12)));
+}
+
+TEST(Rescue, ZeroedBlockIsSkippedAndTheChunksAfterItComeBack)
+{
+    RescueFixture fixture = rescue_fixture();
+    Bytes damaged = fixture.file;
+    std::fill(damaged.begin() + fixture.at[1] + 4, damaged.begin() + fixture.at[2] + 6, 0);
+    Rescued rescued(damaged);
+    EXPECT_EQ(rescue_summary(rescued.result), "lost:none");
+    Bytes expected = spliced(fixture.file, fixture.at[1], fixture.at[2] - fixture.at[1], Bytes());
+    // The zTXt header is zeroed too: only IDAT and IEND come back after IHDR.
+    expected = spliced(fixture.file, fixture.at[1], fixture.at[3] - fixture.at[1], Bytes());
+    EXPECT_TRUE(rescued_file(rescued.result) == expected);
+}
+
+// Two faults in one chunk: no single change explains them, so nothing is changed
+// unasked; the forced CRC waits for the user.
+TEST(Rescue, TwoFaultsInOneChunkAreNotRestored)
+{
+    RescueFixture fixture = rescue_fixture(64, 64);
+    struct Case {
+        std::vector<size_t> at;
+        const char* findings;
+    } cases[] = {
+        {{fixture.at[3] + 8 + 20, fixture.at[3] + 8 + 90}, "damaged:none forced-crc:probable completed:none"},
+        {{fixture.at[1] + 8 + 9, fixture.at[1] + 8 + 26 + 1}, "damaged:none forced-crc:probable"},
+        {{fixture.at[2] + 5, fixture.at[2] + 8 + 2}, "damaged:none forced-crc:probable"},
+    };
+    for (const Case& c : cases) {
+        Bytes damaged = fixture.file;
+        for (size_t at : c.at) damaged[at] ^= 0x11;
+        Rescued rescued(damaged);
+        EXPECT_EQ(rescue_summary(rescued.result), c.findings);
+        Rescued keep(damaged, RESCUE_KEEP_CUT_STREAM);
+        EXPECT_TRUE(rescued_file(keep.result) == damaged);
+    }
+}
+
+TEST(Rescue, WhatCannotBeReadIsReportedNeverRefused)
+{
+    struct Case {
+        Bytes file;
+        const char* findings;
+        int32_t outcome;
+    } cases[] = {
+        {Bytes(), "not-png:none", RESCUE_UNREADABLE},
+        {text_bytes("just some text, no PNG in it"), "not-png:none", RESCUE_UNREADABLE},
+        {Bytes{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A}, "not-png:none", RESCUE_UNREADABLE},
+        {Bytes{0x09, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13, 'I', 'H', 'D', 'R'},
+         "7-bit:none cut:none", RESCUE_UNREADABLE},
+    };
+    for (const Case& c : cases) {
+        Rescued rescued(c.file);
+        EXPECT_EQ(rescue_summary(rescued.result), c.findings);
+        EXPECT_EQ(rescued.result.outcome, c.outcome);
+    }
+}
+
+TEST(Rescue, LineEndingConversionIsUndoneInEveryChunk)
+{
+    RescueFixture fixture = line_ending_fixture(64, 64);
+    struct Case {
+        const char* name;
+        Bytes converted;
+    } cases[] = {
+        {"CR LF to LF", crlf_to_lf(fixture.file)},
+        {"LF to CR LF", lf_to_crlf(fixture.file)},
+    };
+    for (const Case& c : cases) {
+        ASSERT_NE(c.converted.size(), fixture.file.size()) << c.name;
+        Rescued rescued(c.converted);
+        EXPECT_EQ(rescue_summary(rescued.result), "line-endings:sure") << c.name;
+        EXPECT_EQ(rescued.result.findings[0].detail[1], 6u) << c.name;
+        EXPECT_TRUE(rescued_file(rescued.result) == fixture.file) << c.name;
+    }
+}
+
+// A converted file that is also cut: the chunks before the cut come back exactly
+// and the image data is completed.
+TEST(Rescue, LineEndingsInACutFile)
+{
+    RescueFixture fixture = line_ending_fixture(64, 64);
+    Bytes cut(fixture.file.begin(), fixture.file.begin() + fixture.at[4] + 300);
+    Rescued rescued(lf_to_crlf(cut));
+    EXPECT_EQ(rescue_summary(rescued.result), "line-endings:sure cut:none completed:none truncated:none");
+    Bytes out = rescued_file(rescued.result);
+    EXPECT_TRUE(std::equal(fixture.file.begin(), fixture.file.begin() + fixture.at[3], out.begin()));
+    EXPECT_EQ(inflated(image_data(out)).size(), rescue_rows(64, 64, 1).size());
+}
+
+// The scan reports its progress through the ports and stops when told to: what
+// was read so far stays, the rest is reported, and the file still saves.
+TEST(Rescue, CancelStopsTheScanAndKeepsWhatWasRead)
+{
+    struct Record {
+        std::vector<uint64_t> done;
+        int cancel_after;
+    } record = {{}, 2};
+    RescuePorts ports = {&record,
+                         [](void* c, uint64_t done, uint64_t) { ((Record*)c)->done.push_back(done); },
+                         [](void* c) -> int { return ((Record*)c)->done.size() >= (size_t)((Record*)c)->cancel_after; },
+                         nullptr};
+    RescueFixture fixture = rescue_fixture();
+    RescueOptions options = {RESCUE_COMPLETE_STREAM, 0, 0};
+    RescueResult result;
+    rescue_bytes(fixture.file.data(), fixture.file.size(), options, &ports, &result);
+    EXPECT_EQ(record.done, (std::vector<uint64_t>{fixture.at[0], fixture.at[1]}));
+    EXPECT_EQ(rescue_summary(result), "cancelled:none truncated:none");
+    EXPECT_EQ(result.outcome, RESCUE_PARTIAL);
+    Bytes out = rescued_file(result);
+    EXPECT_EQ(Bytes(out.begin(), out.begin() + fixture.at[1]), Bytes(fixture.file.begin(), fixture.file.begin() + fixture.at[1]));
+    release_rescue_result(&result);
+}

@@ -96,6 +96,9 @@ set(VELMORA_APP_SOURCES
     src/app/file_commands.cpp
     src/app/main_commands.h
     src/app/main_window.cpp
+    src/app/preview_commands.cpp
+    src/app/preview_texts.h
+    src/app/preview_win.cpp src/app/preview_win.h
     src/app/shell_texts.h
     src/app/slimming_questions.cpp
     src/app/start_up.cpp
@@ -154,6 +157,7 @@ set(VELMORA_GUI_TEST_SOURCES
     tests/app/gui_chunk_view_win.cpp
     tests/app/gui_main_win.cpp
     tests/app/gui_main_window_win.cpp
+    tests/app/gui_preview_win.cpp
     tests/app/gui_program_win.cpp
     tests/app/gui_repair_win.cpp
     tests/app/gui_single_instance_win.cpp)

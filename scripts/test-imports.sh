@@ -4,7 +4,7 @@
 # time would be missing.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-allowed="kernel32.dll user32.dll gdi32.dll comctl32.dll comdlg32.dll shell32.dll advapi32.dll msvcrt.dll"
+allowed="kernel32.dll user32.dll gdi32.dll comctl32.dll comdlg32.dll shell32.dll advapi32.dll msvcrt.dll ole32.dll"
 
 check_imports() {
   local program=$1 status=0 imports dll

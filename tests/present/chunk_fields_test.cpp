@@ -296,7 +296,7 @@ TEST(ChunkFields, EveryTruncationOfEveryTypeIsReportedSafely)
         for (size_t length = 0; length <= chunk.data.size(); length++) {
             Bytes head(chunk.data.begin(), chunk.data.begin() + (long)length);
             uint8_t* exact = (uint8_t*)malloc(length ? length : 1);
-            memcpy(exact, head.data(), length);
+            if (length) memcpy(exact, head.data(), length);
             ChunkRecord record = {};
             memcpy(record.type, chunk.type, 4);
             record.length = (uint32_t)length;

@@ -144,6 +144,9 @@ int apply_rescue(const RescueResult& result, ChunkDocument* out)
             return 0;
         }
         out->count++;
+        // A chunk mended into IEND (a damaged type byte) ends the file there, as
+        // the strict load ends it: what the scan read after it is not written.
+        if (is_chunk_type(chosen->type, "IEND")) break;
     }
     out->loaded = 1;
     out->changed = 1;

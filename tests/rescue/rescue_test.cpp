@@ -77,6 +77,18 @@ TEST(Rescue, EachDamageIsRestoredExactlyAndReportedBeyondDoubt)
     }
 }
 
+// A damaged IEND type with a chunk after it: the mended IEND ends the file, and
+// nothing read after it is written (found by the rescue fuzz target).
+TEST(Rescue, AMendedIendEndsTheFile)
+{
+    RescueFixture fixture = rescue_fixture();
+    Bytes damaged = flipped(fixture.file, fixture.file.size() - 6, 0x04);
+    Bytes after = make_chunk("tEXt", {'a', 'f', 't', 'e', 'r'});
+    damaged.insert(damaged.end(), after.begin(), after.end());
+    Rescued rescued(damaged);
+    EXPECT_TRUE(rescued_file(rescued.result) == fixture.file) << rescue_summary(rescued.result);
+}
+
 // Every single-byte change of every length, type and CRC field comes back exactly.
 TEST(Rescue, EveryChangeOfAFramingFieldIsRestored)
 {

@@ -290,7 +290,7 @@ static int start_walker(Scan& scan, uint64_t data_at, const uint8_t* type, Walke
     if (scan.line_stream) return (w->stream = stream_copy(*scan.line_stream)) != nullptr;
     w->stream = (StreamCheck*)zero_alloc(sizeof(StreamCheck));
     if (!w->stream) return 0;
-    stream_begin(*w->stream, scan.line_layout_known ? &scan.line_layout : nullptr);
+    stream_begin(*w->stream, scan.line_layout_known ? &scan.line_layout : nullptr, nullptr);
     return w->stream->state == STREAM_OPEN;
 }
 

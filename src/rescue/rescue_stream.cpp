@@ -66,7 +66,7 @@ static int32_t idat_pieces(const RescueResult& result, StreamPiece* pieces, int3
 static int stream_whole(const StreamPiece* pieces, int32_t count, const ImageLayout* layout)
 {
     StreamCheck check;
-    stream_begin(check, layout);
+    stream_begin(check, layout, nullptr);
     for (int32_t k = 0; k < count; k++) stream_feed(check, pieces[k].bytes, pieces[k].size);
     int whole = check.state == STREAM_ENDED && stream_size_right(check);
     stream_finish(check);

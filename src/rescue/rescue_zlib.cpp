@@ -7,13 +7,11 @@
 
 int copy_stream_check(StreamCheck& to, const StreamCheck& from)
 {
-    to = from;
-    if (from.state == STREAM_NO_MEMORY) return 1;
-    if (inflateCopy(&to.zlib, const_cast<z_streamp>(&from.zlib)) != Z_OK) {
-        to.state = STREAM_NO_MEMORY;
-        return 0;
+    if (from.state == STREAM_NO_MEMORY) {
+        to = from;
+        return 1;
     }
-    return 1;
+    return stream_copy(to, from) != STREAM_NO_MEMORY;
 }
 
 static voidpf completion_alloc(voidpf, uInt items, uInt size)

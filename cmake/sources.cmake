@@ -168,10 +168,12 @@ set(VELMORA_CLI_SOURCES
     src/cli/cli_list.cpp
     src/cli/cli_load.cpp
     src/cli/cli_main.cpp src/cli/cli_main.h
+    src/cli/cli_move.cpp
     src/cli/cli_output.cpp
     src/cli/cli_repair.cpp
     src/cli/cli_show.cpp
     src/cli/cli_slim.cpp
+    src/cli/cli_split.cpp
     src/cli/cli_texts.cpp src/cli/cli_texts.h
     src/cli/console.h
     src/cli/path_list.cpp src/cli/path_list.h)

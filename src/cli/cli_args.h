@@ -36,8 +36,10 @@ struct CliOptions {
     const char*    types;            // --type T,T...
     const char*    keep;             // --keep T,T...
     CliSwitch      break_animation, drop_idot, force_crc, drop_trailing;
+    CliSwitch      repeat;           // split --repeat
     char* const*   operands;         // the files (show: the file and the chunk number)
     int32_t        operand_count;
+    int32_t        all_operands;     // while the batch takes the first operand alone: how many there are
 };
 
 enum CliParse {

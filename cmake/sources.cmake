@@ -23,6 +23,7 @@ set(VELMORA_CORE_SOURCES
     src/fields/field_io.h
     src/fields/field_model.cpp src/fields/field_model.h
     src/fields/field_names.cpp src/fields/field_names.h
+    src/fields/field_result_texts.h
     src/fields/field_values.cpp
     src/fields/field_zlib.cpp src/fields/field_zlib.h
     src/fields/frame_fields.cpp
@@ -35,6 +36,7 @@ set(VELMORA_CORE_SOURCES
     src/present/exif_icc.cpp
     src/present/exif_reader.cpp src/present/exif_reader.h
     src/present/field_writers.h
+    src/present/registered_fields.cpp
     src/present/field_texts.h
     src/present/text_codec.cpp src/present/text_codec.h
     src/present/text_fields.cpp
@@ -95,6 +97,9 @@ set(VELMORA_APP_SOURCES
     src/app/file_commands.cpp
     src/app/main_commands.h
     src/app/main_window.cpp
+    src/app/preview_commands.cpp
+    src/app/preview_texts.h
+    src/app/preview_win.cpp src/app/preview_win.h
     src/app/shell_texts.h
     src/app/slimming_questions.cpp
     src/app/start_up.cpp
@@ -154,6 +159,7 @@ set(VELMORA_GUI_TEST_SOURCES
     tests/app/gui_chunk_view_win.cpp
     tests/app/gui_main_win.cpp
     tests/app/gui_main_window_win.cpp
+    tests/app/gui_preview_win.cpp
     tests/app/gui_program_win.cpp
     tests/app/gui_repair_win.cpp
     tests/app/gui_single_instance_win.cpp)
@@ -171,6 +177,7 @@ set(VELMORA_CLI_SOURCES
     src/cli/cli_move.cpp
     src/cli/cli_output.cpp
     src/cli/cli_repair.cpp
+    src/cli/cli_rescue.cpp
     src/cli/cli_show.cpp
     src/cli/cli_slim.cpp
     src/cli/cli_split.cpp

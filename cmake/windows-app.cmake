@@ -6,7 +6,9 @@ enable_language(RC)
 # The shell (its sources are listed in cmake/sources.cmake).
 add_library(velmora_app STATIC ${VELMORA_APP_SOURCES})
 velmora_options(velmora_app)
-target_link_libraries(velmora_app PUBLIC velmora_core comctl32 comdlg32 shell32 gdi32 user32)
+# The preview decodes through the Windows Imaging Component: COM from ole32, the
+# class and interface ids from the static uuid library.
+target_link_libraries(velmora_app PUBLIC velmora_core comctl32 comdlg32 shell32 gdi32 user32 ole32 uuid)
 
 # The icon is drawn by a script, so that it can be remade.
 find_package(Python3 REQUIRED COMPONENTS Interpreter)

@@ -50,6 +50,12 @@
 #define IDM_INSPECT         40201
 #define IDM_SELECT_METADATA 40202
 
+/* Preview window (DIALOG_PREVIEW): the decoder's error, shown in place of the picture. */
+#define IDC_PREVIEW_MESSAGE 1240
+
+/* Commands of the Check menu. */
+#define IDM_PREVIEW         40502
+
 /* Named resources. */
 #define RES_MAIN_DIALOG     "DIALOG_MAIN"
 #define RES_REPAIR_DIALOG   "DIALOG_REPAIR"
@@ -57,6 +63,7 @@
 #define RES_CANDIDATE_DIALOG "DIALOG_CANDIDATES"
 #define RES_APP_ICON        "APPICON"
 #define RES_INSPECTOR_DIALOG "DIALOG_INSPECTOR"
+#define RES_PREVIEW_DIALOG  "DIALOG_PREVIEW"
 
 /* Numbered resources. */
 #define IDR_MAIN_MENU       106

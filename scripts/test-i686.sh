@@ -47,7 +47,8 @@ samples=$top/../shared/corpus/pngsuite
 [ -d "$samples" ] || samples=$top/../../shared/corpus/pngsuite
 if [ -x "$root/native/velmora-cli" ] && [ -f "$samples/ct1n0g04.png" ]; then
   for f in $cli_files; do cp "$samples/$f" "$cli_work/"; done
-  (cd "$cli_work" && { "$root/native/velmora-cli" list --lang en $cli_files > expected.txt 2>/dev/null; echo $? > expected.rc; })
+  (cd "$cli_work" && { rc=0; "$root/native/velmora-cli" list --lang en $cli_files > expected.txt 2>/dev/null || rc=$?;
+                      echo $rc > expected.rc; })
   cli_args=("$dist/velmora-cli.exe" "$cli_work" "$cli_files")
 else
   echo "-- SKIP velmora-cli.exe: no native velmora-cli or no sample files"

@@ -48,6 +48,9 @@ const int MAIN_MIN_HEIGHT = 234;
 SIZE main_window_minimum(HWND main_window);
 // Pulls the dragged edge of `rect` (a WM_SIZING edge code) out to `minimum`.
 void apply_minimum_size(WPARAM edge, RECT* rect, SIZE minimum);
+// The opening size and place: wide enough for every column of the table (up to the
+// work area), centred in the work area.
+void open_at_full_width(HWND main_window);
 // Places the controls for a client area of `width` x `height` pixels.
 void layout_main_window(HWND main_window, int width, int height);
 

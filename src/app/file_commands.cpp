@@ -6,6 +6,7 @@
 #include "app/app.h"
 #include "app/chunk_view.h"
 #include "app/main_commands.h"
+#include "app/preview_win.h"
 #include "app/shell_texts.h"
 #include "document/chunk_file.h"
 #include "present/list_view_win.h"
@@ -116,6 +117,7 @@ void load_and_show(MainContext& main, const char* path)
         set_status_text(main, STATUS_LOAD_ERROR);
     }
     fill_table(main.table);
+    preview_document_changed();
     main.loading = 0;
     look_for_handed_over_file(main);
 }

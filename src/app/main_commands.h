@@ -38,17 +38,20 @@ struct CommandTable {
 
 // Open, Save As, Exit (file_commands.cpp).
 extern const CommandTable FILE_COMMANDS;
-// Delete, merge, repair, undo and the selection commands (edit_commands.cpp).
+// Delete, merge, repair, undo, redo and the selection commands (edit_commands.cpp).
 extern const CommandTable EDIT_COMMANDS;
 // The inspector, the metadata selection, the context menu, help and About (view_commands.cpp).
 extern const CommandTable VIEW_COMMANDS;
+// The preview window (preview_commands.cpp).
+extern const CommandTable PREVIEW_COMMANDS;
 
 // Undo and redo offered only when there is a step, each naming it (edit_commands.cpp).
 void name_undo_items(HMENU menu);
 
 // Shared by the groups (main_window.cpp).
 void set_status_text(MainContext& main, const char* text);
-// The table and the status line rebuilt from the document.
+// The table, the status line and an open preview rebuilt from the document: every
+// command that changes the document ends here (a load ends in load_and_show).
 void show_document_again(MainContext& main);
 // A handed-over file waits while the window is busy or a modal box is up; this
 // looks again once the window may be free.
@@ -59,7 +62,7 @@ void look_for_handed_over_file(MainContext& main);
 // changed one the user saves it (and goes on only if that worked), drops it, or
 // stays. Returns 1 to go on.
 int  may_discard(MainContext& main);
-// Load, then status line (or the error text), then the table.
+// Load, then status line (or the error text), then the table and an open preview.
 void load_and_show(MainContext& main, const char* path);
 // A path longer than the buffer is never cut and loaded: it gets the open failure.
 void refuse_cut_path(MainContext& main, const char* shown);

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include "app/app.h"
+#include "present/list_view_win.h"
 #include "resource_ids.h"
 
 namespace {
@@ -97,4 +98,37 @@ void apply_minimum_size(WPARAM edge, RECT* rect, SIZE minimum)
             rect->bottom = rect->top + minimum.cy;
         }
     }
+}
+
+// As wide as the table needs to show every column, the summary to its end, beside
+// a vertical scroll bar, but never wider than the work area; at least the smallest
+// size. Centred in the work area. The controls keep their template places (the
+// list only grows to the right).
+void open_at_full_width(HWND window)
+{
+    SIZE size = main_window_minimum(window);
+    HWND table = GetDlgItem(window, IDC_CHUNK_TABLE);
+    RECT outer = {0, 0, 0, 0}, inner = {0, 0, 0, 0};
+    GetWindowRect(table, &outer);
+    GetClientRect(table, &inner);
+    int scroll_bar = GetSystemMetrics(SM_CXVSCROLL);
+    int list_border = (outer.right - outer.left) - inner.right -
+                      ((GetWindowLongPtrA(table, GWL_STYLE) & WS_VSCROLL) ? scroll_bar : 0);
+    RECT client = {0, 0,
+                   units_x(window, LIST_LEFT) + list_columns_width(table) + scroll_bar +
+                       list_border - units_x(window, LIST_PAST_RIGHT),
+                   0};
+    AdjustWindowRectEx(&client, (DWORD)GetWindowLongPtrA(window, GWL_STYLE), GetMenu(window) != NULL,
+                       (DWORD)GetWindowLongPtrA(window, GWL_EXSTYLE));
+    RECT work;
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    int wanted = client.right - client.left;
+    int room = work.right - work.left;
+    if (wanted > size.cx) {
+        size.cx = wanted < room ? wanted : room;
+    }
+    int x = work.left + (room - size.cx) / 2;
+    int y = work.top + (work.bottom - work.top - size.cy) / 2;
+    SetWindowPos(window, NULL, x > work.left ? x : work.left, y > work.top ? y : work.top, size.cx, size.cy,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 }

@@ -10,6 +10,7 @@
 #include "app/chunk_view.h"
 #include "app/first_argument.h"
 #include "app/main_commands.h"
+#include "app/preview_win.h"
 #include "app/shell_texts.h"
 #include "document/chunk_file.h"
 #include "document/crc32.h"
@@ -27,6 +28,7 @@ const CommandTable* const COMMAND_GROUPS[] = {
     &FILE_COMMANDS,
     &EDIT_COMMANDS,
     &VIEW_COMMANDS,
+    &PREVIEW_COMMANDS,
 };
 
 // While a repair or a load runs, nothing may change or replace the document.
@@ -114,14 +116,16 @@ INT_PTR on_init_dialog(HWND window)
     s_main.table = GetDlgItem(window, IDC_CHUNK_TABLE);
     s_main.status = GetDlgItem(window, IDC_STATUS);
     s_main.path[0] = 0;
-    SIZE size = main_window_minimum(window);
-    SetWindowPos(window, NULL, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
     set_table_font(window);
     write_status_line(s_main.status, s_main.path);
     create_columns(s_main.table);
     build_crc_table();
+    // Sized after the start-up load, whose rows may have widened the number column.
     if (g_startup_argument) {
         open_startup_argument();
+    }
+    open_at_full_width(window);
+    if (g_startup_argument) {
         ShowWindow(window, SW_SHOWNORMAL);
     }
     // Only now: keys pressed in a box of the start-up load are not translated.
@@ -231,6 +235,7 @@ void show_document_again(MainContext& main)
 {
     fill_table(main.table);
     write_status_line(main.status, main.path);
+    preview_document_changed();
 }
 
 void look_for_handed_over_file(MainContext& main)

@@ -72,6 +72,13 @@ void check_load_failure(int32_t load_result, FindingList* out);
 
 // The parts of check_document, each on the loaded document.
 void check_structure(FindingList* out);
-void check_streams(FindingList* out);
-void check_animation(FindingList* out);
+// A file may hold many streams that each inflate to the cap: together they are
+// followed this far, then the rest is told as not followed.
+const uint64_t CHECK_STREAM_BUDGET = 192ull << 20;
+struct StreamBudget {
+    uint64_t left;   // inflated bytes still to follow
+    int32_t  told;   // 1 once the end of the budget is told
+};
+void check_streams(FindingList* out, StreamBudget* budget);
+void check_animation(FindingList* out, StreamBudget* budget);
 void check_fields(FindingList* out);

@@ -18,6 +18,7 @@ struct AnimationWalk {
     uint32_t frame_pieces;  // fdAT chunks since it
     int      frame_read;    // 1 when the model read the last fcTL's fields
     FctlFields control;     // its fields
+    StreamBudget* budget;
 };
 
 int is_type(int32_t i, const char* name)
@@ -67,7 +68,7 @@ void check_frame_data(const AnimationWalk& walk, int32_t frame, int32_t end, uin
     while (first < end && !is_type(first, "fdAT")) first++;
     StreamPieces stream = {first, end, type_word("fdAT"), 4};
     StreamRows rows = walk.facts.valid && walk.frame_read ? ROWS_OF_IMAGE : ROWS_UNKNOWN;
-    check_stream(stream, rows, walk.control.width, walk.control.height, out);
+    check_stream(stream, rows, walk.control.width, walk.control.height, walk.budget, out);
 }
 
 void end_frame(AnimationWalk& walk, int32_t end, FindingList* out)
@@ -155,12 +156,13 @@ void check_idot(FindingList* out)
 
 }  // namespace
 
-void check_animation(FindingList* out)
+void check_animation(FindingList* out, StreamBudget* budget)
 {
     AnimationWalk walk = AnimationWalk();
     walk.facts = image_facts();
     walk.first_idat = -1;
     walk.frame = -1;
+    walk.budget = budget;
     int32_t actl = -1, first_frame_chunk = -1;
     for (int32_t i = 0; i < g_document.count && walk.first_idat < 0; i++) {
         if (is_type(i, "IDAT")) walk.first_idat = i;

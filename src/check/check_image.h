@@ -42,4 +42,6 @@ enum StreamRows {
     ROWS_UNKNOWN,
     ROWS_OF_IMAGE,
 };
-void check_stream(const StreamPieces& pieces, StreamRows rows, uint32_t width, uint32_t height, FindingList* out);
+// Past the budget the stream is not followed (told once, at its chunk).
+void check_stream(const StreamPieces& pieces, StreamRows rows, uint32_t width, uint32_t height,
+                  StreamBudget* budget, FindingList* out);

@@ -54,8 +54,15 @@ uint32_t clamp32(uint64_t value)
 
 }  // namespace
 
-void check_stream(const StreamPieces& pieces, StreamRows rows, uint32_t width, uint32_t height, FindingList* out)
+void check_stream(const StreamPieces& pieces, StreamRows rows, uint32_t width, uint32_t height,
+                  StreamBudget* budget, FindingList* out)
 {
+    if (budget->left == 0) {
+        const uint8_t* type = g_document.records[pieces.first].type;
+        if (!budget->told) add_finding(out, RULE_STREAM_BUDGET, pieces.first, type, (uint32_t)(CHECK_STREAM_BUDGET >> 20));
+        budget->told = 1;
+        return;
+    }
     ImageFacts facts = image_facts();
     ImageLayout image;
     const ImageLayout* layout = nullptr;
@@ -73,6 +80,7 @@ void check_stream(const StreamPieces& pieces, StreamRows rows, uint32_t width, u
     if (state == STREAM_TOO_LONG) rule = RULE_STREAM_TOO_LONG;
     if (state == STREAM_NO_MEMORY) rule = RULE_STREAM_NO_MEMORY;
     if (state == STREAM_ENDED && !stream_size_right(stream)) rule = RULE_IMAGE_SIZE;
+    budget->left -= stream.produced < budget->left ? stream.produced : budget->left;
     stream_finish(stream);
     if (rule < 0) return;
     const uint8_t* type = g_document.records[pieces.first].type;
@@ -82,7 +90,7 @@ void check_stream(const StreamPieces& pieces, StreamRows rows, uint32_t width, u
 
 namespace {
 
-void check_text_streams(FindingList* out)
+void check_text_streams(FindingList* out, StreamBudget* budget)
 {
     for (int32_t i = 0; i < g_document.count; i++) {
         uint32_t word = type_word(g_document.records[i].type);
@@ -91,13 +99,13 @@ void check_text_streams(FindingList* out)
         if (!compressed_part(i, &start, &length)) continue;
         StreamPieces pieces = {i, i + 1, word, start};
         if (length == 0) add_finding(out, RULE_STREAM_SHORT, i, g_document.records[i].type);
-        else check_stream(pieces, ROWS_UNKNOWN, 0, 0, out);
+        else check_stream(pieces, ROWS_UNKNOWN, 0, 0, budget, out);
     }
 }
 
 }  // namespace
 
-void check_streams(FindingList* out)
+void check_streams(FindingList* out, StreamBudget* budget)
 {
     int32_t first = -1;
     for (int32_t i = 0; i < g_document.count && first < 0; i++) {
@@ -106,7 +114,7 @@ void check_streams(FindingList* out)
     if (first >= 0) {
         ImageFacts facts = image_facts();
         StreamPieces pieces = {first, g_document.count, type_word("IDAT"), 0};
-        check_stream(pieces, ROWS_OF_IMAGE, facts.width, facts.height, out);
+        check_stream(pieces, ROWS_OF_IMAGE, facts.width, facts.height, budget, out);
     }
-    check_text_streams(out);
+    check_text_streams(out, budget);
 }

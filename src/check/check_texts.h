@@ -91,6 +91,9 @@
     X(RULE_STREAM_TOO_LONG, SEVERITY_WARNING, \
       "%T の圧縮データは %1 MiB を超えて展開されるため、それ以上は調べていません", \
       "the %T chunk's data inflates past %1 MiB and was not followed further") \
+    X(RULE_STREAM_BUDGET, SEVERITY_WARNING, \
+      "圧縮データは合わせて %1 MiB まで調べました: この %T から先は調べていません", \
+      "compressed data was followed for %1 MiB in all: from this %T on it was not followed") \
     X(RULE_STREAM_NO_MEMORY, SEVERITY_WARNING, \
       "%T の圧縮データを調べるメモリが足りません", \
       "not enough memory to check the %T chunk's compressed data") \

@@ -164,8 +164,9 @@ void check_document(FindingList* out)
     if (!g_document.loaded || g_document.count == 0) return;
     check_structure(out);
     check_fields(out);
-    check_streams(out);
-    check_animation(out);
+    StreamBudget budget = {CHECK_STREAM_BUDGET, 0};
+    check_streams(out, &budget);
+    check_animation(out, &budget);
     // The list then lacks findings: say so, when there is room for that one.
     if (out->out_of_memory) add_finding(out, RULE_CHECK_NO_MEMORY, FINDING_FILE, nullptr);
 }

@@ -94,9 +94,10 @@ int32_t privacy_selection(const PrivacyList& list, uint8_t* selected, int32_t co
 
 void review_privacy(PrivacyList* out)
 {
+    uint64_t budget = PRIVACY_INFLATE_BUDGET;
     for (int32_t i = 0; g_document.loaded && i < g_document.count; i++) {
         uint32_t word = type_word(g_document.records[i].type);
         if (word == type_word("eXIf")) review_exif(i, out);
-        if (word == type_word("tEXt") || word == type_word("zTXt") || word == type_word("iTXt")) review_text_chunk(i, out);
+        if (word == type_word("tEXt") || word == type_word("zTXt") || word == type_word("iTXt")) review_text_chunk(i, &budget, out);
     }
 }

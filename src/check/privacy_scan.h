@@ -15,7 +15,9 @@ struct PrivacyText {
 void add_privacy(PrivacyList* list, int32_t chunk, int32_t kind, const char* where, const PrivacyText& value);
 
 // A text chunk (tEXt, zTXt, iTXt at `chunk`): its keyword, and its text inflated.
-void review_text_chunk(int32_t chunk, PrivacyList* out);
+// `budget` is what the review may still inflate over all chunks (it shrinks).
+const uint64_t PRIVACY_INFLATE_BUDGET = 128ull << 20;
+void review_text_chunk(int32_t chunk, uint64_t* budget, PrivacyList* out);
 // The text under `keyword` of chunk `chunk`, by what the keyword says it is.
 void review_text(int32_t chunk, const char* keyword, const PrivacyText& text, PrivacyList* out);
 // An XMP packet: the properties that name, locate or identify.

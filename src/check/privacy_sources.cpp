@@ -65,7 +65,7 @@ static void keyword_text(const uint8_t* bytes, size_t count, char* out, size_t s
 
 // A text chunk through the field model: a chunk the model cannot read as far as
 // its text says nothing here (the check tells it).
-void review_text_chunk(int32_t chunk, PrivacyList* out)
+void review_text_chunk(int32_t chunk, uint64_t* budget, PrivacyList* out)
 {
     AnyFields fields;
     if (!field_layout_read(parse_record(g_document.records[chunk], UNKNOWN_LAYOUT, &fields))) return;
@@ -81,8 +81,10 @@ void review_text_chunk(int32_t chunk, PrivacyList* out)
         return;
     }
     uint8_t* inflated = nullptr;
-    uint64_t total = 0;
-    int result = inflate_capped(text.bytes, text.length, PRIVACY_TEXT_KEEP, PRIVACY_INFLATE_CAP, &inflated, &total);
+    uint64_t total = 0, cap = *budget < PRIVACY_INFLATE_CAP ? *budget : PRIVACY_INFLATE_CAP;
+    if (cap == 0) return;
+    int result = inflate_capped(text.bytes, text.length, PRIVACY_TEXT_KEEP, cap, &inflated, &total);
+    *budget -= total < *budget ? total : *budget;
     if (result == INFLATE_NO_MEMORY) out->out_of_memory = 1;
     size_t kept = total < PRIVACY_TEXT_KEEP ? (size_t)total : PRIVACY_TEXT_KEEP;
     if (inflated) review_text(chunk, name, PrivacyText{inflated, kept, utf8}, out);

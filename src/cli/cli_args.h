@@ -36,6 +36,7 @@ struct CliOptions {
     const char*    types;            // --type T,T...
     const char*    keep;             // --keep T,T...
     CliSwitch      break_animation, drop_idot, force_crc, drop_trailing;
+    CliSwitch      accept_probable, keep_cut_stream;   // rescue
     CliSwitch      repeat;           // split --repeat
     char* const*   operands;         // the files (show: the file and the chunk number)
     int32_t        operand_count;

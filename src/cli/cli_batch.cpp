@@ -3,6 +3,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "cli/cli_commands.h"
 #include "cli/path_list.h"
 #include "document/chunk_file.h"
 
@@ -138,7 +139,7 @@ FileOutcome run_one(Batch& batch, FileCommand command, const char* path)
         report_line(&report, cli, CLI_TEXT_IS_FOLDER);
         json_key(&report.json, "error");
         json_string(&report.json, "unreadable");
-    } else if (load_for_command(cli, path, &report)) {
+    } else if ((cli.options->command->traits & COMMAND_OWN_READ) || load_for_command(cli, path, &report)) {
         outcome = command(cli, &report);
     }
     release_document();

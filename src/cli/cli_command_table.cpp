@@ -12,9 +12,9 @@ const CliCommand COMMANDS[] = {
     {"strip", run_strip, EDITING | OPTIONS_STRIP | OPTIONS_IDOT, COMMAND_CHANGES_FILES},
     {"merge", run_merge, EDITING | OPTIONS_IDOT, COMMAND_CHANGES_FILES},
     {"repair", run_repair, EDITING | OPTIONS_FORCE_CRC, COMMAND_CHANGES_FILES},
+    {"rescue", run_rescue, EDITING | OPTIONS_RESCUE, COMMAND_CHANGES_FILES | COMMAND_OWN_READ},
     // Added by the versions that build them.
     {"check", nullptr, OPTIONS_WALK, COMMAND_READS},
-    {"rescue", nullptr, EDITING, COMMAND_CHANGES_FILES},
     {"set", nullptr, EDITING, COMMAND_CHANGES_FILES},
     {"insert", nullptr, EDITING, COMMAND_CHANGES_FILES},
     {"move", run_move, OPTIONS_DESTINATION, COMMAND_CHANGES_FILES | COMMAND_CHUNK_AND_HOW},

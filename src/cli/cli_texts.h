@@ -58,6 +58,12 @@ enum CliText {
     CLI_TEXT_NO_IHDR,
     CLI_TEXT_YES,
     CLI_TEXT_NO,
+    CLI_TEXT_RESCUE_AT,
+    CLI_TEXT_RESCUE_APPLIED,
+    CLI_TEXT_RESCUE_WAITING,
+    CLI_TEXT_RESCUE_NO_FILE,
+    CLI_TEXT_RESCUE_TOO_LARGE,
+    CLI_TEXT_RESCUE_READ_FAILED,
     // Moving and splitting chunks.
     CLI_TEXT_CHUNK_OPERANDS,
     CLI_TEXT_MOVED,
@@ -82,6 +88,8 @@ const char* cli_reason(const char* box_text, CliLanguage language);
     "                       (--break-animation, --drop-idot to go past the window's questions)\n" \
     "  merge                merge every run of intact IDAT chunks (--drop-idot)\n"                \
     "  repair               mend damaged chunks beyond doubt, list the rest (--force-crc)\n"      \
+    "  rescue               read a file the strict load refuses and mend its framing\n"          \
+    "                       (--accept-probable, --keep-cut-stream)\n"                            \
     "  move FILE NUMBER up|down|to N   move a chunk where the ordering rules allow\n"            \
     "  split FILE NUMBER SIZE          split an IDAT after SIZE bytes (--repeat: every SIZE)\n"   \
     "options: -o OUT | -d DIR | --in-place | --dry-run, -r, --json, -q, --lang ja|en,\n"          \
@@ -95,6 +103,8 @@ const char* cli_reason(const char* box_text, CliLanguage language);
     "                       (ウィンドウの確認に代えて --break-animation, --drop-idot)\n"               \
     "  merge                破損していない IDAT の並びをすべて結合 (--drop-idot)\n"                    \
     "  repair               確実な修復だけを行い、残りは候補を表示 (--force-crc)\n"                    \
+    "  rescue               読み込めない壊れたファイルを救出し、構造を修復\n"                          \
+    "                       (--accept-probable, --keep-cut-stream)\n"                                  \
     "  move ファイル 番号 up|down|to N   順序の規則が許す位置へチャンクを移動\n"                    \
     "  split ファイル 番号 サイズ        IDAT をサイズの位置で分割 (--repeat: サイズごと)\n"         \
     "オプション: -o 出力 | -d フォルダ | --in-place | --dry-run, -r, --json, -q, --lang ja|en,\n"     \

@@ -1,5 +1,6 @@
 #include "chunk_file.h"
 
+#include <stdint.h>
 #include <string.h>
 
 #include "alert.h"
@@ -186,8 +187,12 @@ uint64_t saved_file_size()
 }
 
 // Output through one buffer, so that a file of many small chunks costs few writes.
+// The buffer goes to the file, or, when `memory` is set, to the next bytes of
+// `memory` (which saved_file_size() bytes fit).
 struct SaveWriter {
     FileHandle file;
+    uint8_t* memory;
+    uint64_t written;
     uint32_t used;
     int failed;
     uint8_t buffer[64 * 1024];
@@ -195,10 +200,14 @@ struct SaveWriter {
 
 static void flush_writer(SaveWriter& writer)
 {
-    if (!writer.failed && writer.used > 0 &&
-        file_layer()->write(writer.file, writer.buffer, writer.used) != writer.used) {
-        writer.failed = 1;
+    if (!writer.failed && writer.used > 0) {
+        if (writer.memory) {
+            memcpy(writer.memory + writer.written, writer.buffer, writer.used);
+        } else if (file_layer()->write(writer.file, writer.buffer, writer.used) != writer.used) {
+            writer.failed = 1;
+        }
     }
+    writer.written += writer.used;
     writer.used = 0;
 }
 
@@ -224,10 +233,13 @@ static void put_u32(SaveWriter& writer, uint32_t value)
     put_bytes(writer, bytes, 4);
 }
 
-static int write_document(FileHandle file)
+// Writes the signature and every chunk to `file`, or into `memory` when it is set.
+static int write_document(FileHandle file, uint8_t* memory)
 {
     static SaveWriter writer;
     writer.file = file;
+    writer.memory = memory;
+    writer.written = 0;
     writer.used = 0;
     writer.failed = 0;
     put_bytes(writer, PNG_SIGNATURE, 8);
@@ -324,7 +336,22 @@ static int save_through_temporary(const char* path, int (*write)(FileHandle file
 
 static int write_whole_document(FileHandle file, const void*)
 {
-    return write_document(file);
+    return write_document(file, nullptr);
+}
+
+uint8_t* document_bytes(uint64_t* size)
+{
+    *size = 0;
+    if (!g_document.loaded) {
+        return nullptr;
+    }
+    uint64_t total = saved_file_size();
+    uint8_t* bytes = total <= SIZE_MAX ? (uint8_t*)zero_alloc((size_t)total) : nullptr;
+    if (bytes) {
+        write_document(FILE_NONE, bytes);
+        *size = total;
+    }
+    return bytes;
 }
 
 int save_png(const char* path)

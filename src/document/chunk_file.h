@@ -60,5 +60,9 @@ void report_open_failure(const char* path);
 
 // The size in bytes of the file that saving would write now (signature and every chunk).
 uint64_t saved_file_size();
+// The bytes that saving would write now, exactly as save_png writes them, in a
+// block of saved_file_size() bytes (stored in `size`) that the caller frees with
+// zero_free. Null (and a size of 0) without a document or when memory runs out.
+uint8_t* document_bytes(uint64_t* size);
 
 // Undo and redo: undo_history.h.

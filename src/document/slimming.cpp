@@ -153,6 +153,44 @@ EditResult apply_row_edit_plan(const RowEditPlan& plan, RowEditAnswer answer, co
     return result;
 }
 
+int selects_part_of_animation(const uint8_t* selected)
+{
+    int some = 0, all = 1;
+    for (int32_t i = 0; g_document.loaded && i < g_document.count; i++) {
+        if (is_animation_chunk(i)) {
+            some |= selected[i];
+            all &= selected[i];
+        }
+    }
+    return some && !all;
+}
+
+int selection_would_merge(const uint8_t* selected)
+{
+    for (int32_t i = 0; g_document.loaded && i < g_document.count; i++) {
+        if (selected[i] && is_mergeable(i)) {
+            return 1;
+        }
+    }
+    return 0;
+}
+
+void delete_idot(uint8_t* selected)
+{
+    int32_t kept = 0;
+    int32_t count = g_document.loaded ? g_document.count : 0;
+    for (int32_t i = 0; i < count; i++) {
+        if (!is_idot(i)) {
+            selected[kept++] = selected[i];
+        }
+    }
+    for (int32_t i = count - 1; i >= 0; i--) {
+        if (is_idot(i)) {
+            delete_chunk(i, DELETE_FORCED);
+        }
+    }
+}
+
 int32_t metadata_rows(int32_t* rows)
 {
     int32_t count = 0;

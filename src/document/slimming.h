@@ -61,6 +61,17 @@ RowEditPlan plan_row_edit(RowEdit edit, const int32_t* rows, int32_t count);
 // leaves the document as it was (a merge shows the merge's memory box).
 EditResult apply_row_edit_plan(const RowEditPlan& plan, RowEditAnswer answer, const EditProgress* progress);
 
+// The byte-selection forms that the command line used before the plans (one byte
+// per chunk, 1 when selected); new code uses plan_row_edit instead.
+// Some of the animation's chunks are selected and some are not.
+int selects_part_of_animation(const uint8_t* selected);
+// Some selected chunk would be merged with the next one.
+int selection_would_merge(const uint8_t* selected);
+// Deletes every iDOT chunk at once and drops their places from the selection, so
+// that entry i still belongs to chunk i. Not part of the merge's all-or-nothing
+// edit: apply_row_edit_plan with ANSWER_YES to QUESTION_DROP_IDOT is.
+void delete_idot(uint8_t* selected);
+
 // The metadata chunks (is_metadata_chunk) as rows: writes their indices into `rows`
 // (room for g_document.count) and returns how many.
 int32_t metadata_rows(int32_t* rows);

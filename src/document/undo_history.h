@@ -9,8 +9,8 @@
 // end_step compares the document with the state before: when nothing changed no
 // step is recorded and the step before stays undoable (a cancelled question, a
 // merge with nothing to merge). An edit that failed must leave the document as it
-// was, and then records nothing either. A front end names the steps with
-// step_kind_name-like texts of its own (the window: undo_texts.h).
+// was, and then records nothing either. The names of the kinds are the front
+// ends' texts (the window's: STEP_NAMES in src/app/undo_texts.h).
 //
 // How the steps share data: the history keeps a pool of chunk versions (type,
 // length, both CRCs, a private copy of the data), each with a count of the states

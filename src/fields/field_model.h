@@ -6,7 +6,8 @@
 // Parsing reads the fields in file order as far as the bytes allow and returns the
 // first fault it meets:
 //  - a layout fault (field_layout_read() is 0): the fields before the fault are
-//    filled, those after it are zero;
+//    filled, those after it are zero (PLTE with FIELD_LENGTH_STEP still holds its
+//    whole entries);
 //  - a value fault: every field is filled and the result names the first value
 //    outside its range (the remaining values can be checked with the field checks).
 // Serializing checks the fields with the same checks and refuses (returns the same

@@ -1,33 +1,24 @@
 // Animated PNG (acTL, fcTL, fdAT) and the iDOT chunk, which stores file offsets
 // of IDAT chunks for decoding an image in two halves at once.
 #include "document/byte_order.h"
+#include "fields/field_model.h"
 #include "field_writers.h"
 #include "field_texts.h"
 
 void write_actl(TextBuilder* out, const ChunkRecord& record, const FieldContext&)
 {
-    if (!has_length(out, record, 8)) {
+    ActlFields f;
+    if (!fields_read(out, parse_actl(record.data, record.length, &f), record, 8)) {
         return;
     }
-    text_line(out, L_FRAMES, V_CODE, (unsigned)read_u32(record.data));
-    if (read_u32(record.data) == 0) {
+    text_line(out, L_FRAMES, V_CODE, (unsigned)f.frames);
+    if (f.frames == 0) {
         field_error(out, E_NO_FRAMES);
     }
-    uint32_t plays = read_u32(record.data + 4);
-    if (plays == 0) {
+    if (f.plays == 0) {
         text_line(out, L_PLAYS, "%s", V_PLAYS_FOREVER);
     } else {
-        text_line(out, L_PLAYS, V_CODE, (unsigned)plays);
-    }
-}
-
-static void write_choice(TextBuilder* out, const char* label, unsigned value, const char* const* names, unsigned count)
-{
-    if (value < count) {
-        text_line(out, label, "%s", names[value]);
-    } else {
-        text_line(out, label, V_CODE, value);
-        field_error(out, E_VALUE, label, (unsigned long)value);
+        text_line(out, L_PLAYS, V_CODE, (unsigned)f.plays);
     }
 }
 
@@ -35,21 +26,20 @@ void write_fctl(TextBuilder* out, const ChunkRecord& record, const FieldContext&
 {
     static const char* const DISPOSE[] = {V_DISPOSE_0, V_DISPOSE_1, V_DISPOSE_2};
     static const char* const BLEND[] = {V_BLEND_0, V_BLEND_1};
-    if (!has_length(out, record, 26)) {
+    FctlFields f;
+    if (!fields_read(out, parse_fctl(record.data, record.length, &f), record, 26)) {
         return;
     }
-    const uint8_t* d = record.data;
-    text_line(out, L_SEQUENCE, V_CODE, (unsigned)read_u32(d));
-    text_line(out, L_WIDTH, V_PIXELS, (unsigned long)read_u32(d + 4));
-    text_line(out, L_HEIGHT, V_PIXELS, (unsigned long)read_u32(d + 8));
-    text_line(out, L_X_OFFSET, V_CODE, (unsigned)read_u32(d + 12));
-    text_line(out, L_Y_OFFSET, V_CODE, (unsigned)read_u32(d + 16));
+    text_line(out, L_SEQUENCE, V_CODE, (unsigned)f.sequence);
+    text_line(out, L_WIDTH, V_PIXELS, (unsigned long)f.width);
+    text_line(out, L_HEIGHT, V_PIXELS, (unsigned long)f.height);
+    text_line(out, L_X_OFFSET, V_CODE, (unsigned)f.x);
+    text_line(out, L_Y_OFFSET, V_CODE, (unsigned)f.y);
     // A denominator of 0 stands for 100: the delay is then in hundredths.
-    unsigned numerator = read_u16(d + 20), denominator = read_u16(d + 22);
-    unsigned divisor = denominator ? denominator : 100;
-    text_line(out, L_DELAY, V_DELAY, numerator, denominator, (double)numerator / divisor);
-    write_choice(out, L_DISPOSE, d[24], DISPOSE, 3);
-    write_choice(out, L_BLEND, d[25], BLEND, 2);
+    unsigned divisor = f.delay_denominator ? f.delay_denominator : 100;
+    text_line(out, L_DELAY, V_DELAY, f.delay_numerator, f.delay_denominator, (double)f.delay_numerator / divisor);
+    named_value(out, L_DISPOSE, f.dispose, DISPOSE, 3);
+    named_value(out, L_BLEND, f.blend, BLEND, 2);
 }
 
 void write_fdat(TextBuilder* out, const ChunkRecord& record, const FieldContext&)

@@ -6,6 +6,7 @@
 
 #include "document/byte_order.h"
 #include "document/chunk_edit.h"
+#include "fields/field_model.h"
 #include "field_writers.h"
 #include "field_texts.h"
 #include "text_codec.h"
@@ -44,7 +45,7 @@ uint16_t read_u16(const uint8_t* p)
 }
 
 // A value from a short list of names, or the number with an error when it has none.
-static void named_value(TextBuilder* out, const char* label, unsigned value, const char* const* names, unsigned count)
+void named_value(TextBuilder* out, const char* label, unsigned value, const char* const* names, unsigned count)
 {
     if (value < count && names[value]) {
         text_line(out, label, "%s", names[value]);
@@ -69,47 +70,64 @@ static void write_entries_cut(TextBuilder* out, uint32_t shown, uint32_t entries
     }
 }
 
+// The layout the image's IHDR gives the decoders: its colour type only, so that
+// values are shown as they stand rather than checked against a depth.
+static ImageLayout context_layout(const FieldContext& context)
+{
+    return ImageLayout{context.colour_type, -1, -1};
+}
+
+// 1 when the model read the fields; else reports the length the type has.
+int fields_read(TextBuilder* out, int result, const ChunkRecord& record, uint32_t length)
+{
+    if (result == FIELD_WRONG_LENGTH) {
+        has_length(out, record, length);
+        return 0;
+    }
+    return 1;
+}
+
 static void write_ihdr(TextBuilder* out, const ChunkRecord& record, const FieldContext&)
 {
     static const char* const COLOURS[] = {V_COLOUR_0, nullptr, V_COLOUR_2, V_COLOUR_3, V_COLOUR_4, nullptr, V_COLOUR_6};
     static const char* const METHODS[] = {V_METHOD_0};
     static const char* const INTERLACE[] = {V_INTERLACE_0, V_INTERLACE_1};
-    if (!has_length(out, record, 13)) {
+    IhdrFields f;
+    if (!fields_read(out, parse_ihdr(record.data, record.length, &f), record, 13)) {
         return;
     }
-    const uint8_t* d = record.data;
-    uint32_t width = read_u32(d), height = read_u32(d + 4);
-    text_line(out, L_WIDTH, V_PIXELS, (unsigned long)width);
-    text_line(out, L_HEIGHT, V_PIXELS, (unsigned long)height);
-    if (width == 0 || height == 0 || width > 0x7FFFFFFFu || height > 0x7FFFFFFFu) {
+    text_line(out, L_WIDTH, V_PIXELS, (unsigned long)f.width);
+    text_line(out, L_HEIGHT, V_PIXELS, (unsigned long)f.height);
+    if (!ihdr_dimensions_valid(f.width, f.height)) {
         field_error(out, E_DIMENSION);
     }
-    text_line(out, L_BIT_DEPTH, V_CODE, d[8]);
-    named_value(out, L_COLOUR_TYPE, d[9], COLOURS, 7);
-    if (d[9] <= 6 && COLOURS[d[9]] && !is_allowed_depth(d[8], d[9])) {
-        field_error(out, E_BIT_DEPTH, d[8], d[9]);
+    text_line(out, L_BIT_DEPTH, V_CODE, f.bit_depth);
+    named_value(out, L_COLOUR_TYPE, f.colour_type, COLOURS, 7);
+    if (f.colour_type <= 6 && COLOURS[f.colour_type] && !is_allowed_depth(f.bit_depth, f.colour_type)) {
+        field_error(out, E_BIT_DEPTH, f.bit_depth, f.colour_type);
     }
-    named_value(out, L_COMPRESSION_M, d[10], METHODS, 1);
-    named_value(out, L_FILTER_M, d[11], METHODS, 1);
-    named_value(out, L_INTERLACE, d[12], INTERLACE, 2);
+    named_value(out, L_COMPRESSION_M, f.compression, METHODS, 1);
+    named_value(out, L_FILTER_M, f.filter, METHODS, 1);
+    named_value(out, L_INTERLACE, f.interlace, INTERLACE, 2);
 }
 
-static void write_plte(TextBuilder* out, const ChunkRecord& record, const FieldContext&)
+static void write_plte(TextBuilder* out, const ChunkRecord& record, const FieldContext& context)
 {
-    if (record.length % 3 != 0) {
+    PlteFields f;
+    int result = parse_plte(record.data, record.length, context_layout(context), &f);
+    if (result == FIELD_LENGTH_STEP) {
         field_error(out, E_LENGTH_STEP, 3ul, (unsigned long)record.length);
     }
-    uint32_t entries = record.length / 3;
-    text_line(out, L_ENTRIES, V_CODE, (unsigned)entries);
-    if (entries < 1 || entries > 256) {
+    text_line(out, L_ENTRIES, V_CODE, (unsigned)f.count);
+    if (f.count < 1 || f.count > 256) {
         field_error(out, E_PALETTE_SIZE);
     }
-    uint32_t shown = entries_shown(entries);
+    uint32_t shown = entries_shown(f.count);
     for (uint32_t k = 0; k < shown; k++) {
-        const uint8_t* p = record.data + 3 * k;
+        const uint8_t* p = f.entries.bytes + 3 * k;
         text_format(out, L_ENTRY ": " V_RGB " (" V_RGB_HEX ")\n", (unsigned long)k, p[0], p[1], p[2], p[0], p[1], p[2]);
     }
-    write_entries_cut(out, shown, entries);
+    write_entries_cut(out, shown, f.count);
 }
 
 static void write_idat(TextBuilder* out, const ChunkRecord&, const FieldContext&)
@@ -125,85 +143,92 @@ static void write_iend(TextBuilder* out, const ChunkRecord& record, const FieldC
 }
 
 // Samples of one pixel in the image's colour type: gray, or red, green and blue.
-static void write_samples(TextBuilder* out, const ChunkRecord& record, int colour_type, const char* heading)
+// Samples of one pixel in the image's colour type: gray, or red, green and blue,
+// or a palette index; as the model read them (`result`).
+static void write_samples(TextBuilder* out, const ChunkRecord& record, int colour_type, int result, const char* heading,
+                          uint16_t gray, const uint16_t* rgb, unsigned index)
 {
-    if (colour_type == 0 || colour_type == 4) {
-        if (has_length(out, record, 2)) {
-            text_line(out, heading, "%s %u", L_GRAY, read_u16(record.data));
-        }
-    } else if (colour_type == 2 || colour_type == 6) {
-        if (has_length(out, record, 6)) {
-            const uint8_t* d = record.data;
-            text_line(out, heading, "%s %u, %s %u, %s %u", L_RED, read_u16(d), L_GREEN, read_u16(d + 2), L_BLUE,
-                      read_u16(d + 4));
-        }
-    } else if (colour_type == 3) {
-        if (has_length(out, record, 1)) {
-            text_line(out, heading, "%s %u", L_PALETTE_INDEX, record.data[0]);
-        }
-    } else {
+    uint32_t length = sample_chunk_length(type_word("bKGD"), colour_type);
+    if (length == 0) {
         field_error(out, E_COLOUR_TYPE);
+    } else if (!fields_read(out, result, record, length)) {
+        return;
+    } else if (colour_type == 0 || colour_type == 4) {
+        text_line(out, heading, "%s %u", L_GRAY, gray);
+    } else if (colour_type == 2 || colour_type == 6) {
+        text_line(out, heading, "%s %u, %s %u, %s %u", L_RED, rgb[0], L_GREEN, rgb[1], L_BLUE, rgb[2]);
+    } else {
+        text_line(out, heading, "%s %u", L_PALETTE_INDEX, index);
     }
 }
 
 static void write_bkgd(TextBuilder* out, const ChunkRecord& record, const FieldContext& context)
 {
-    write_samples(out, record, context.colour_type, L_DESCRIPTION);
+    BkgdFields f;
+    int result = parse_bkgd(record.data, record.length, context_layout(context), &f);
+    const uint16_t rgb[3] = {f.red, f.green, f.blue};
+    write_samples(out, record, context.colour_type, result, L_DESCRIPTION, f.gray, rgb, f.index);
 }
 
 static void write_trns(TextBuilder* out, const ChunkRecord& record, const FieldContext& context)
 {
+    TrnsFields f;
+    int result = parse_trns(record.data, record.length, context_layout(context), &f);
     if (context.colour_type != 3) {
         if (context.colour_type == 4 || context.colour_type == 6) {
             field_error(out, E_VALUE, L_COLOUR_TYPE, (unsigned long)context.colour_type);
             return;
         }
-        write_samples(out, record, context.colour_type, L_TRANSPARENT);
+        const uint16_t rgb[3] = {f.red, f.green, f.blue};
+        write_samples(out, record, context.colour_type, result, L_TRANSPARENT, f.gray, rgb, 0);
         return;
     }
-    text_line(out, L_ENTRIES, V_CODE, (unsigned)record.length);
-    uint32_t shown = entries_shown(record.length);
+    text_line(out, L_ENTRIES, V_CODE, (unsigned)f.alphas.length);
+    uint32_t shown = entries_shown(f.alphas.length);
     for (uint32_t k = 0; k < shown; k++) {
-        text_format(out, L_ALPHA ": %u\n", (unsigned long)k, record.data[k]);
+        text_format(out, L_ALPHA ": %u\n", (unsigned long)k, f.alphas.bytes[k]);
     }
-    write_entries_cut(out, shown, record.length);
+    write_entries_cut(out, shown, f.alphas.length);
 }
 
 static void write_sbit(TextBuilder* out, const ChunkRecord& record, const FieldContext& context)
 {
-    static const uint32_t COUNTS[] = {1, 0, 3, 3, 2, 0, 4};
     static const char* const GRAY[] = {L_GRAY, L_ALPHA_BITS};
     static const char* const RGBA[] = {L_RED, L_GREEN, L_BLUE, L_ALPHA_BITS};
     int type = context.colour_type;
-    if (type < 0 || type > 6 || COUNTS[type] == 0) {
+    SbitFields f;
+    int result = parse_sbit(record.data, record.length, context_layout(context), &f);
+    if (result == FIELD_UNKNOWN_LAYOUT) {
         field_error(out, E_COLOUR_TYPE);
         return;
     }
-    if (!has_length(out, record, COUNTS[type])) {
+    if (!fields_read(out, result, record, sample_chunk_length(type_word("sBIT"), type))) {
         return;
     }
     const char* const* names = (type == 0 || type == 4) ? GRAY : RGBA;
-    for (uint32_t k = 0; k < COUNTS[type]; k++) {
-        text_line(out, names[k], V_CODE, record.data[k]);
+    for (uint32_t k = 0; k < f.count; k++) {
+        text_line(out, names[k], V_CODE, f.bits[k]);
     }
 }
 
 static void write_gama(TextBuilder* out, const ChunkRecord& record, const FieldContext&)
 {
-    if (has_length(out, record, 4)) {
-        uint32_t value = read_u32(record.data);
-        text_line(out, L_GAMMA, V_GAMMA, (unsigned long)value, value / 100000.0);
+    GamaFields f;
+    if (fields_read(out, parse_gama(record.data, record.length, &f), record, 4)) {
+        text_line(out, L_GAMMA, V_GAMMA, (unsigned long)f.gamma, f.gamma / 100000.0);
     }
 }
 
 static void write_chrm(TextBuilder* out, const ChunkRecord& record, const FieldContext&)
 {
     static const char* const LABELS[] = {L_WHITE_X, L_WHITE_Y, L_RED_X, L_RED_Y, L_GREEN_X, L_GREEN_Y, L_BLUE_X, L_BLUE_Y};
-    if (!has_length(out, record, 32)) {
+    ChrmFields f;
+    if (!fields_read(out, parse_chrm(record.data, record.length, &f), record, 32)) {
         return;
     }
+    const uint32_t values[] = {f.white_x, f.white_y, f.red_x, f.red_y, f.green_x, f.green_y, f.blue_x, f.blue_y};
     for (int k = 0; k < 8; k++) {
-        text_line(out, LABELS[k], V_FIXED_5, read_u32(record.data + 4 * k) / 100000.0);
+        text_line(out, LABELS[k], V_FIXED_5, values[k] / 100000.0);
     }
 }
 
@@ -211,8 +236,9 @@ static void write_srgb(TextBuilder* out, const ChunkRecord& record, const FieldC
 {
     static const char* const INTENTS[] = {u8"0 (Perceptual)", u8"1 (Relative colorimetric)", u8"2 (Saturation)",
                                           u8"3 (Absolute colorimetric)"};
-    if (has_length(out, record, 1)) {
-        named_value(out, L_INTENT, record.data[0], INTENTS, 4);
+    SrgbFields f;
+    if (fields_read(out, parse_srgb(record.data, record.length, &f), record, 1)) {
+        named_value(out, L_INTENT, f.intent, INTENTS, 4);
     }
 }
 
@@ -241,39 +267,42 @@ static void write_cicp(TextBuilder* out, const ChunkRecord& record, const FieldC
     static const CodeName TRANSFER[] = {{1, "BT.709"}, {6, "BT.601"}, {8, u8"リニア"}, {13, "sRGB"},
                                         {14, u8"BT.2020 10 ビット"}, {15, u8"BT.2020 12 ビット"},
                                         {16, "PQ (SMPTE ST 2084)"}, {18, "HLG (ARIB STD-B67)"}};
-    if (!has_length(out, record, 4)) {
+    CicpFields f;
+    if (!fields_read(out, parse_cicp(record.data, record.length, &f), record, 4)) {
         return;
     }
-    const uint8_t* d = record.data;
-    coded_value(out, L_PRIMARIES, d[0], PRIMARIES, sizeof PRIMARIES / sizeof PRIMARIES[0]);
-    coded_value(out, L_TRANSFER, d[1], TRANSFER, sizeof TRANSFER / sizeof TRANSFER[0]);
-    text_line(out, L_MATRIX, V_CODE, d[2]);
-    if (d[2] != 0) {
-        field_error(out, E_VALUE, L_MATRIX, (unsigned long)d[2]);   // PNG holds RGB only
+    coded_value(out, L_PRIMARIES, f.primaries, PRIMARIES, sizeof PRIMARIES / sizeof PRIMARIES[0]);
+    coded_value(out, L_TRANSFER, f.transfer, TRANSFER, sizeof TRANSFER / sizeof TRANSFER[0]);
+    text_line(out, L_MATRIX, V_CODE, f.matrix);
+    if (f.matrix != 0) {
+        field_error(out, E_VALUE, L_MATRIX, (unsigned long)f.matrix);   // PNG holds RGB only
     }
     static const char* const RANGE[] = {V_NO, V_YES};
-    named_value(out, L_FULL_RANGE, d[3], RANGE, 2);
+    named_value(out, L_FULL_RANGE, f.full_range, RANGE, 2);
 }
 
 static void write_mdcv(TextBuilder* out, const ChunkRecord& record, const FieldContext&)
 {
     static const char* const LABELS[] = {L_RED_X, L_RED_Y, L_GREEN_X, L_GREEN_Y, L_BLUE_X, L_BLUE_Y, L_WHITE_X, L_WHITE_Y};
-    if (!has_length(out, record, 24)) {
+    MdcvFields f;
+    if (!fields_read(out, parse_mdcv(record.data, record.length, &f), record, 24)) {
         return;
     }
     // Chromaticities in steps of 0.00002, luminances in steps of 0.0001 cd/m2.
+    const uint16_t points[] = {f.red_x, f.red_y, f.green_x, f.green_y, f.blue_x, f.blue_y, f.white_x, f.white_y};
     for (int k = 0; k < 8; k++) {
-        text_line(out, LABELS[k], V_FIXED_5, read_u16(record.data + 2 * k) * 0.00002);
+        text_line(out, LABELS[k], V_FIXED_5, points[k] * 0.00002);
     }
-    text_line(out, L_MAX_LUMINANCE, V_LUMINANCE, read_u32(record.data + 16) * 0.0001);
-    text_line(out, L_MIN_LUMINANCE, V_LUMINANCE, read_u32(record.data + 20) * 0.0001);
+    text_line(out, L_MAX_LUMINANCE, V_LUMINANCE, f.max_luminance * 0.0001);
+    text_line(out, L_MIN_LUMINANCE, V_LUMINANCE, f.min_luminance * 0.0001);
 }
 
 static void write_clli(TextBuilder* out, const ChunkRecord& record, const FieldContext&)
 {
-    if (has_length(out, record, 8)) {
-        text_line(out, L_MAX_CLL, V_LUMINANCE, read_u32(record.data) * 0.0001);
-        text_line(out, L_MAX_FALL, V_LUMINANCE, read_u32(record.data + 4) * 0.0001);
+    ClliFields f;
+    if (fields_read(out, parse_clli(record.data, record.length, &f), record, 8)) {
+        text_line(out, L_MAX_CLL, V_LUMINANCE, f.max_cll * 0.0001);
+        text_line(out, L_MAX_FALL, V_LUMINANCE, f.max_fall * 0.0001);
     }
 }
 
@@ -293,18 +322,18 @@ static void write_hist(TextBuilder* out, const ChunkRecord& record, const FieldC
 static void write_phys(TextBuilder* out, const ChunkRecord& record, const FieldContext&)
 {
     static const char* const UNITS[] = {V_UNIT_0, V_UNIT_1};
-    if (!has_length(out, record, 9)) {
+    PhysFields f;
+    if (!fields_read(out, parse_phys(record.data, record.length, &f), record, 9)) {
         return;
     }
-    uint32_t x = read_u32(record.data), y = read_u32(record.data + 4);
-    if (record.data[8] == 1) {
-        text_line(out, L_PIXELS_X, V_PER_METRE, (unsigned long)x, x * 0.0254);
-        text_line(out, L_PIXELS_Y, V_PER_METRE, (unsigned long)y, y * 0.0254);
+    if (f.unit == 1) {
+        text_line(out, L_PIXELS_X, V_PER_METRE, (unsigned long)f.x, f.x * 0.0254);
+        text_line(out, L_PIXELS_Y, V_PER_METRE, (unsigned long)f.y, f.y * 0.0254);
     } else {
-        text_line(out, L_PIXELS_X, V_PER_UNIT, (unsigned long)x);
-        text_line(out, L_PIXELS_Y, V_PER_UNIT, (unsigned long)y);
+        text_line(out, L_PIXELS_X, V_PER_UNIT, (unsigned long)f.x);
+        text_line(out, L_PIXELS_Y, V_PER_UNIT, (unsigned long)f.y);
     }
-    named_value(out, L_UNIT, record.data[8], UNITS, 2);
+    named_value(out, L_UNIT, f.unit, UNITS, 2);
 }
 
 static void write_splt(TextBuilder* out, const ChunkRecord& record, const FieldContext&)
@@ -346,12 +375,12 @@ static void write_splt(TextBuilder* out, const ChunkRecord& record, const FieldC
 
 static void write_time(TextBuilder* out, const ChunkRecord& record, const FieldContext&)
 {
-    if (!has_length(out, record, 7)) {
+    TimeFields f;
+    if (!fields_read(out, parse_time(record.data, record.length, &f), record, 7)) {
         return;
     }
-    const uint8_t* d = record.data;
-    text_line(out, L_DATE, V_DATE, read_u16(d), d[2], d[3], d[4], d[5], d[6]);
-    if (d[2] < 1 || d[2] > 12 || d[3] < 1 || d[3] > 31 || d[4] > 23 || d[5] > 59 || d[6] > 60) {
+    text_line(out, L_DATE, V_DATE, f.year, f.month, f.day, f.hour, f.minute, f.second);
+    if (!time_valid(f)) {
         field_error(out, E_DATE);
     }
 }
@@ -371,7 +400,7 @@ struct FieldEntry {
     FieldWriter writer;
 };
 
-// Every type of the current standard, of animated PNG, and iDOT; the empty name
+// Every type of the current standard, of animated PNG, the registered extensions and iDOT; the empty name
 // ends the walk with the decoder of unknown types.
 static const FieldEntry FIELD_TABLE[] = {
     {"IHDR", write_ihdr}, {"PLTE", write_plte}, {"IDAT", write_idat}, {"IEND", write_iend},
@@ -381,6 +410,8 @@ static const FieldEntry FIELD_TABLE[] = {
     {"iTXt", write_international_text}, {"bKGD", write_bkgd}, {"hIST", write_hist},
     {"pHYs", write_phys}, {"sPLT", write_splt}, {"eXIf", write_exif}, {"tIME", write_time},
     {"acTL", write_actl}, {"fcTL", write_fctl}, {"fdAT", write_fdat}, {"iDOT", write_idot},
+    {"oFFs", write_offs}, {"pCAL", write_pcal}, {"sCAL", write_scal}, {"sTER", write_ster},
+    {"gIFg", write_gifg}, {"gIFx", write_gifx},
     {"", write_unknown},
 };
 

@@ -21,6 +21,17 @@ static void fit_number_column(HWND table)
     SendMessageA(table, LVM_SETCOLUMNWIDTH, 0, width);
 }
 
+int list_columns_width(HWND table)
+{
+    HWND header = (HWND)SendMessageA(table, LVM_GETHEADER, 0, 0);
+    int count = header ? (int)SendMessageA(header, HDM_GETITEMCOUNT, 0, 0) : 0;
+    int width = 0;
+    for (int c = 0; c < count; c++) {
+        width += (int)SendMessageA(table, LVM_GETCOLUMNWIDTH, c, 0);
+    }
+    return width;
+}
+
 void create_columns(HWND table)
 {
     const ColumnSpec* specs = column_specs();

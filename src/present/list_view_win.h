@@ -12,6 +12,8 @@
 #include <stdint.h>
 
 void create_columns(HWND table);
+// The widths of every column added up, in pixels.
+int  list_columns_width(HWND table);
 // Rebuilds the table from g_document: every row removed, then one row per record,
 // none of them selected.
 void fill_table(HWND table);

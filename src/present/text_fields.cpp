@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "document/memory.h"
+#include "fields/field_model.h"
 #include "field_writers.h"
 #include "code_page.h"
 #include "field_texts.h"
@@ -11,53 +12,19 @@
 
 namespace {
 
-// A zero-terminated field inside the data: where it starts, how long it is.
-struct Field {
-    const uint8_t* bytes;
-    uint32_t length;
-};
-
-// The field from `from` up to the next zero byte; 0 (and an error) without one.
-int take_field(TextBuilder* out, const ChunkRecord& record, uint32_t from, const char* label, Field* field)
+// The keyword (or profile name) line and the keyword rules; 0 when the model
+// found no zero byte after it.
+int write_keyword(TextBuilder* out, int result, const char* label, const FieldSpan& keyword)
 {
-    const uint8_t* start = record.data + from;
-    const uint8_t* end = from < record.length ? (const uint8_t*)memchr(start, 0, record.length - from) : nullptr;
-    if (!end) {
+    if (result == FIELD_NO_KEYWORD_END) {
         field_error(out, E_NO_SEPARATOR, label);
-        return 0;
-    }
-    field->bytes = start;
-    field->length = (uint32_t)(end - start);
-    return 1;
-}
-
-// 1 to 79 printable Latin-1 characters, no space at either end, no two in a row.
-int is_valid_keyword(const Field& keyword)
-{
-    const uint8_t* k = keyword.bytes;
-    uint32_t n = keyword.length;
-    if (n < 1 || n > 79 || k[0] == ' ' || k[n - 1] == ' ') {
-        return 0;
-    }
-    for (uint32_t i = 0; i < n; i++) {
-        if (!((k[i] >= 0x20 && k[i] <= 0x7E) || k[i] >= 0xA1) || (i > 0 && k[i] == ' ' && k[i - 1] == ' ')) {
-            return 0;
-        }
-    }
-    return 1;
-}
-
-// The keyword (or profile name) line; 0 when the chunk has no separator after it.
-int write_keyword(TextBuilder* out, const ChunkRecord& record, const char* label, Field* keyword)
-{
-    if (!take_field(out, record, 0, label, keyword)) {
         return 0;
     }
     text_add(out, label);
     text_add(out, ": ");
-    add_latin1(out, keyword->bytes, keyword->length);
+    add_latin1(out, keyword.bytes, keyword.length);
     text_add(out, "\n");
-    if (!is_valid_keyword(*keyword)) {
+    if (!is_valid_keyword(keyword.bytes, keyword.length)) {
         field_error(out, E_KEYWORD);
     }
     return 1;
@@ -65,11 +32,16 @@ int write_keyword(TextBuilder* out, const ChunkRecord& record, const char* label
 
 // Shift_JIS text uses lead bytes from 0x81 to 0x9F for its kana and most of its
 // kanji: bytes that Latin-1 text never holds, so they tell the two apart.
+// A text with control characters other than tab and line ends (a zero byte among
+// them) is not shown as Shift_JIS: the converter would pass them through raw.
 int looks_like_shift_jis(const uint8_t* bytes, uint32_t count)
 {
     int control = 0;
-    for (uint32_t k = 0; k < count && !control; k++) {
-        control = bytes[k] >= 0x81 && bytes[k] <= 0x9F;
+    for (uint32_t k = 0; k < count; k++) {
+        if (bytes[k] < 0x20 && bytes[k] != '\n' && bytes[k] != '\r' && bytes[k] != '\t') {
+            return 0;
+        }
+        control |= bytes[k] >= 0x81 && bytes[k] <= 0x9F;
     }
     return control && is_cp932_text(bytes, count);
 }
@@ -77,7 +49,7 @@ int looks_like_shift_jis(const uint8_t* bytes, uint32_t count)
 // A text that should be Latin-1. Many programs write UTF-8 or Shift_JIS instead;
 // a text that is well-formed in one of them (with characters beyond ASCII) is
 // shown as such, with a note; then what the text holds.
-void write_latin1_text(TextBuilder* out, const Field& keyword, const uint8_t* bytes, uint32_t count)
+void write_latin1_text(TextBuilder* out, const FieldSpan& keyword, const uint8_t* bytes, uint32_t count)
 {
     int high = has_high_bytes(bytes, count);
     int as_utf8 = high && is_valid_utf8(bytes, count);
@@ -106,13 +78,13 @@ void write_utf8_text(TextBuilder* out, const char* label, const uint8_t* bytes, 
     }
 }
 
-void write_utf8_body(TextBuilder* out, const Field& keyword, const uint8_t* bytes, uint32_t count)
+void write_utf8_body(TextBuilder* out, const FieldSpan& keyword, const uint8_t* bytes, uint32_t count)
 {
     write_utf8_text(out, L_TEXT, bytes, count);
     describe_text_content(out, keyword.bytes, keyword.length, bytes, count);
 }
 
-void write_profile(TextBuilder* out, const Field&, const uint8_t* bytes, uint32_t count)
+void write_profile(TextBuilder* out, const FieldSpan&, const uint8_t* bytes, uint32_t count)
 {
     describe_icc_profile(out, bytes, count);
 }
@@ -154,26 +126,26 @@ uint8_t* inflate_for_display(TextBuilder* out, const uint8_t* bytes, uint32_t co
     return nullptr;
 }
 
-// The compression method byte at `at`; 1 when it is zlib's (0).
-int has_zlib_method(TextBuilder* out, const ChunkRecord& record, uint32_t at)
+// The method byte after a name (zTXt, iCCP); 1 when it is there and is zlib's (0).
+int has_zlib_method(TextBuilder* out, int result, uint8_t method, uint32_t at, uint32_t length)
 {
-    if (at >= record.length) {
-        field_error(out, E_LENGTH_MIN, (unsigned long)at + 1, (unsigned long)record.length);
+    if (result == FIELD_TOO_SHORT) {
+        field_error(out, E_LENGTH_MIN, (unsigned long)at + 1, (unsigned long)length);
         return 0;
     }
-    if (record.data[at] != 0) {
-        field_error(out, E_METHOD, record.data[at]);
+    if (method != 0) {
+        field_error(out, E_METHOD, method);
         return 0;
     }
     return 1;
 }
 
-// Inflates the stream that starts at `from` and hands what was kept to `show`.
-void show_inflated(TextBuilder* out, const ChunkRecord& record, uint32_t from, uint32_t keep, const Field& keyword,
-                   void (*show)(TextBuilder*, const Field&, const uint8_t*, uint32_t))
+// Inflates a stream and hands what was kept to `show`.
+void show_inflated(TextBuilder* out, const FieldSpan& stream, uint32_t keep, const FieldSpan& keyword,
+                   void (*show)(TextBuilder*, const FieldSpan&, const uint8_t*, uint32_t))
 {
     uint32_t kept = 0;
-    uint8_t* output = inflate_for_display(out, record.data + from, record.length - from, keep, &kept);
+    uint8_t* output = inflate_for_display(out, stream.bytes, stream.length, keep, &kept);
     if (output) {
         show(out, keyword, output, kept);
         zero_free(output);
@@ -184,57 +156,66 @@ void show_inflated(TextBuilder* out, const ChunkRecord& record, uint32_t from, u
 
 void write_text(TextBuilder* out, const ChunkRecord& record, const FieldContext&)
 {
-    Field keyword;
-    if (!write_keyword(out, record, L_KEYWORD, &keyword)) {
-        return;
+    TextFields f;
+    if (write_keyword(out, parse_text(record.data, record.length, &f), L_KEYWORD, f.keyword)) {
+        write_latin1_text(out, f.keyword, f.text.bytes, shown_part(out, f.text.bytes, f.text.length));
     }
-    const uint8_t* text = record.data + keyword.length + 1;
-    write_latin1_text(out, keyword, text, shown_part(out, text, record.length - keyword.length - 1));
 }
 
 void write_compressed_text(TextBuilder* out, const ChunkRecord& record, const FieldContext&)
 {
-    Field keyword;
-    if (write_keyword(out, record, L_KEYWORD, &keyword) && has_zlib_method(out, record, keyword.length + 1)) {
-        show_inflated(out, record, keyword.length + 2, INSPECT_TEXT_KEEP, keyword, write_latin1_text);
+    ZtxtFields f;
+    int result = parse_ztxt(record.data, record.length, &f);
+    if (write_keyword(out, result, L_KEYWORD, f.keyword) &&
+        has_zlib_method(out, result, f.method, f.keyword.length + 1, record.length)) {
+        show_inflated(out, f.compressed, INSPECT_TEXT_KEEP, f.keyword, write_latin1_text);
     }
 }
 
 // Keyword, compression flag and method, language tag, translated keyword, text.
 void write_international_text(TextBuilder* out, const ChunkRecord& record, const FieldContext&)
 {
-    Field keyword, language, translated;
-    uint32_t at = 0;
-    if (!write_keyword(out, record, L_KEYWORD, &keyword) || !has_minimum(out, record, (at = keyword.length + 3))) {
+    ItxtFields f;
+    int result = parse_itxt(record.data, record.length, &f);
+    if (!write_keyword(out, result, L_KEYWORD, f.keyword)) {
         return;
     }
-    unsigned flag = record.data[at - 2];
-    text_line(out, L_COMPRESSION, "%s", flag == 1 ? V_COMPRESSED : V_UNCOMPRESSED);
-    if (flag > 1) {
-        field_error(out, E_FLAG, flag);
+    if (result == FIELD_TOO_SHORT) {
+        field_error(out, E_LENGTH_MIN, (unsigned long)f.keyword.length + 3, (unsigned long)record.length);
         return;
     }
-    if ((flag == 1 && !has_zlib_method(out, record, at - 1)) || !take_field(out, record, at, L_LANGUAGE, &language)) {
+    text_line(out, L_COMPRESSION, "%s", f.flag == 1 ? V_COMPRESSED : V_UNCOMPRESSED);
+    if (f.flag > 1) {
+        field_error(out, E_FLAG, f.flag);
         return;
     }
-    write_utf8_text(out, L_LANGUAGE, language.bytes, language.length);
-    at += language.length + 1;
-    if (!take_field(out, record, at, L_TRANSLATED, &translated)) {
+    if (f.flag == 1 && f.method != 0) {
+        field_error(out, E_METHOD, f.method);
         return;
     }
-    write_utf8_text(out, L_TRANSLATED, translated.bytes, translated.length);
-    at += translated.length + 1;
-    if (flag == 0) {
-        write_utf8_body(out, keyword, record.data + at, shown_part(out, record.data + at, record.length - at));
+    if (result == FIELD_NO_LANGUAGE_END) {
+        field_error(out, E_NO_SEPARATOR, L_LANGUAGE);
         return;
     }
-    show_inflated(out, record, at, INSPECT_TEXT_KEEP, keyword, write_utf8_body);
+    write_utf8_text(out, L_LANGUAGE, f.language.bytes, f.language.length);
+    if (result == FIELD_NO_TRANSLATED_END) {
+        field_error(out, E_NO_SEPARATOR, L_TRANSLATED);
+        return;
+    }
+    write_utf8_text(out, L_TRANSLATED, f.translated.bytes, f.translated.length);
+    if (f.flag == 0) {
+        write_utf8_body(out, f.keyword, f.text.bytes, shown_part(out, f.text.bytes, f.text.length));
+        return;
+    }
+    show_inflated(out, f.text, INSPECT_TEXT_KEEP, f.keyword, write_utf8_body);
 }
 
 void write_icc(TextBuilder* out, const ChunkRecord& record, const FieldContext&)
 {
-    Field name;
-    if (write_keyword(out, record, L_PROFILE_NAME, &name) && has_zlib_method(out, record, name.length + 1)) {
-        show_inflated(out, record, name.length + 2, INSPECT_PROFILE_KEEP, name, write_profile);
+    IccpFields f;
+    int result = parse_iccp(record.data, record.length, &f);
+    if (write_keyword(out, result, L_PROFILE_NAME, f.name) &&
+        has_zlib_method(out, result, f.method, f.name.length + 1, record.length)) {
+        show_inflated(out, f.profile, INSPECT_PROFILE_KEEP, f.name, write_profile);
     }
 }

@@ -78,7 +78,7 @@ struct StreamCheck {
 
 // `layout` and `pace` may be null; they must outlive the check. A check lives
 // where it was begun (see zlib_reader.h) and is duplicated with stream_copy.
-void stream_begin(StreamCheck& check, const ImageLayout* layout, CheckPace* pace);
+void stream_begin(StreamCheck& check, const ImageLayout* layout, CheckPace* pace = nullptr);
 // An independent check at the same point of the same stream; its state is that of
 // `from`, or STREAM_NO_MEMORY. It must be finished too.
 int32_t stream_copy(StreamCheck& copy, const StreamCheck& from);

@@ -15,7 +15,6 @@
 #include "document/byte_order.h"
 #include "document/crc32.h"
 #include "document/memory.h"
-#include "rescue_zlib.h"
 
 static const uint8_t CR = 0x0D;
 static const uint8_t LF = 0x0A;
@@ -63,7 +62,8 @@ static void free_stream(StreamCheck* stream)
 static StreamCheck* stream_copy(const StreamCheck& from)
 {
     StreamCheck* copy = (StreamCheck*)zero_alloc(sizeof(StreamCheck));
-    if (copy && !copy_stream_check(*copy, from)) {
+    if (copy && stream_copy(*copy, from) == STREAM_NO_MEMORY) {
+        stream_finish(*copy);
         zero_free(copy);
         return nullptr;
     }

@@ -7,6 +7,7 @@
 #include "document/byte_order.h"
 #include "document/crc32.h"
 #include "document/memory.h"
+#include "repair/stream_check.h"
 #include "rescue_zlib.h"
 
 // The version of chunk `index` the acceptance chooses as it stands now.

@@ -81,3 +81,20 @@ const char* rescue_certainty_name(int32_t certainty, int32_t language)
     if (certainty == RESCUE_PROBABLE) return english ? TEXT_PROBABLE_EN : TEXT_PROBABLE_JA;
     return english ? TEXT_UNCERTAIN_EN : TEXT_UNCERTAIN_JA;
 }
+
+const char* rescue_kind_key(int32_t kind)
+{
+    static const char* const KEYS[RESCUE_KIND_COUNT] = {
+        "signature", "prefix", "line_endings", "seven_bit", "not_png", "length", "type", "crc_field",
+        "forced_crc", "data_byte", "byte_lost", "byte_added", "damaged_chunk", "lost_region", "cut_chunk",
+        "truncated", "stream_completed", "stream_unreadable", "chunk_not_restored", "bound_hit", "trailing",
+        "cancelled",
+    };
+    return kind >= 0 && kind < RESCUE_KIND_COUNT ? KEYS[kind] : "unknown";
+}
+
+const char* rescue_certainty_key(int32_t certainty)
+{
+    if (certainty == RESCUE_BEYOND_DOUBT) return "beyond_doubt";
+    return certainty == RESCUE_PROBABLE ? "probable" : "none";
+}

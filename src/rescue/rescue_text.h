@@ -19,3 +19,6 @@ enum RescueTextPart {
 void rescue_finding_text(const RescueFinding& finding, int32_t language, int32_t part, char* out, size_t size);
 // The certainty's name.
 const char* rescue_certainty_name(int32_t certainty, int32_t language);
+// A stable name of a finding's kind and of a certainty, for machine-readable output.
+const char* rescue_kind_key(int32_t kind);
+const char* rescue_certainty_key(int32_t certainty);

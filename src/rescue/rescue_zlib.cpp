@@ -4,15 +4,7 @@
 #include <zlib.h>
 
 #include "document/memory.h"
-
-int copy_stream_check(StreamCheck& to, const StreamCheck& from)
-{
-    if (from.state == STREAM_NO_MEMORY) {
-        to = from;
-        return 1;
-    }
-    return stream_copy(to, from) != STREAM_NO_MEMORY;
-}
+#include "document/zlib_reader.h"
 
 static voidpf completion_alloc(voidpf, uInt items, uInt size)
 {
@@ -62,32 +54,32 @@ static void deflate_bytes(Output& out, const uint8_t* bytes, uint32_t size, int 
     } while (out.zlib.avail_in > 0 || (flush == Z_FINISH) || out.zlib.avail_out == 0);
 }
 
+// The reader's sink: inflated bytes go on into the deflater, never past the image.
+struct Salvage {
+    Output*  out;
+    uint64_t image_size;
+    uint64_t kept;
+};
+
+static int32_t salvage_sink(void* context, const uint8_t* bytes, size_t size)
+{
+    Salvage& salvage = *(Salvage*)context;
+    uint64_t room = salvage.image_size - salvage.kept;
+    uint64_t take = size < room ? size : room;
+    deflate_bytes(*salvage.out, bytes, (uint32_t)take, Z_NO_FLUSH);
+    salvage.kept += take;
+    return salvage.kept < salvage.image_size && !salvage.out->failed ? ZLIB_SINK_MORE : ZLIB_SINK_STOP;
+}
+
 // Inflates the pieces into the output until they end, break or fill the image.
 static uint64_t salvage(const StreamPiece* pieces, int32_t count, uint64_t image_size, Output& out)
 {
-    z_stream in = {};
-    in.zalloc = completion_alloc;
-    in.zfree = completion_free;
-    if (inflateInit(&in) != Z_OK) return 0;
-    uint8_t scratch[16384];
-    uint64_t kept = 0;
-    int going = 1;
-    for (int32_t p = 0; p < count && going && !out.failed; p++) {
-        in.next_in = const_cast<Bytef*>(pieces[p].bytes);
-        in.avail_in = pieces[p].size;
-        while (going && in.avail_in > 0 && !out.failed) {
-            in.next_out = scratch;
-            in.avail_out = sizeof scratch;
-            int result = inflate(&in, Z_NO_FLUSH);
-            uint64_t made = sizeof scratch - in.avail_out;
-            if (made > image_size - kept) made = image_size - kept;
-            deflate_bytes(out, scratch, (uint32_t)made, Z_NO_FLUSH);
-            kept += made;
-            going = (result == Z_OK || result == Z_BUF_ERROR) && kept < image_size && made + in.avail_in > 0;
-        }
-    }
-    inflateEnd(&in);
-    return kept;
+    Salvage salvage = {&out, image_size, 0};
+    ZlibReader reader;
+    int32_t state = zlib_begin(reader, image_size, salvage_sink, &salvage);
+    for (int32_t p = 0; p < count && state == ZLIB_OPEN; p++) state = zlib_feed(reader, pieces[p].bytes, pieces[p].size);
+    zlib_end(reader);
+    return salvage.kept;
 }
 
 int complete_stream(const StreamPiece* pieces, int32_t count, uint64_t image_size, CompletedStream* out)

@@ -1,17 +1,11 @@
-// Inside the rescue: its only zlib calls, in one place, so that they can move onto
-// the program's one zlib reader in one edit.
+// Inside the rescue: making a cut or broken zlib stream whole. It inflates through
+// the program's one zlib reader; compressing again is the rescue's own.
 #pragma once
 #include <stdint.h>
 
-#include "repair/stream_check.h"
-
-// A second, independent copy of a running stream check (zlib's inflateCopy);
-// 0 when memory runs out (`to` is then not live).
-int copy_stream_check(StreamCheck& to, const StreamCheck& from);
-
-// A cut or broken zlib stream made whole: the pieces are inflated as far as they
-// go (never past `image_size` bytes), the rest up to `image_size` is zero bytes,
-// and the whole is compressed again into one stream with a right Adler-32.
+// The pieces are inflated as far as they go (never past `image_size` bytes), the
+// rest up to `image_size` is zero bytes, and the whole is compressed again into
+// one stream with a right Adler-32.
 struct CompletedStream {
     uint8_t* bytes;     // owned (zero_alloc), `size` of them
     uint32_t size;

@@ -19,6 +19,19 @@ static void figure(const std::string& what, DWORD milliseconds)
     fflush(stdout);
 }
 
+// The rows of a truecolour image of noise, each with filter byte 0: as good as
+// incompressible.
+static Bytes noise_rows(int width, int height, int seed)
+{
+    Bytes rows;
+    for (int row = 0; row < height; row++) {
+        Bytes line = pattern((size_t)width * 3, (uint8_t)(row + seed));
+        rows.push_back(0);
+        rows.insert(rows.end(), line.begin(), line.end());
+    }
+    return rows;
+}
+
 static HWND progress_window() { return find_dialog_with(IDC_REPAIR_CANCEL); }
 
 TEST_F(GuiBenchmark, DISABLED_StartToAFilledTable)
@@ -51,13 +64,7 @@ TEST_F(GuiBenchmark, DISABLED_RepairOfOneMegabyteThroughTheProgressWindow)
     TempDir dir;
     // A 352 x 992 truecolour image of noise: a zlib stream of a little over 1 MiB
     // that the repair's check confirms, so each repair ends in its box.
-    Bytes rows;
-    for (int row = 0; row < 992; row++) {
-        Bytes line = pattern(352 * 3, row + 3);
-        rows.push_back(0);
-        rows.insert(rows.end(), line.begin(), line.end());
-    }
-    Bytes good = deflated(rows);
+    Bytes good = deflated(noise_rows(352, 992, 3));
     const size_t length = good.size();
     struct Case {
         const char* name;
@@ -139,4 +146,23 @@ TEST_F(GuiBenchmark, DISABLED_InspectorOnTheLargestChunks)
         figure(std::string("the inspector on ") + c.name, GetTickCount() - start);
         ASSERT_TRUE(gui_stop());
     }
+}
+
+TEST_F(GuiBenchmark, DISABLED_PreviewOfAFourMegabyteImage)
+{
+    TempDir dir;
+    // 1150 x 1150 truecolour noise: an IDAT of a little under 4 MiB, as large as
+    // the program loads.
+    std::string path = dir.root + "\\large.png";
+    write_file(path, make_png({make_chunk("IHDR", ihdr_data(1150, 1150, 8)), make_chunk("IDAT", deflated(noise_rows(1150, 1150, 5))),
+                               make_chunk("IEND", {})}));
+    ASSERT_TRUE(gui_start(quote_path(path)));
+    DWORD start = GetTickCount();
+    post_command(IDM_PREVIEW);
+    ASSERT_TRUE(wait_until([] {
+        HWND preview = find_dialog_with(IDC_PREVIEW_MESSAGE);
+        return preview && window_text(preview).find('%') != std::string::npos;
+    }, "the preview's picture"));
+    figure("preview of a 1150 x 1150 image in " + std::to_string(shared_read(path).size()) + " bytes",
+           GetTickCount() - start);
 }

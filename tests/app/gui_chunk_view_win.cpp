@@ -83,12 +83,19 @@ TEST_F(Inspector, ShowsEveryTextAsWrittenFromTheMenuEnterAndDoubleClick)
 TEST_F(Inspector, CopiesItsTextAndSavesTheRawData)
 {
     TempDir dir;
-    Bytes data = text_data("Title", u8"日本語");
+    // A text line far longer than the inspector is wide: wrapped on the screen,
+    // copied as one line.
+    Bytes data = text_data("Title", u8"日本語" + std::string(400, 'w'));
     start_with(dir, {make_chunk("IHDR", ihdr_data(1, 1, 8)), make_chunk("tEXt", data), make_chunk("IEND", {})});
     select_rows({1});
     post_command(IDM_INSPECT);
     ASSERT_TRUE(wait_until([] { return inspector() != nullptr; }, "the inspector"));
-    std::string shown = wide_window_text(GetDlgItem(inspector(), IDC_INSPECTOR_TEXT));
+    HWND edit = GetDlgItem(inspector(), IDC_INSPECTOR_TEXT);
+    std::string shown = wide_window_text(edit);
+    size_t hard_lines = 1;
+    for (size_t at = shown.find("\r\n"); at != std::string::npos; at = shown.find("\r\n", at + 2)) hard_lines++;
+    EXPECT_GT((size_t)SendMessageA(edit, EM_GETLINECOUNT, 0, 0), hard_lines);
+    EXPECT_EQ(GetWindowLongPtrA(edit, GWL_STYLE) & (ES_AUTOHSCROLL | WS_HSCROLL), 0);
     click_button(IDC_INSPECTOR_COPY, inspector());
     ASSERT_TRUE(wait_until([&] { return clipboard_text() == shown; }, "the text on the clipboard"));
 

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "app/app.h"
 #include "app/gui_fixtures_win.h"
 #include "app/gui_harness_win.h"
 #include "app/gui_process_win.h"
@@ -193,10 +194,20 @@ TEST_F(MainWindow, EmptyWindowShowsItsControlsColumnsAndMenus)
     EXPECT_EQ(window_text(main), u8"VELMORA Ver.1.02");
     EXPECT_EQ(window_class(main), "VELMORACLASS");
     EXPECT_EQ(status_text(), u8" D&&Dできます。");
-    // It starts at its smallest size: 530 x 234, or more where the font needs it.
+    // It starts at its smallest height (234, or more where the font needs it) and
+    // wide enough to show the summary column to its end beside a scroll bar, inside
+    // the work area.
     RECT outer = window_rect(main);
     EXPECT_GE(outer.right - outer.left, 530);
     EXPECT_GE(outer.bottom - outer.top, 234);
+    RECT summary = {}, list = {}, work = {};
+    HWND header = (HWND)SendMessageA(gui_item(IDC_CHUNK_TABLE), LVM_GETHEADER, 0, 0);
+    SendMessageA(header, HDM_GETITEMRECT, 11, (LPARAM)&summary);
+    GetClientRect(gui_item(IDC_CHUNK_TABLE), &list);
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    EXPECT_GE(summary.right, 800);
+    EXPECT_LE(summary.right + GetSystemMetrics(SM_CXVSCROLL), list.right);
+    EXPECT_TRUE(outer.left >= work.left && outer.right <= work.right) << rect_text(outer);
     LONG_PTR style = GetWindowLongPtrA(main, GWL_STYLE);
     LONG_PTR wanted = WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
     EXPECT_EQ(style & wanted, wanted);
@@ -266,6 +277,7 @@ TEST_F(MainWindow, EmptyWindowShowsItsControlsColumnsAndMenus)
                   u8"  終了(&E)=40001", u8"編集(&E)>", u8"  選択チャンクを削除(&D)\tDel=1002",
                   u8"  選択チャンクを結合(&U)\tIns=1006", u8"  チャンクを修復(&R)=1009", "  -"},
                   edit_menu_tail("  "),
+                  {u8"検査(&C)>", u8"  画像を表示(&V)\tF6=40502"},
                   {u8"ヘルプ(&H)>", u8"  ヘルプ(&H)\tF1=40006", u8"  バージョン情報(&V)=40005"}}));
 }
 
@@ -482,11 +494,14 @@ TEST_F(MainWindow, LayoutFollowsTheClientSizeAndNothingCoversAnything)
     }
 }
 
-TEST_F(MainWindow, SizingStopsAtTheStartSizeOnTheDraggedEdge)
+// The window opens wider than its smallest size (to show the summary column) but
+// at its smallest height.
+TEST_F(MainWindow, SizingStopsAtTheSmallestSizeOnTheDraggedEdge)
 {
     ASSERT_TRUE(gui_start(""));
     RECT start = window_rect(gui_main());
-    int mw = start.right - start.left, mh = start.bottom - start.top;
+    int mw = main_window_minimum(gui_main()).cx, mh = start.bottom - start.top;
+    EXPECT_EQ(mh, main_window_minimum(gui_main()).cy);
     struct Case {
         int edge;
         RECT proposed;

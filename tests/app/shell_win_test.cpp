@@ -90,7 +90,8 @@ TEST(Resources, AcceleratorTableAsStored)
               "03 70 40006\n"
               "03 2D 1006\n"
               "0B 5A 40101\n"
-              "8B 59 40102\n",
+              "0B 59 40102\n"
+              "83 75 40502\n",
               table);
 }
 

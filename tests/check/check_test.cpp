@@ -242,6 +242,14 @@ TEST_F(Check, AFieldFindingSaysTheModelsReason)
     findings_free(&list);
 }
 
+// Streams that each inflate far are followed up to the budget, then told once.
+TEST_F(Check, ManyInflatingStreamsAreFollowedWithinTheBudget)
+{
+    Bytes bomb = text_chunk("zTXt", std::string("k\0\0", 3), deflated(Bytes(8u << 20, 'a'), 9));
+    ASSERT_EQ(LOAD_OK, load_bytes(rgb(std::vector<Bytes>(40, bomb))));
+    EXPECT_EQ("RULE_STREAM_BUDGET", found_rules());
+}
+
 TEST_F(Check, ASignatureThatIsNotPngIsAnError)
 {
     FindingList list = FindingList();

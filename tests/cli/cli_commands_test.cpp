@@ -160,6 +160,46 @@ TEST_F(CliCommands, RepairAppliesWhatIsBeyondDoubtAndListsTheRest)
     EXPECT_NE(std::string::npos, forced.out.find("\"repaired\":[2],\"damaged_left\":[]")) << forced.out;
 }
 
+// rescue reads what the strict load refuses: a length fixed beyond doubt comes
+// back byte for byte (exit 0); a cut file is salvaged and written, exit 1; the
+// probable forced CRC of a two-fault chunk waits for --accept-probable.
+TEST_F(CliCommands, RescueWritesTheBestReconstruction)
+{
+    Bytes good = make_simple_png({make_chunk("tEXt", text_bytes(std::string("Title\0x", 7))),
+                                  make_chunk("IDAT", deflated({0, 1, 2, 3}))});
+    Bytes length = good;
+    length[8 + 25 + 3] ^= 0x40;   // the tEXt's length field
+    Bytes cut(good.begin(), good.end() - 20);
+    Bytes two = good;
+    two[8 + 25 + 8 + 1] ^= 0x01;
+    two[8 + 25 + 8 + 3] ^= 0x02;   // two bytes of the tEXt data
+    const struct {
+        const char* name;
+        Bytes       input;
+        std::vector<std::string> options;
+        int         status;
+        const char* said;
+    } cases[] = {
+        {"length.png", length, {}, 0, "\"kind\":\"length\",\"certainty\":\"beyond_doubt\""},
+        {"cut.png", cut, {}, 1, "\"kind\":\"truncated\""},
+        {"two.png", two, {}, 1, "\"certainty\":\"probable\""},
+        {"two.png", two, {"--accept-probable"}, 1, "\"kind\":\"forced_crc\",\"certainty\":\"probable\",\"found\""},
+    };
+    for (const auto& c : cases) {
+        std::string input = put(c.name, c.input), output = dir.path(std::string("out-") + c.name);
+        std::vector<std::string> arguments = {"rescue", "--json", "-o", output};
+        arguments.insert(arguments.end(), c.options.begin(), c.options.end());
+        arguments.push_back(input);
+        CliResult result = run_cli(arguments);
+        EXPECT_EQ(c.status, result.status) << c.name << result.out;
+        EXPECT_NE(std::string::npos, result.out.find(c.said)) << c.name << result.out;
+        EXPECT_EQ(LOAD_OK, load_png(output.c_str())) << c.name;
+        release_document();
+    }
+    EXPECT_EQ(good, read_file(dir.path("out-length.png")));
+    EXPECT_EQ(2, run_cli({"rescue", "--dry-run", dir.path("none.png")}).status);
+}
+
 TEST_F(CliCommands, ListAndShowGiveTheWindowsTexts)
 {
     std::string input = put("in.png", slim_fixture());

@@ -283,4 +283,29 @@ TEST_F(ChunkFile, OutOfMemoryIsResultFourWithoutBox)
     set_alloc_fail_hook(nullptr);
 }
 
+static int refuse_every_allocation(size_t) { return 1; }
+
+// The bytes in memory are the saved file's: across the writer's 64 KiB buffer,
+// with a kept wrong CRC and without the bytes after IEND.
+TEST_F(ChunkFile, DocumentBytesAreTheSavedFile)
+{
+    uint64_t size = 1;
+    EXPECT_EQ(nullptr, document_bytes(&size));
+    EXPECT_EQ(0u, size);
+    Bytes big(200000, 0x5A);
+    Bytes file = make_simple_png({make_chunk("IDAT", big), make_chunk("tEXt", {'a', 0, 'b'}, 0x12345678)});
+    file.push_back(7);
+    write_file(dir.path("a.png"), file);
+    ASSERT_EQ(LOAD_OK, load_png(dir.path("a.png").c_str()));
+    ASSERT_EQ(SAVE_OK, save_png(dir.path("b.png").c_str()));
+    uint8_t* bytes = document_bytes(&size);
+    ASSERT_NE(nullptr, bytes);
+    EXPECT_EQ(read_file(dir.path("b.png")), Bytes(bytes, bytes + size));
+    zero_free(bytes);
+    set_alloc_fail_hook(refuse_every_allocation);
+    EXPECT_EQ(nullptr, document_bytes(&size));
+    set_alloc_fail_hook(nullptr);
+    EXPECT_EQ(0u, size);
+}
+
 }  // namespace

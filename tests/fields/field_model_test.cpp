@@ -8,6 +8,7 @@
 #include "document/chunk_file.h"
 #include "fields/field_model.h"
 #include "fields/field_names.h"
+#include "fields/field_result_texts.h"
 #include "fields/field_zlib.h"
 #include "fields/text_rules.h"
 #include "support/test_support.h"
@@ -225,4 +226,14 @@ TEST(FieldModel, EveryWayTheBytesCanBeMalformedHasItsResult)
         }
     }
 }
+TEST(FieldModel, EveryResultHasANameAndAText)
+{
+    for (int result = 0; result < FIELD_RESULT_COUNT; result++) {
+        ASSERT_NE(nullptr, field_result_name(result)) << result;
+        EXPECT_EQ(0, strncmp("FIELD_", field_result_name(result), 6)) << result;
+        ASSERT_NE(nullptr, field_result_text(result)) << result;
+        EXPECT_NE('\0', field_result_text(result)[0]) << result;
+    }
+}
+
 }  // namespace

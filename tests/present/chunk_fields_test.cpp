@@ -296,7 +296,7 @@ TEST(ChunkFields, EveryTruncationOfEveryTypeIsReportedSafely)
         for (size_t length = 0; length <= chunk.data.size(); length++) {
             Bytes head(chunk.data.begin(), chunk.data.begin() + (long)length);
             uint8_t* exact = (uint8_t*)malloc(length ? length : 1);
-            memcpy(exact, head.data(), length);
+            if (length) memcpy(exact, head.data(), length);
             ChunkRecord record = {};
             memcpy(record.type, chunk.type, 4);
             record.length = (uint32_t)length;
@@ -354,6 +354,42 @@ TEST(ChunkFields, TextContentsShownInTheirOwnForm)
         std::string text = fields_of(c.type, bytes_of(c.data));
         EXPECT_EQ(c.present, text.find(c.shown) != std::string::npos) << c.data.substr(0, 30) << "\n" << text;
     }
+}
+
+// The registered extensions, decoded through the field model.
+TEST(ChunkFields, RegisteredExtensions)
+{
+    const FieldCase cases[] = {
+        {"oFFs", "oFFs", joined({be32((uint32_t)-5), be32(7), {1}}), u8"X 位置: -5\nY 位置: 7\n単位: 1 (マイクロメートル)\n"},
+        {"oFFs", "oFFs", Bytes(8), u8"エラー: 長さが 9 バイトではありません (8 バイト)\n"},
+        {"pCAL", "pCAL", bytes_of("temp\0\0\0\0\0\0\0\0\xFF\0\x02" "degC\0-40\0" "1.5e2"s),
+         u8"較正名: temp\n元の値の下限 (x0): 0\n元の値の上限 (x1): 255\n式の種類: 0 (線形)\n単位の名前: degC\n"
+         u8"パラメータ数: 2\n  #0 のパラメータ: -40\n  #1 のパラメータ: 1.5e2\n"},
+        {"pCAL", "pCAL", bytes_of("t\0\0\0\0\0\0\0\0\0\x05\x02u\0" "1\0" "x"s),
+         u8"エラー: x0 と x1 は異なる値でなければなりません\n式の種類: 5\nエラー: 式の種類 の値 5 は定義されていません\n"},
+        {"pCAL", "pCAL", bytes_of("t\0\0\0"s), u8"較正名: t\nエラー: 長さが 12 バイトに足りません (4 バイト)\n"},
+        {"sCAL", "sCAL", bytes_of("\x01" "0.25\0" "3E-2"s), u8"単位: 1 (メートル)\nピクセルの幅: 0.25\nピクセルの高さ: 3E-2\n"},
+        {"sCAL", "sCAL", bytes_of("\x02" "-1\0" "1"s), u8"ピクセルの幅: -1\nエラー: ピクセルの幅 は正の浮動小数点数でなければなりません\n"},
+        {"sCAL", "sCAL", bytes_of("\x01" "1"), u8"エラー: ピクセルの幅 の終わりを示す 0 バイトがありません\n"},
+        {"sTER", "sTER", {1}, u8"左右の画像の配置: 1 (平行法)\n"},
+        {"gIFg", "gIFg", {2, 1, 0, 150}, u8"破棄方法: 2 (背景に戻す)\nユーザー入力を待つ: はい\n表示時間: 150/100 秒 (1.50 秒)\n"},
+        {"gIFx", "gIFx", bytes_of("NETSCAPE2.0\x03\x01\0\0"s), u8"アプリケーション識別子: NETSCAPE\n認証コード: 2.0\nアプリケーションデータ: 4 バイト\n"},
+        {"gIFx", "gIFx", Bytes(3), u8"エラー: 長さが 11 バイトに足りません (3 バイト)\n"},
+    };
+    for (const FieldCase& c : cases) {
+        std::string text = fields_of(c.type, c.data, c.colour_type);
+        EXPECT_NE(std::string::npos, text.find(c.expected)) << c.type << ":\n" << text;
+        EXPECT_EQ(std::string::npos, text.find(u8"解釈できません")) << c.type;
+    }
+}
+
+// Shift_JIS-looking bytes with a zero byte among them are shown as Latin-1 with
+// escapes: the text holds no zero byte of its own.
+TEST(ChunkFields, ControlBytesNeverPassThroughAsShiftJis)
+{
+    std::string text = fields_of("tEXt", bytes_of("Key\0\x93\xFA\x96\x7B\0\x01"s));
+    EXPECT_EQ(strlen(text.c_str()), text.size());
+    EXPECT_NE(std::string::npos, text.find(u8"\\x00\\x01")) << text;
 }
 
 }  // namespace

@@ -13,6 +13,11 @@ TEST(Rescue, IntactFileComesBackAsItIs)
     EXPECT_EQ(rescue_summary(rescued.result), "");
     EXPECT_EQ(rescued.result.outcome, RESCUE_INTACT);
     EXPECT_EQ(rescued_file(rescued.result), fixture.file);
+    // Into the document as a changed one, so that the save question applies.
+    ASSERT_TRUE(adopt_rescue_result(rescued.result));
+    EXPECT_EQ(model_file(document_chunks()), fixture.file);
+    EXPECT_EQ(g_document.changed, 1);
+    release_document();
 }
 
 namespace {

@@ -10,6 +10,7 @@ set(VELMORA_CORE_SOURCES
     src/document/byte_order.h
     src/document/chunk_edit.cpp src/document/chunk_edit.h
     src/document/chunk_file.cpp src/document/chunk_file.h
+    src/document/chunk_ops.cpp src/document/chunk_ops.h src/document/chunk_forms.cpp
     src/document/crc32.cpp src/document/crc32.h
     src/document/document_texts.h
     src/document/file_layer.cpp src/document/file_layer.h
@@ -126,6 +127,7 @@ set(VELMORA_CORE_TEST_SOURCES
     tests/app/first_argument_test.cpp
     tests/document/chunk_edit_test.cpp
     tests/document/chunk_file_test.cpp
+    tests/document/chunk_ops_test.cpp
     tests/document/corpus_test.cpp
     tests/document/crc32_test.cpp
     tests/document/robustness_test.cpp
@@ -172,11 +174,13 @@ set(VELMORA_CLI_SOURCES
     src/cli/cli_list.cpp
     src/cli/cli_load.cpp
     src/cli/cli_main.cpp src/cli/cli_main.h
+    src/cli/cli_move.cpp
     src/cli/cli_output.cpp
     src/cli/cli_repair.cpp
     src/cli/cli_rescue.cpp
     src/cli/cli_show.cpp
     src/cli/cli_slim.cpp
+    src/cli/cli_split.cpp
     src/cli/cli_texts.cpp src/cli/cli_texts.h
     src/cli/console.h
     src/cli/path_list.cpp src/cli/path_list.h)

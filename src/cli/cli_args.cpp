@@ -39,6 +39,7 @@ CliText set_all(CliOptions* o, const char*) { o->strip |= STRIP_ALL; return CLI_
 CliText set_break(CliOptions* o, const char*) { o->break_animation = SWITCH_ON; return CLI_TEXT_COUNT; }
 CliText set_drop_idot(CliOptions* o, const char*) { o->drop_idot = SWITCH_ON; return CLI_TEXT_COUNT; }
 CliText set_force_crc(CliOptions* o, const char*) { o->force_crc = SWITCH_ON; return CLI_TEXT_COUNT; }
+CliText set_repeat(CliOptions* o, const char*) { o->repeat = SWITCH_ON; return CLI_TEXT_COUNT; }
 CliText set_drop_trailing(CliOptions* o, const char*) { o->drop_trailing = SWITCH_ON; return CLI_TEXT_COUNT; }
 CliText set_accept_probable(CliOptions* o, const char*) { o->accept_probable = SWITCH_ON; return CLI_TEXT_COUNT; }
 CliText set_keep_cut_stream(CliOptions* o, const char*) { o->keep_cut_stream = SWITCH_ON; return CLI_TEXT_COUNT; }
@@ -90,6 +91,7 @@ const OptionSpec OPTIONS[] = {
     {"--force-crc", OPTION_FLAG, OPTIONS_FORCE_CRC, set_force_crc},
     {"--accept-probable", OPTION_FLAG, OPTIONS_RESCUE, set_accept_probable},
     {"--keep-cut-stream", OPTION_FLAG, OPTIONS_RESCUE, set_keep_cut_stream},
+    {"--repeat", OPTION_FLAG, OPTIONS_SPLIT, set_repeat},
 };
 
 // "--name" or "--name=value"; `*inline_value` points after the '=' when there is one.
@@ -159,7 +161,11 @@ CliParse check_whole(const CliOptions* options, CliParseError* error)
             return refuse(error, CLI_TEXT_SHOW_OPERANDS, nullptr);
         }
     }
-    if (options->destination == DESTINATION_FILE && options->operand_count > 1) {
+    if (command->traits & COMMAND_CHUNK_AND_HOW) {
+        if (options->operand_count < 3 || !is_chunk_number(options->operands[1])) {
+            return refuse(error, CLI_TEXT_CHUNK_OPERANDS, nullptr);
+        }
+    } else if (options->destination == DESTINATION_FILE && options->operand_count > 1) {
         return refuse(error, CLI_TEXT_ONE_OUTPUT_ONE_INPUT, nullptr);
     }
     if ((command->traits & COMMAND_CHANGES_FILES) && options->destination == DESTINATION_NONE &&

@@ -1,5 +1,6 @@
 #include "cli_batch.h"
 
+#include <stdlib.h>
 #include <string.h>
 
 #include "cli/cli_commands.h"
@@ -150,6 +151,18 @@ FileOutcome run_one(Batch& batch, FileCommand command, const char* path)
 
 }  // namespace
 
+int run_batch_on_first(CliContext& cli, FileCommand command)
+{
+    CliOptions one_file = *cli.options;
+    one_file.operand_count = 1;
+    one_file.all_operands = cli.options->operand_count;
+    const CliOptions* all = cli.options;
+    cli.options = &one_file;
+    int status = run_batch(cli, command);
+    cli.options = all;
+    return status;
+}
+
 int run_batch(CliContext& cli, FileCommand command)
 {
     Batch batch = {&cli, {}, {}, 0, cli.console->clock_ms(cli.console->context), 0};
@@ -184,4 +197,17 @@ int run_batch(CliContext& cli, FileCommand command)
     path_list_free(&batch.files);
     path_list_free(&batch.written);
     return status;
+}
+
+int chunk_operand(const CliContext& cli, FileReport* report, int32_t* row)
+{
+    long number = strtol(cli.options->operands[1], nullptr, 10);
+    if (number < 1 || number > g_document.count) {
+        report_line(report, cli, CLI_TEXT_NO_SUCH_CHUNK, number, (long)g_document.count);
+        json_key(&report->json, "error");
+        json_string(&report->json, "no such chunk");
+        return 0;
+    }
+    *row = (int32_t)(number - 1);
+    return 1;
 }

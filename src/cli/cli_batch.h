@@ -25,6 +25,10 @@ typedef FileOutcome (*FileCommand)(CliContext& cli, FileReport* report);
 // Runs `command` on every file and answers the batch's exit status.
 int run_batch(CliContext& cli, FileCommand command);
 
+// The same on the first operand alone, for commands whose other operands are not
+// files (show FILE NUMBER, move FILE NUMBER up).
+int run_batch_on_first(CliContext& cli, FileCommand command);
+
 // The strict load without its boxes: 1 when the file was read; otherwise the
 // report says why, as the window's box would.
 int load_for_command(CliContext& cli, const char* path, FileReport* report);
@@ -34,6 +38,9 @@ void begin_catching_boxes();
 int  end_catching_boxes(FileReport* report, const CliContext& cli);
 // A line of the report: the text and a line feed.
 void report_line(FileReport* report, const CliContext& cli, CliText text, ...);
+// The chunk the second operand numbers (from 1), as a row; 0 with the report's
+// line and error key when the document has no such chunk.
+int chunk_operand(const CliContext& cli, FileReport* report, int32_t* row);
 // For commands that change files: the guards passed and the edit made, writes the
 // document where the options say (or only reports, with --dry-run).
 FileOutcome finish_edit(CliContext& cli, FileReport* report, FileOutcome edited);

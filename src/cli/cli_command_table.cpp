@@ -17,8 +17,8 @@ const CliCommand COMMANDS[] = {
     {"check", nullptr, OPTIONS_WALK, COMMAND_READS},
     {"set", nullptr, EDITING, COMMAND_CHANGES_FILES},
     {"insert", nullptr, EDITING, COMMAND_CHANGES_FILES},
-    {"move", nullptr, EDITING, COMMAND_CHANGES_FILES},
-    {"split", nullptr, EDITING, COMMAND_CHANGES_FILES},
+    {"move", run_move, OPTIONS_DESTINATION, COMMAND_CHANGES_FILES | COMMAND_CHUNK_AND_HOW},
+    {"split", run_split, OPTIONS_DESTINATION | OPTIONS_SPLIT, COMMAND_CHANGES_FILES | COMMAND_CHUNK_AND_HOW},
     {"import", nullptr, EDITING, COMMAND_CHANGES_FILES},
     {"export", nullptr, 0, COMMAND_READS},
 };

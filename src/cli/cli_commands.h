@@ -16,6 +16,7 @@ enum CliOptionGroup : uint32_t {
     OPTIONS_IDOT        = 1u << 3,   // --drop-idot
     OPTIONS_FORCE_CRC   = 1u << 4,   // --force-crc
     OPTIONS_RESCUE      = 1u << 5,   // --accept-probable, --keep-cut-stream
+    OPTIONS_SPLIT       = 1u << 6,   // --repeat
 };
 
 enum CliTraits : uint32_t {
@@ -23,6 +24,7 @@ enum CliTraits : uint32_t {
     COMMAND_CHANGES_FILES = 1u << 0,   // needs a destination unless --dry-run
     COMMAND_FILE_AND_CHUNK = 1u << 1,  // operands: one file and a chunk number
     COMMAND_OWN_READ      = 1u << 2,   // reads each file itself instead of the strict load
+    COMMAND_CHUNK_AND_HOW  = 1u << 3,  // operands: one file, a chunk number and what to do
 };
 
 struct CliCommand {
@@ -41,3 +43,5 @@ int run_strip(CliContext& cli);
 int run_merge(CliContext& cli);
 int run_repair(CliContext& cli);
 int run_rescue(CliContext& cli);
+int run_move(CliContext& cli);
+int run_split(CliContext& cli);

@@ -12,13 +12,9 @@ namespace {
 
 FileOutcome show_file(CliContext& cli, FileReport* report)
 {
-    long number = strtol(cli.options->operands[1], nullptr, 10);
-    if (number < 1 || number > g_document.count) {
-        report_line(report, cli, CLI_TEXT_NO_SUCH_CHUNK, number, (long)g_document.count);
-        json_key(&report->json, "error");
-        json_string(&report->json, "no such chunk");
-        return OUTCOME_REFUSED;
-    }
+    int32_t row;
+    if (!chunk_operand(cli, report, &row)) return OUTCOME_REFUSED;
+    long number = row + 1;
     report->headed = SWITCH_ON;
     TextBuilder text = {};
     describe_chunk(&text, (int32_t)(number - 1));
@@ -41,14 +37,7 @@ FileOutcome show_file(CliContext& cli, FileReport* report)
 
 }  // namespace
 
-// The batch takes the file alone; the number stays the second operand.
 int run_show(CliContext& cli)
 {
-    CliOptions one_file = *cli.options;
-    one_file.operand_count = 1;
-    const CliOptions* all = cli.options;
-    cli.options = &one_file;
-    int status = run_batch(cli, show_file);
-    cli.options = all;
-    return status;
+    return run_batch_on_first(cli, show_file);
 }

@@ -76,6 +76,15 @@ const TextPair TEXTS[CLI_TEXT_COUNT] = {
     {"could not be read: the file does not exist or cannot be opened", "読み込めませんでした: ファイルがないか、開けません"},
     {"could not be read: the file is 4 MiB or larger", "読み込めませんでした: ファイルが 4 MiB 以上です"},
     {"could not be read: a read error", "読み込めませんでした: 読み込みエラー"},
+    {"move takes FILE NUMBER up|down|to N; split takes FILE NUMBER SIZE",
+     "move にはファイル、チャンク番号、up|down|to N を、split にはファイル、チャンク番号、サイズを指定してください"},
+    {"chunk %ld moved to %ld", "チャンク %ld を %ld に移動しました"},
+    {"not changed: chunk %ld would stand where the ordering rules do not allow its type",
+     "変更していません: チャンク %ld が順序の規則で許されない位置になります"},
+    {"chunk %ld cannot move further that way", "チャンク %ld はその方向にはこれ以上移動できません"},
+    {"chunk %ld split into %ld IDAT chunks", "チャンク %ld を %ld 個の IDAT に分割しました"},
+    {"chunk %ld is not split: only an intact IDAT longer than the size is",
+     "チャンク %ld は分割できません: サイズより長い、破損のない IDAT だけを分割できます"},
 };
 
 }  // namespace

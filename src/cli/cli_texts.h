@@ -64,6 +64,13 @@ enum CliText {
     CLI_TEXT_RESCUE_NO_FILE,
     CLI_TEXT_RESCUE_TOO_LARGE,
     CLI_TEXT_RESCUE_READ_FAILED,
+    // Moving and splitting chunks.
+    CLI_TEXT_CHUNK_OPERANDS,
+    CLI_TEXT_MOVED,
+    CLI_TEXT_ORDER_REFUSED,
+    CLI_TEXT_AT_EDGE,
+    CLI_TEXT_SPLIT,
+    CLI_TEXT_SPLIT_REFUSED,
     CLI_TEXT_COUNT,
 };
 
@@ -83,6 +90,8 @@ const char* cli_reason(const char* box_text, CliLanguage language);
     "  repair               mend damaged chunks beyond doubt, list the rest (--force-crc)\n"      \
     "  rescue               read a file the strict load refuses and mend its framing\n"          \
     "                       (--accept-probable, --keep-cut-stream)\n"                            \
+    "  move FILE NUMBER up|down|to N   move a chunk where the ordering rules allow\n"            \
+    "  split FILE NUMBER SIZE          split an IDAT after SIZE bytes (--repeat: every SIZE)\n"   \
     "options: -o OUT | -d DIR | --in-place | --dry-run, -r, --json, -q, --lang ja|en,\n"          \
     "         --drop-trailing (write a file that had bytes after IEND without them)\n"
 
@@ -96,5 +105,7 @@ const char* cli_reason(const char* box_text, CliLanguage language);
     "  repair               確実な修復だけを行い、残りは候補を表示 (--force-crc)\n"                    \
     "  rescue               読み込めない壊れたファイルを救出し、構造を修復\n"                          \
     "                       (--accept-probable, --keep-cut-stream)\n"                                  \
+    "  move ファイル 番号 up|down|to N   順序の規則が許す位置へチャンクを移動\n"                    \
+    "  split ファイル 番号 サイズ        IDAT をサイズの位置で分割 (--repeat: サイズごと)\n"         \
     "オプション: -o 出力 | -d フォルダ | --in-place | --dry-run, -r, --json, -q, --lang ja|en,\n"     \
     "            --drop-trailing (IEND の後ろのデータを捨てて書き込む)\n"

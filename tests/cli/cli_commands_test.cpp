@@ -234,4 +234,42 @@ TEST_F(CliCommands, ListAndShowGiveTheWindowsTexts)
     EXPECT_EQ(3, run_cli({"show", input, "10"}).status);
 }
 
+TEST_F(CliCommands, MoveAndSplitAsTheWindowDoes)
+{
+    struct Case {
+        std::vector<std::string> arguments;
+        int status;
+        const char* order;   // of the output, when written
+    } cases[] = {
+        {{"move", "IN", "2", "down"}, 0, "IHDR gAMA tEXt prVt IDAT IDAT IDAT tIME IEND "},
+        {{"move", "IN", "8", "to", "2"}, 0, "IHDR tIME tEXt gAMA prVt IDAT IDAT IDAT IEND "},
+        {{"move", "IN", "4", "down"}, 3, nullptr},   // prVt into the IDAT run
+        {{"move", "IN", "1", "down"}, 3, nullptr},   // IHDR stays first
+        {{"move", "IN", "9", "down"}, 3, nullptr},
+        {{"move", "IN", "2", "to", "10"}, 3, nullptr},
+        {{"move", "IN", "2", "aside"}, 3, nullptr},
+        {{"move", "IN", "2"}, 3, nullptr},
+        {{"split", "IN", "5", "1"}, 0, "IHDR tEXt gAMA prVt IDAT IDAT IDAT IDAT tIME IEND "},
+        {{"split", "IN", "5", "2"}, 3, nullptr},
+        {{"split", "IN", "2", "1", "--repeat"}, 3, nullptr},
+    };
+    std::string input = put("in.png", slim_fixture());
+    for (const Case& c : cases) {
+        std::vector<std::string> arguments = c.arguments;
+        arguments[1] = input;
+        arguments.insert(arguments.end(), {"-o", dir.path("out.png")});
+        remove(dir.path("out.png").c_str());
+        CliResult result = run_cli(arguments);
+        EXPECT_EQ(c.status, result.status) << c.arguments[2] << " " << c.arguments[3] << result.err << result.out;
+        EXPECT_EQ(c.order != nullptr, file_exists(dir.path("out.png"))) << c.arguments[2];
+        if (!c.order) continue;
+        ASSERT_EQ(LOAD_OK, load_png(dir.path("out.png").c_str()));
+        std::string order;
+        for (int32_t i = 0; i < g_document.count; i++) order += std::string((const char*)g_document.records[i].type, 4) + " ";
+        EXPECT_EQ(c.order, order);
+        release_document();
+    }
+    EXPECT_EQ(slim_fixture(), read_file(input));
+}
+
 }  // namespace

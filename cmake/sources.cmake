@@ -169,6 +169,7 @@ set(VELMORA_GUI_TEST_SOURCES
 set(VELMORA_CLI_SOURCES
     src/cli/cli_args.cpp src/cli/cli_args.h
     src/cli/cli_batch.cpp src/cli/cli_batch.h
+    src/cli/cli_check.cpp
     src/cli/cli_command_table.cpp src/cli/cli_commands.h
     src/cli/cli_context.h
     src/cli/cli_list.cpp

@@ -41,6 +41,7 @@ CliText set_drop_idot(CliOptions* o, const char*) { o->drop_idot = SWITCH_ON; re
 CliText set_force_crc(CliOptions* o, const char*) { o->force_crc = SWITCH_ON; return CLI_TEXT_COUNT; }
 CliText set_repeat(CliOptions* o, const char*) { o->repeat = SWITCH_ON; return CLI_TEXT_COUNT; }
 CliText set_drop_trailing(CliOptions* o, const char*) { o->drop_trailing = SWITCH_ON; return CLI_TEXT_COUNT; }
+CliText set_privacy(CliOptions* o, const char*) { o->privacy = SWITCH_ON; return CLI_TEXT_COUNT; }
 CliText set_accept_probable(CliOptions* o, const char*) { o->accept_probable = SWITCH_ON; return CLI_TEXT_COUNT; }
 CliText set_keep_cut_stream(CliOptions* o, const char*) { o->keep_cut_stream = SWITCH_ON; return CLI_TEXT_COUNT; }
 
@@ -90,6 +91,7 @@ const OptionSpec OPTIONS[] = {
     {"--drop-idot", OPTION_FLAG, OPTIONS_IDOT, set_drop_idot},
     {"--force-crc", OPTION_FLAG, OPTIONS_FORCE_CRC, set_force_crc},
     {"--accept-probable", OPTION_FLAG, OPTIONS_RESCUE, set_accept_probable},
+    {"--privacy", OPTION_FLAG, OPTIONS_PRIVACY, set_privacy},
     {"--keep-cut-stream", OPTION_FLAG, OPTIONS_RESCUE, set_keep_cut_stream},
     {"--repeat", OPTION_FLAG, OPTIONS_SPLIT, set_repeat},
 };

@@ -38,6 +38,7 @@ struct CliOptions {
     CliSwitch      break_animation, drop_idot, force_crc, drop_trailing;
     CliSwitch      accept_probable, keep_cut_stream;   // rescue
     CliSwitch      repeat;           // split --repeat
+    CliSwitch      privacy;          // check --privacy
     char* const*   operands;         // the files (show: the file and the chunk number)
     int32_t        operand_count;
     int32_t        all_operands;     // while the batch takes the first operand alone: how many there are

@@ -14,7 +14,7 @@ const CliCommand COMMANDS[] = {
     {"repair", run_repair, EDITING | OPTIONS_FORCE_CRC, COMMAND_CHANGES_FILES},
     {"rescue", run_rescue, EDITING | OPTIONS_RESCUE, COMMAND_CHANGES_FILES | COMMAND_OWN_READ},
     // Added by the versions that build them.
-    {"check", nullptr, OPTIONS_WALK, COMMAND_READS},
+    {"check", run_check, OPTIONS_WALK | OPTIONS_PRIVACY, COMMAND_READS},
     {"set", nullptr, EDITING, COMMAND_CHANGES_FILES},
     {"insert", nullptr, EDITING, COMMAND_CHANGES_FILES},
     {"move", run_move, OPTIONS_DESTINATION, COMMAND_CHANGES_FILES | COMMAND_CHUNK_AND_HOW},

@@ -17,6 +17,7 @@ enum CliOptionGroup : uint32_t {
     OPTIONS_FORCE_CRC   = 1u << 4,   // --force-crc
     OPTIONS_RESCUE      = 1u << 5,   // --accept-probable, --keep-cut-stream
     OPTIONS_SPLIT       = 1u << 6,   // --repeat
+    OPTIONS_PRIVACY     = 1u << 7,   // --privacy
 };
 
 enum CliTraits : uint32_t {
@@ -43,5 +44,6 @@ int run_strip(CliContext& cli);
 int run_merge(CliContext& cli);
 int run_repair(CliContext& cli);
 int run_rescue(CliContext& cli);
+int run_check(CliContext& cli);
 int run_move(CliContext& cli);
 int run_split(CliContext& cli);

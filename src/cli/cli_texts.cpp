@@ -85,6 +85,10 @@ const TextPair TEXTS[CLI_TEXT_COUNT] = {
     {"chunk %ld split into %ld IDAT chunks", "チャンク %ld を %ld 個の IDAT に分割しました"},
     {"chunk %ld is not split: only an intact IDAT longer than the size is",
      "チャンク %ld は分割できません: サイズより長い、破損のない IDAT だけを分割できます"},
+    {"chunk %ld %s: ", "チャンク %ld %s: "},
+    {"file: ", "ファイル: "},
+    {"no problems found", "問題は見つかりませんでした"},
+    {"would give away: ", "公開すると知られる情報: "},
 };
 
 }  // namespace

@@ -71,6 +71,10 @@ enum CliText {
     CLI_TEXT_AT_EDGE,
     CLI_TEXT_SPLIT,
     CLI_TEXT_SPLIT_REFUSED,
+    CLI_TEXT_CHECK_CHUNK,
+    CLI_TEXT_CHECK_FILE,
+    CLI_TEXT_CHECK_CLEAN,
+    CLI_TEXT_PRIVACY,
     CLI_TEXT_COUNT,
 };
 
@@ -88,6 +92,7 @@ const char* cli_reason(const char* box_text, CliLanguage language);
     "                       (--break-animation, --drop-idot to go past the window's questions)\n" \
     "  merge                merge every run of intact IDAT chunks (--drop-idot)\n"                \
     "  repair               mend damaged chunks beyond doubt, list the rest (--force-crc)\n"      \
+    "  check                the conformance check: every finding (--privacy: what it gives away)\n" \
     "  rescue               read a file the strict load refuses and mend its framing\n"          \
     "                       (--accept-probable, --keep-cut-stream)\n"                            \
     "  move FILE NUMBER up|down|to N   move a chunk where the ordering rules allow\n"            \
@@ -103,6 +108,7 @@ const char* cli_reason(const char* box_text, CliLanguage language);
     "                       (ウィンドウの確認に代えて --break-animation, --drop-idot)\n"               \
     "  merge                破損していない IDAT の並びをすべて結合 (--drop-idot)\n"                    \
     "  repair               確実な修復だけを行い、残りは候補を表示 (--force-crc)\n"                    \
+    "  check                規格への適合を検査し、問題をすべて表示 (--privacy: 公開前の確認)\n"        \
     "  rescue               読み込めない壊れたファイルを救出し、構造を修復\n"                          \
     "                       (--accept-probable, --keep-cut-stream)\n"                                  \
     "  move ファイル 番号 up|down|to N   順序の規則が許す位置へチャンクを移動\n"                    \

@@ -200,6 +200,36 @@ TEST_F(CliCommands, RescueWritesTheBestReconstruction)
     EXPECT_EQ(2, run_cli({"rescue", "--dry-run", dir.path("none.png")}).status);
 }
 
+// check prints every finding with its chunk (or null for the file) and severity,
+// and exits 1 while an error or a warning is left; --privacy adds the review.
+TEST_F(CliCommands, CheckReportsEveryFindingAndExitsOneWhileAnyIsLeft)
+{
+    Bytes clean = make_simple_png({make_chunk("IDAT", deflated({0, 1, 2, 3}))});
+    Bytes damaged = clean;
+    damaged[damaged.size() - 12 - 1] ^= 0x01;   // the stored CRC of IDAT
+    Bytes author = make_simple_png({make_chunk("tEXt", text_bytes(std::string("Author\0Jane Doe", 15))),
+                                    make_chunk("IDAT", deflated({0, 1, 2, 3}))});
+    const struct {
+        Bytes input;
+        std::vector<std::string> options;
+        int status;
+        const char* said;
+    } cases[] = {
+        {clean, {}, 0, "\"findings\":[]"},
+        {damaged, {}, 1, "{\"chunk\":2,\"type\":\"IDAT\",\"severity\":\"error\",\"rule\":"},
+        {author, {}, 0, "\"findings\":[]"},
+        {author, {"--privacy"}, 1, "\"privacy\":[{\"chunk\":2,\"type\":\"tEXt\",\"kind\":\"PRIVACY_NAME\""},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> arguments = {"check", "--json"};
+        arguments.insert(arguments.end(), c.options.begin(), c.options.end());
+        arguments.push_back(put("in.png", c.input));
+        CliResult result = run_cli(arguments);
+        EXPECT_EQ(c.status, result.status) << result.out;
+        EXPECT_NE(std::string::npos, result.out.find(c.said)) << result.out;
+    }
+}
+
 TEST_F(CliCommands, ListAndShowGiveTheWindowsTexts)
 {
     std::string input = put("in.png", slim_fixture());

@@ -81,7 +81,7 @@ TEST(CliArguments, CommandLines)
         {{"merge", "--all", "--in-place", "a"}, refused(CLI_TEXT_OPTION_NOT_FOR_COMMAND, "--all")},
         {{"merge", "--force-crc", "--in-place", "a"}, refused(CLI_TEXT_OPTION_NOT_FOR_COMMAND, "--force-crc")},
         {{"repair", "--force-crc", "-d", "o", "a"}, "repair d2=o s0 force [a]"},
-        {{"check", "a"}, refused(CLI_TEXT_NOT_YET, "check")},
+        {{"insert", "a"}, refused(CLI_TEXT_NOT_YET, "insert")},
     };
     for (const Case& c : cases) {
         std::string line;

@@ -7,8 +7,8 @@
   repair:    chunks in the repair fuzzer's input layout (see repair_fuzzer.cpp);
   fields:    every chunk of a type of the field model found in the load seeds, in
              the fields fuzzer's input layout (see fields_fuzzer.cpp);
-  inspector: a type byte, a colour type byte and the data of one chunk of each
-             kind the inspector decodes (see inspector_fuzzer.cpp);
+  chunk_fields: a type byte, a colour type byte and the data of one chunk of each
+             kind the field texts decode (see chunk_fields_fuzzer.cpp);
   cli_argument: velmora-cli command lines, the arguments apart at zero bytes;
   check:     the same files as load;
   rescue:    the load seeds behind an options byte of 0 (see rescue_fuzzer.cpp).
@@ -115,14 +115,14 @@ def field_seeds(files):
     return seeds
 
 
-# The inspector fuzzer's type list, in its order.
-INSPECTOR_TYPES = [b"IHDR", b"PLTE", b"IDAT", b"IEND", b"tRNS", b"cHRM", b"gAMA", b"iCCP", b"sBIT", b"sRGB",
+# The chunk fields fuzzer's type list, in its order.
+CHUNK_FIELD_TYPES = [b"IHDR", b"PLTE", b"IDAT", b"IEND", b"tRNS", b"cHRM", b"gAMA", b"iCCP", b"sBIT", b"sRGB",
                    b"cICP", b"mDCV", b"cLLI", b"tEXt", b"zTXt", b"iTXt", b"bKGD", b"hIST", b"pHYs", b"sPLT",
                    b"eXIf", b"tIME", b"acTL", b"fcTL", b"fdAT", b"iDOT", b"oFFs", b"pCAL", b"sCAL", b"sTER",
                    b"gIFg", b"gIFx"]
 
 
-def inspector_seeds():
+def chunk_field_seeds():
     """One well-formed chunk of each type, and the chunks of the load seeds."""
     z = zlib.compress(b"Velmora text " * 20)
     good = {
@@ -139,7 +139,7 @@ def inspector_seeds():
         b"sCAL": b"\x011.5\0002", b"sTER": b"\0", b"gIFg": b"\0\0\0\x0a", b"gIFx": b"VELMORA1abc",
     }
     seeds = {}
-    for k, kind in enumerate(INSPECTOR_TYPES):
+    for k, kind in enumerate(CHUNK_FIELD_TYPES):
         data = good.get(kind, b"")
         for colour in (2, 3):
             seeds["%s_%d" % (kind.decode(), colour)] = bytes([k, colour]) + data
@@ -176,7 +176,7 @@ def main():
     write_all(os.path.join(output, "argument"), {"line%02d" % k: a for k, a in enumerate(ARGUMENTS)})
     write_all(os.path.join(output, "repair"), repair_seeds())
     write_all(os.path.join(output, "fields"), field_seeds(loads))
-    write_all(os.path.join(output, "inspector"), inspector_seeds())
+    write_all(os.path.join(output, "chunk_fields"), chunk_field_seeds())
     write_all(os.path.join(output, "cli_argument"), {"cli%02d" % k: a for k, a in enumerate(CLI_ARGUMENTS)})
     write_all(os.path.join(output, "rescue"), {name: b"\x00" + data for name, data in loads.items()})
 

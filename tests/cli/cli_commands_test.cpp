@@ -302,4 +302,82 @@ TEST_F(CliCommands, MoveAndSplitAsTheWindowDoes)
     EXPECT_EQ(slim_fixture(), read_file(input));
 }
 
+// set, insert and import as the window's editors, Insert and import leave the
+// file: each case names the order written and the data of one chunk of it.
+TEST_F(CliCommands, SetInsertAndImportWriteTheCheckedFields)
+{
+    struct Case {
+        std::vector<std::string> arguments;   // IN stands for the fixture
+        int status;
+        const char* order;   // of the output, when written
+        int32_t row;         // from 1: the chunk whose data follows
+        std::string data;
+    } cases[] = {
+        {{"set", "IN", "3", "gamma=2.2"}, 0, "IHDR tEXt gAMA prVt IDAT IDAT IDAT tIME IEND ", 3, std::string("\0\0\xB1\x8F", 4)},
+        {{"set", "IN", "3", "gamma=0"}, 3, nullptr, 0, ""},
+        {{"set", "IN", "3", "colour=1"}, 3, nullptr, 0, ""},
+        {{"set", "IN", "4", "x=1"}, 3, nullptr, 0, ""},   // prVt has no fields
+        {{"set", "IN", "2", "keyword= Title"}, 3, nullptr, 0, ""},
+        {{"set", "IN", "--dpi", "300"}, 0, "IHDR pHYs tEXt gAMA prVt IDAT IDAT IDAT tIME IEND ", 2,
+         std::string("\0\0\x2E\x23\0\0\x2E\x23\x01", 9)},
+        {{"set", "IN", "--text", "Title=y"}, 0, "IHDR tEXt gAMA prVt IDAT IDAT IDAT tIME IEND ", 2, std::string("Title\0y", 7)},
+        {{"set", "IN", "--text", u8"Title=日本"}, 0, "IHDR iTXt gAMA prVt IDAT IDAT IDAT tIME IEND ", 2,
+         std::string("Title\0\0\0\0\0", 10) + u8"日本"},
+        {{"set", "IN", "--text", "Author=Me", "--time", "2024-02-29T12:00:00"}, 0,
+         "IHDR tEXt tEXt gAMA prVt IDAT IDAT IDAT tIME IEND ", 9, std::string("\x07\xE8\x02\x1D\x0C\0\0", 7)},
+        {{"set", "IN", "--text", "Bad  key=v"}, 3, nullptr, 0, ""},
+        {{"insert", "IN", "sRGB", "intent=1"}, 0, "IHDR sRGB tEXt gAMA prVt IDAT IDAT IDAT tIME IEND ", 2, "\x01"},
+        {{"insert", "IN", "sRGB", "intent=9"}, 3, nullptr, 0, ""},
+        {{"insert", "IN", "IHDR"}, 3, nullptr, 0, ""},
+        {{"import", "IN", "CHUNK"}, 0, "IHDR ruSt tEXt gAMA prVt IDAT IDAT IDAT tIME IEND ", 2, "\x01\x02"},
+        {{"import", "IN", "NOISE"}, 3, nullptr, 0, ""},
+        {{"import", "IN", "NOISE.icc"}, 3, nullptr, 0, ""},
+    };
+    std::string input = put("in.png", slim_fixture());
+    put("chunk.bin", Bytes{0, 0, 0, 2, 'r', 'u', 'S', 't', 1, 2, 0xBB, 0x4F, 0x52, 0x7B});
+    put("noise.bin", text_bytes("not a chunk"));
+    put("noise.icc", text_bytes("not a profile"));
+    for (const Case& c : cases) {
+        std::vector<std::string> arguments;
+        for (const std::string& word : c.arguments) {
+            arguments.push_back(word == "IN" ? input : word == "CHUNK" ? dir.path("chunk.bin")
+                                : word == "NOISE" ? dir.path("noise.bin") : word == "NOISE.icc" ? dir.path("noise.icc") : word);
+        }
+        arguments.insert(arguments.end(), {"-o", dir.path("out.png")});
+        remove(dir.path("out.png").c_str());
+        CliResult result = run_cli(arguments);
+        std::string line = c.arguments[2] + " " + c.arguments[c.arguments.size() - 1];
+        EXPECT_EQ(c.status, result.status) << line << result.err << result.out;
+        EXPECT_EQ(c.order != nullptr, file_exists(dir.path("out.png"))) << line;
+        if (!c.order) continue;
+        ASSERT_EQ(LOAD_OK, load_png(dir.path("out.png").c_str()));
+        std::string order;
+        for (int32_t i = 0; i < g_document.count; i++) order += std::string((const char*)g_document.records[i].type, 4) + " ";
+        EXPECT_EQ(c.order, order) << line;
+        const ChunkRecord& record = g_document.records[c.row - 1];
+        EXPECT_EQ(c.data, std::string((const char*)record.data, record.length)) << line;
+        EXPECT_FALSE(is_damaged(c.row - 1)) << line;
+        release_document();
+    }
+    EXPECT_EQ(slim_fixture(), read_file(input));
+}
+
+TEST_F(CliCommands, ExportWritesTheRawChunkAndStripPrivateWhatTheReviewNames)
+{
+    Bytes fixture = slim_fixture();
+    std::string input = put("in.png", fixture);
+    EXPECT_EQ(0, run_cli({"export", input, "3", dir.path("gama.chunk")}).status);
+    EXPECT_EQ(Bytes(fixture.begin() + 8 + 25 + 19, fixture.begin() + 8 + 25 + 19 + 16), read_file(dir.path("gama.chunk")));
+    EXPECT_EQ(3, run_cli({"export", input, "3", dir.path("gama.icc"), "--profile"}).status);
+    EXPECT_EQ(3, run_cli({"export", input, "3", input}).status);
+    EXPECT_EQ(fixture, read_file(input));
+
+    Bytes author = make_simple_png({make_chunk("tEXt", text_bytes(std::string("Author\0Jane Doe", 15))),
+                                    make_chunk("gAMA", {0, 0, 0, 1}), make_chunk("IDAT", deflated({0, 1, 2, 3}))});
+    input = put("author.png", author);
+    CliResult stripped = run_cli({"strip", "--private", "-o", dir.path("out.png"), input});
+    EXPECT_EQ(0, stripped.status) << stripped.err;
+    EXPECT_EQ(window_edit(author, ROW_EDIT_DELETE, [](int32_t r) { return type_is(r, "tEXt"); }), read_file(dir.path("out.png")));
+}
+
 }  // namespace

@@ -247,6 +247,9 @@ TEST_F(CliCommands, ListAndShowGiveTheWindowsTexts)
         << list.out;
     EXPECT_NE(std::string::npos, list.out.find("\"width\":1,\"height\":1,\"bit_depth\":8,\"size\":"));
     EXPECT_NE(std::string::npos, list.err.find("2 files: 1 fine, 0 changed, 0 with damage or left as they were, 1 unreadable"));
+    CliResult folder = run_cli({"list", dir.root, input});
+    EXPECT_EQ(2, folder.status);
+    EXPECT_NE(std::string::npos, folder.err.find(": is a folder; add -r to walk it")) << folder.err;
 
     CliResult text = run_cli({"list", "--lang", "ja", input});
     EXPECT_NE(std::string::npos, text.out.find(u8"  3 gAMA       4 FC2250DB -- ○ -- -- -- ○ -- ガンマ値")) << text.out;

@@ -290,6 +290,7 @@ FileOutcome set_shorthands_file(CliContext& cli, FileReport* report)
     }
     if (options.time && outcome != OUTCOME_REFUSED) outcome = worse(outcome, set_dpi_or_time(cli, report, "tIME"));
     json_close(&report->json, ']');
+    if (outcome == OUTCOME_REFUSED) report->changed = SWITCH_OFF;   // the file is left as it was
     return finish_edit(cli, report, outcome);
 }
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string.h>
+#include <zlib.h>
 
 #include <functional>
 #include <string>
@@ -381,6 +382,48 @@ TEST_F(CliCommands, ExportWritesTheRawChunkAndStripPrivateWhatTheReviewNames)
     CliResult stripped = run_cli({"strip", "--private", "-o", dir.path("out.png"), input});
     EXPECT_EQ(0, stripped.status) << stripped.err;
     EXPECT_EQ(window_edit(author, ROW_EDIT_DELETE, [](int32_t r) { return type_is(r, "tEXt"); }), read_file(dir.path("out.png")));
+}
+
+// An ICC profile travels both ways: imported by its extension or, under another
+// name, by its content, and exported again byte for byte; a compressed text set by
+// --text stays compressed; the JSON lists each edit and each refusal.
+TEST_F(CliCommands, ProfilesTextsAndTheirReports)
+{
+    Bytes profile(132, 0);   // a header and an empty tag table
+    profile[3] = 132;
+    memcpy(&profile[36], "acsp", 4);
+    std::string input = put("in.png", slim_fixture());
+    for (const char* name : {"p.icc", "p.bin"}) {
+        CliResult imported = run_cli({"import", "--json", input, put(name, profile), "-o", dir.path("icc.png")});
+        EXPECT_EQ(0, imported.status) << name << imported.err;
+        EXPECT_NE(std::string::npos, imported.out.find("\"edits\":[{\"done\":\"inserted\",\"number\":2,\"type\":\"iCCP\"}]"))
+            << imported.out;
+        EXPECT_EQ(0, run_cli({"export", "--profile", dir.path("icc.png"), "2", dir.path("back.icc")}).status);
+        EXPECT_EQ(profile, read_file(dir.path("back.icc"))) << name;
+    }
+
+    Bytes ztxt = text_bytes(std::string("Comment\0\0", 9)), old = deflated(text_bytes("old"));
+    ztxt.insert(ztxt.end(), old.begin(), old.end());
+    Bytes compressed = make_simple_png({make_chunk("zTXt", ztxt), make_chunk("IDAT", deflated({0, 1, 2, 3}))});
+    CliResult texts = run_cli({"set", "--json", put("z.png", compressed), "--text", "Comment=new", "--dpi", "0x",
+                               "-o", dir.path("z-out.png")});
+    EXPECT_EQ(3, texts.status);   // --dpi 0x refused before any file is read
+    texts = run_cli({"set", "--json", dir.path("z.png"), "--text", "Comment=new", "--text", "bad  key=v",
+                     "-o", dir.path("z-out.png")});
+    EXPECT_EQ(3, texts.status);
+    EXPECT_NE(std::string::npos, texts.out.find("\"edits\":[{\"done\":\"rewritten\",\"number\":2,\"type\":\"zTXt\"},"
+                                                "{\"error\":\"FIELD_BAD_KEYWORD\"}],\"changed\":false,\"result\":\"refused\""))
+        << texts.out;
+    EXPECT_FALSE(file_exists(dir.path("z-out.png")));
+    EXPECT_EQ(0, run_cli({"set", dir.path("z.png"), "--text", "Comment=new", "-o", dir.path("z-out.png")}).status);
+    ASSERT_EQ(LOAD_OK, load_png(dir.path("z-out.png").c_str()));
+    const ChunkRecord& text = g_document.records[1];
+    ASSERT_EQ(std::string("zTXt"), std::string((const char*)text.type, 4));
+    ASSERT_EQ(0, memcmp(text.data, "Comment\0\0", 9));
+    char inflated[8] = {0};
+    uLongf size = sizeof inflated;
+    EXPECT_EQ(Z_OK, uncompress((Bytef*)inflated, &size, text.data + 9, text.length - 9));
+    EXPECT_EQ("new", std::string(inflated, size));
 }
 
 }  // namespace

@@ -426,4 +426,35 @@ TEST_F(CliCommands, ProfilesTextsAndTheirReports)
     EXPECT_EQ("new", std::string(inflated, size));
 }
 
+// Each refusal leaves the file and says why, in the user's language.
+TEST_F(CliCommands, RefusalsNameTheirReason)
+{
+    Bytes good = slim_fixture(), damaged = good;
+    damaged[8 + 25 + 19 + 8 + 4] ^= 0x01;   // the stored CRC of gAMA
+    std::string input = put("in.png", good), broken = put("broken.png", damaged);
+    put("ihdr.chunk", Bytes(good.begin() + 8, good.begin() + 8 + 25));
+    const struct {
+        std::vector<std::string> arguments;
+        int status;
+        const char* said;
+    } cases[] = {
+        {{"set", broken, "3", "gamma=1"}, 3, "chunk 3 is damaged: repair it first"},
+        {{"set", input, "3", "gamma=0", "--lang", "ja"}, 3, u8"gamma=0 (1 から 2147483647 まで 1/100000)"},
+        {{"set", input, "2", "keyword=a  b", "--lang", "ja"}, 3, u8"キーワードは 1 から 79 文字"},
+        {{"set", input, "3", "colour=1"}, 3, "no such field; the fields are: gamma"},
+        {{"import", input, dir.path("ihdr.chunk")}, 3, "the ordering rules allow a IHDR chunk nowhere"},
+        {{"import", input, dir.path("none.chunk")}, 3, "could not be read"},
+        {{"export", input, "3", dir.path("no/such/folder/x.chunk")}, 4, "could not be written"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> arguments = c.arguments;
+        if (arguments[0] != "export") arguments.insert(arguments.end(), {"-o", dir.path("out.png")});
+        CliResult result = run_cli(arguments);
+        EXPECT_EQ(c.status, result.status) << c.said;
+        EXPECT_NE(std::string::npos, result.err.find(c.said)) << result.err;
+        EXPECT_FALSE(file_exists(dir.path("out.png"))) << c.said;
+    }
+    EXPECT_EQ(slim_fixture(), read_file(input));
+}
+
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "repair/stream_check.h"
 #include "rescue/rescue_fixtures.h"
 
 TEST(Rescue, IntactFileComesBackAsItIs)
@@ -180,6 +181,23 @@ TEST(Rescue, ZeroedBlockIsSkippedAndTheChunksAfterItComeBack)
     EXPECT_TRUE(rescued_file(rescued.result) == expected);
 }
 
+// Every IDAT chunk lost: zero rows stand in for the image in front of IEND,
+// unless the user keeps the image data as it was (there is none then).
+TEST(Rescue, LostImageDataIsReplacedByZeroRows)
+{
+    RescueFixture fixture = rescue_fixture(16, 8);
+    Bytes damaged = fixture.file;
+    std::fill(damaged.begin() + fixture.at[3], damaged.begin() + fixture.at[5], 0);
+    Rescued rescued(damaged);
+    EXPECT_EQ(rescue_summary(rescued.result), "lost:none completed:none");
+    Bytes out = rescued_file(rescued.result);
+    EXPECT_EQ(inflated(image_data(out)), Bytes(rescue_rows(16, 8, 1).size(), 0));
+    EXPECT_TRUE(std::equal(fixture.file.begin(), fixture.file.begin() + fixture.at[3], out.begin()));
+    EXPECT_EQ(Bytes(out.end() - 12, out.end()), Bytes(fixture.file.end() - 12, fixture.file.end()));
+    Rescued kept(damaged, RESCUE_KEEP_CUT_STREAM);
+    EXPECT_EQ(image_data(rescued_file(kept.result)), Bytes());
+}
+
 // Two faults in one chunk: no single change explains them, so nothing is changed
 // unasked; the forced CRC waits for the user.
 TEST(Rescue, TwoFaultsInOneChunkAreNotRestored)
@@ -350,13 +368,19 @@ std::string sweep_fault(const CorpusDamage& d, const Bytes& file, size_t h, cons
     bool same = out == file, entire = rescued.result.outcome == RESCUE_ENTIRE;
     bool fault = (entire && !same) || (d.knowable == KNOWN && !(same && entire)) ||
                  (d.knowable == KNOWN_OR_OFFERED && !(same && entire) && !only_offers(rescued.result));
-    // A cut keeps every chunk before the image data, and a completed stream inflates.
+    // A cut keeps every chunk before the image data; what is lost leaves image
+    // data that inflates, unless the damage reached IHDR (8 + 25 bytes) or it
+    // describes no image.
+    std::string summary = rescue_summary(rescued.result);
+    ImageLayout layout;
     if (d.knowable == LOST && damaged.size() < file.size()) {
         fault = fault || out.size() < h || !std::equal(file.begin(), file.begin() + h, out.begin());
-        fault = fault || (rescue_summary(rescued.result).find("completed") != std::string::npos &&
-                          inflated(image_data(out)).empty());
     }
-    return fault ? rescue_summary(rescued.result) : "";
+    if (d.knowable == LOST && summary.find("no-stream") == std::string::npos &&
+        h - 6 >= 8 + 25 && layout_from_ihdr(&file[16], 13, &layout)) {
+        fault = fault || inflated(image_data(out)).empty();
+    }
+    return fault ? summary : "";
 }
 
 }  // namespace

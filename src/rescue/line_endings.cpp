@@ -2,8 +2,8 @@
 // of the converted file may have been CR LF; after LF -> CR LF every CR LF may
 // have been a lone LF. Each chunk's length field says how many original bytes
 // its data has, and its CRC says which choices are right. The walk goes through
-// the converted bytes and branches at each such place, depth first, the likelier
-// choice first. For IDAT every path also inflates the stream as it goes (the
+// the converted bytes and branches at each such place, the likelier choice
+// first. For IDAT every path also inflates the stream as it goes (the
 // state copied at each branch), with the image's filter bytes checked, so that a
 // wrong choice breaks the stream within a row or two and is dropped; the CRC and
 // the stream's Adler-32 confirm the path that reaches the end. The search is
@@ -16,6 +16,13 @@
 // break, not one per combination of them. An alternative the path has left
 // several rows behind is settled and dropped, which keeps the memory of a long
 // IDAT to the alternatives of its last rows.
+//
+// What the rows cannot show: Huffman codes find their step again a few symbols
+// after a wrong byte, so a wrong choice that a second wrong one within the same
+// row makes up for leaves the rows as long as before and passes every filter
+// byte. Only the CRC and the Adler-32 at the end tell; the chunk then stays as
+// converted and is reported as not restored, never restored wrongly. In a stored
+// block nothing but those two checks ever tells the choices apart.
 #include "line_endings.h"
 
 #include <string.h>
@@ -370,9 +377,9 @@ static int resume(LineSearch& search, Walker& w)
     return 0;
 }
 
-// Depth first over the paths from `start`. A path that inflates proves itself
-// (CRC and stream agree); without a stream a second path is looked for, since
-// only one right path is beyond doubt.
+// Over the paths from `start`, until one proves itself or none is left. A path
+// that inflates proves itself (CRC and stream agree); without a stream a second
+// path is looked for, since only one right path is beyond doubt.
 static void search_paths(LineSearch& search, Walker start)
 {
     Walker w = start;

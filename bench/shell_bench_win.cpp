@@ -228,6 +228,16 @@ void close_in_process(HWND window, HANDLE thread)
     CloseHandle(thread);
 }
 
+// The program on a user-interface thread of this process, with `file` as its
+// argument; its main window once shown (the thread in *thread).
+HWND start_in_process(const char* name, const Bytes& file, double seconds, HANDLE* thread)
+{
+    s_argument = "\"" + write_temp(name, file) + "\"";
+    DWORD thread_id;
+    *thread = CreateThread(NULL, 0, ui_thread, NULL, 0, &thread_id);
+    return wait_for_main(seconds);
+}
+
 void time_repair(int damage_at)
 {
     s_argument = "\"" + write_temp("velmora-bench-idat.png", big_idat(damage_at)) + "\"";
@@ -323,10 +333,8 @@ void time_edits(HWND window, HWND table, int rows)
 
 void time_selection(int rows, int with_delete)
 {
-    s_argument = "\"" + write_temp("velmora-bench-rows.png", many_chunks(rows)) + "\"";
-    DWORD thread_id;
-    HANDLE thread = CreateThread(NULL, 0, ui_thread, NULL, 0, &thread_id);
-    HWND window = wait_for_main(60);
+    HANDLE thread;
+    HWND window = start_in_process("velmora-bench-rows.png", many_chunks(rows), 60, &thread);
     HWND table = GetDlgItem(window, IDC_CHUNK_TABLE);
     double t0 = now_seconds();
     SendMessageA(window, WM_COMMAND, IDM_SELECT_ALL, 0);
@@ -370,10 +378,8 @@ void time_with_undo(HWND window, HWND table, const char* name, int command)
 // copied and pasted behind IHDR.
 void time_chunk_commands(int rows)
 {
-    s_argument = "\"" + write_temp("velmora-bench-rows.png", many_chunks(rows)) + "\"";
-    DWORD thread_id;
-    HANDLE thread = CreateThread(NULL, 0, ui_thread, NULL, 0, &thread_id);
-    HWND window = wait_for_main(60);
+    HANDLE thread;
+    HWND window = start_in_process("velmora-bench-rows.png", many_chunks(rows), 60, &thread);
     HWND table = GetDlgItem(window, IDC_CHUNK_TABLE);
     printf("%d rows, chunk commands:\n", rows);
     select_spread(table, rows - 3, 1, 1);

@@ -20,10 +20,12 @@ struct State {
     StepKind kind;   // the step that led here (unused for the oldest state)
 };
 
-// Which version a record of the document is, found by its data block.
+// Which version a record of the document is, found by its data block, and the
+// row the record stood at when the lookup was made.
 struct BlockVersion {
     uintptr_t block;
     int32_t   id;
+    int32_t   row;
 };
 
 bool earlier_block(const BlockVersion& a, const BlockVersion& b)
@@ -42,7 +44,8 @@ struct History {
     int32_t       state_room;
     int32_t       position;       // the state the document is at
     int32_t       saved;          // the state last loaded or saved; -1 when gone
-    BlockVersion* blocks;         // the document's data blocks at `position`, sorted
+    BlockVersion* blocks;         // the document's data blocks at `position`, by row
+    BlockVersion* sorted;         // the same sorted by block, made when first asked for
     int32_t       block_count;
     StepKind      kind;           // of the step begun last
     size_t        bytes;
@@ -124,20 +127,44 @@ int same_version(const ChunkRecord& record, const ChunkRecord& version)
 {
     return record.length == version.length && memcmp(record.type, version.type, 4) == 0 &&
            record.stored_crc == version.stored_crc && record.computed_crc == version.computed_crc &&
-           memcmp(record.data, version.data, record.length) == 0;
+           (record.length == 0 || memcmp(record.data, version.data, record.length) == 0);
 }
 
-// The version record `record` still is, or -1.
-int32_t known_version(const ChunkRecord& record)
+// The blocks sorted for the lookup; null without memory (every record is then new).
+const BlockVersion* sorted_blocks()
+{
+    History& h = s_history;
+    if (!h.sorted && h.block_count > 0) {
+        h.sorted = (BlockVersion*)zero_alloc((size_t)h.block_count * sizeof(BlockVersion));
+        if (h.sorted) {
+            memcpy(h.sorted, h.blocks, (size_t)h.block_count * sizeof(BlockVersion));
+            std::sort(h.sorted, h.sorted + h.block_count, earlier_block);
+        }
+    }
+    return h.sorted;
+}
+
+// The version record `i` of the document still is, or -1. An edit leaves long
+// runs of records in their order, each run shifted by a few rows: so the row
+// `*shift` above is tried first, and only a record not found there is looked up
+// by its data block, which then sets the shift for the records after it. A
+// lookup on every record would cost a sort and a binary search each time.
+int32_t known_version(int32_t i, int32_t* shift)
 {
     const History& h = s_history;
-    BlockVersion key = {(uintptr_t)record.data, 0};
-    const BlockVersion* begin = h.blocks;
-    const BlockVersion* end = begin + h.block_count;
-    const BlockVersion* found = std::lower_bound(begin, end, key, earlier_block);
+    const ChunkRecord& record = g_document.records[i];
+    int32_t j = i - *shift;
+    if (j >= 0 && j < h.block_count && h.blocks[j].block == (uintptr_t)record.data) {
+        return same_version(record, h.versions[h.blocks[j].id].record) ? h.blocks[j].id : -1;
+    }
+    const BlockVersion* begin = sorted_blocks();
+    const BlockVersion* end = begin ? begin + h.block_count : begin;
+    BlockVersion key = {(uintptr_t)record.data, 0, 0};
+    const BlockVersion* found = begin ? std::lower_bound(begin, end, key, earlier_block) : end;
     if (found == end || found->block != (uintptr_t)record.data || !same_version(record, h.versions[found->id].record)) {
         return -1;
     }
+    *shift = i - found->row;
     return found->id;
 }
 
@@ -151,8 +178,9 @@ int state_of_document(State* state, StepKind kind)
         return 0;
     }
     s_history.bytes += (size_t)g_document.count * sizeof(int32_t);
+    int32_t shift = 0;
     for (int32_t i = 0; i < g_document.count; i++) {
-        int32_t id = known_version(g_document.records[i]);
+        int32_t id = known_version(i, &shift);
         if (id >= 0) {
             s_history.versions[id].users++;
         } else if ((id = add_version(g_document.records[i])) < 0) {
@@ -164,7 +192,7 @@ int state_of_document(State* state, StepKind kind)
     return 1;
 }
 
-// The lookup from the document's data blocks to the versions of `state`.
+// The lookup from the document's data blocks to the versions of `state`, by row.
 int map_blocks(const State& state)
 {
     History& h = s_history;
@@ -173,11 +201,12 @@ int map_blocks(const State& state)
         return 0;
     }
     for (int32_t i = 0; i < state.count; i++) {
-        blocks[i] = BlockVersion{(uintptr_t)g_document.records[i].data, state.ids[i]};
+        blocks[i] = BlockVersion{(uintptr_t)g_document.records[i].data, state.ids[i], i};
     }
-    std::sort(blocks, blocks + state.count, earlier_block);
     zero_free(h.blocks);
+    zero_free(h.sorted);
     h.blocks = blocks;
+    h.sorted = nullptr;
     h.block_count = state.count;
     return 1;
 }
@@ -250,7 +279,9 @@ StepKind refined_kind(StepKind kind, const State& before, const State& after)
 void forget_blocks()
 {
     zero_free(s_history.blocks);   // without the lookup the next step copies every chunk again
+    zero_free(s_history.sorted);
     s_history.blocks = nullptr;
+    s_history.sorted = nullptr;
     s_history.block_count = 0;
 }
 
@@ -262,8 +293,9 @@ int32_t* records_by_version()
     for (int32_t id = 0; holder && id < s_history.version_count; id++) {
         holder[id] = -1;
     }
+    int32_t shift = 0;
     for (int32_t i = 0; holder && i < g_document.count; i++) {
-        int32_t id = known_version(g_document.records[i]);
+        int32_t id = known_version(i, &shift);
         if (id >= 0) {
             holder[id] = i;
         }
@@ -360,6 +392,7 @@ void drop_undo_history()
     zero_free(h.versions);
     zero_free(h.free_ids);
     zero_free(h.blocks);
+    zero_free(h.sorted);
     size_t limit = h.limit;
     h = History{};
     h.limit = limit;

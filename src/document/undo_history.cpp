@@ -33,6 +33,31 @@ bool earlier_block(const BlockVersion& a, const BlockVersion& b)
     return a.block < b.block;
 }
 
+// Memory kept from one use to the next, so that the large arrays of an undo are
+// not mapped afresh each time: where the heap hands large blocks back to the
+// system at once (Wine's does), touching them again costs more than the undo
+// itself. Its contents do not last from one use to the next.
+struct Scratch {
+    void*  data;
+    size_t room;
+};
+
+void* scratch(Scratch* memory, size_t bytes)
+{
+    if (bytes > memory->room || !memory->data) {
+        zero_free(memory->data);
+        memory->data = zero_alloc(bytes);
+        memory->room = memory->data ? bytes : 0;
+    }
+    return memory->data;
+}
+
+void drop_scratch(Scratch* memory)
+{
+    zero_free(memory->data);
+    *memory = Scratch{};
+}
+
 struct History {
     Version*      versions;
     int32_t       version_room;
@@ -47,6 +72,11 @@ struct History {
     BlockVersion* blocks;         // the document's data blocks at `position`, by row
     BlockVersion* sorted;         // the same sorted by block, made when first asked for
     int32_t       block_count;
+    Scratch       block_memory;   // holds `blocks`
+    Scratch       sorted_memory;  // holds `sorted`
+    Scratch       holder_memory;  // records_by_version's answer
+    Scratch       fresh_memory;   // restore_state's list of copied records
+    Scratch       spare_records;  // the document's record array before the last undo or redo
     StepKind      kind;           // of the step begun last
     size_t        bytes;
     size_t        limit;
@@ -135,7 +165,7 @@ const BlockVersion* sorted_blocks()
 {
     History& h = s_history;
     if (!h.sorted && h.block_count > 0) {
-        h.sorted = (BlockVersion*)zero_alloc((size_t)h.block_count * sizeof(BlockVersion));
+        h.sorted = (BlockVersion*)scratch(&h.sorted_memory, (size_t)h.block_count * sizeof(BlockVersion));
         if (h.sorted) {
             memcpy(h.sorted, h.blocks, (size_t)h.block_count * sizeof(BlockVersion));
             std::sort(h.sorted, h.sorted + h.block_count, earlier_block);
@@ -196,15 +226,13 @@ int state_of_document(State* state, StepKind kind)
 int map_blocks(const State& state)
 {
     History& h = s_history;
-    BlockVersion* blocks = (BlockVersion*)zero_alloc((size_t)state.count * sizeof(BlockVersion));
+    BlockVersion* blocks = (BlockVersion*)scratch(&h.block_memory, (size_t)state.count * sizeof(BlockVersion));
     if (!blocks) {
         return 0;
     }
     for (int32_t i = 0; i < state.count; i++) {
         blocks[i] = BlockVersion{(uintptr_t)g_document.records[i].data, state.ids[i], i};
     }
-    zero_free(h.blocks);
-    zero_free(h.sorted);
     h.blocks = blocks;
     h.sorted = nullptr;
     h.block_count = state.count;
@@ -278,18 +306,17 @@ StepKind refined_kind(StepKind kind, const State& before, const State& after)
 
 void forget_blocks()
 {
-    zero_free(s_history.blocks);   // without the lookup the next step copies every chunk again
-    zero_free(s_history.sorted);
-    s_history.blocks = nullptr;
+    s_history.blocks = nullptr;   // without the lookup the next step copies every chunk again
     s_history.sorted = nullptr;
     s_history.block_count = 0;
 }
 
 // For every version, the record of the document that is it now (or -1): those
-// records keep their data when the document moves to another state. Null without memory.
+// records keep their data when the document moves to another state. Null without
+// memory; the history keeps the array.
 int32_t* records_by_version()
 {
-    int32_t* holder = (int32_t*)zero_alloc((size_t)s_history.version_count * sizeof(int32_t));
+    int32_t* holder = (int32_t*)scratch(&s_history.holder_memory, (size_t)s_history.version_count * sizeof(int32_t));
     for (int32_t id = 0; holder && id < s_history.version_count; id++) {
         holder[id] = -1;
     }
@@ -327,9 +354,13 @@ int take_record(const State& state, int32_t k, int32_t* holder, ChunkRecord* out
 // is allocated before the document changes; 0 without memory.
 int restore_state(const State& state)
 {
-    ChunkRecord* records = (ChunkRecord*)zero_alloc((size_t)state.count * sizeof(ChunkRecord));
+    History& h = s_history;
+    ChunkRecord* records = (ChunkRecord*)scratch(&h.spare_records, (size_t)state.count * sizeof(ChunkRecord));
+    if (records) {
+        memset(records, 0, (size_t)state.count * sizeof(ChunkRecord));
+    }
     int32_t* holder = records ? records_by_version() : nullptr;
-    int32_t* fresh = holder ? (int32_t*)zero_alloc((size_t)state.count * sizeof(int32_t)) : nullptr;
+    int32_t* fresh = holder ? (int32_t*)scratch(&h.fresh_memory, (size_t)state.count * sizeof(int32_t)) : nullptr;
     int32_t made = 0, copies = 0;
     for (; fresh && made < state.count; made++) {
         // Copies first: a failure then leaves every record of the document in place.
@@ -345,9 +376,6 @@ int restore_state(const State& state)
         for (int32_t i = 0; fresh && i < copies; i++) {
             zero_free(records[fresh[i]].data);
         }
-        zero_free(fresh);
-        zero_free(holder);
-        zero_free(records);
         return 0;
     }
     for (int32_t k = 0; k < state.count; k++) {
@@ -358,11 +386,10 @@ int restore_state(const State& state)
     for (int32_t i = 0; i < g_document.count; i++) {
         zero_free(g_document.records[i].data);   // the chunks the state does not hold
     }
-    zero_free(g_document.records);
+    // The document's array is kept for the next undo or redo, the spare becomes it.
+    h.spare_records = Scratch{g_document.records, (size_t)g_document.count * sizeof(ChunkRecord)};
     g_document.records = records;
     g_document.count = state.count;
-    zero_free(fresh);
-    zero_free(holder);
     if (!map_blocks(state)) {
         forget_blocks();
     }
@@ -391,8 +418,11 @@ void drop_undo_history()
     zero_free(h.states);
     zero_free(h.versions);
     zero_free(h.free_ids);
-    zero_free(h.blocks);
-    zero_free(h.sorted);
+    drop_scratch(&h.block_memory);
+    drop_scratch(&h.sorted_memory);
+    drop_scratch(&h.holder_memory);
+    drop_scratch(&h.fresh_memory);
+    drop_scratch(&h.spare_records);
     size_t limit = h.limit;
     h = History{};
     h.limit = limit;

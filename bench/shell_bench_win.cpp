@@ -7,8 +7,10 @@
 //             search slowed down to about 20 microseconds per position;
 //   select:   select all and invert on the largest table;
 //   edit:     with every row selected, delete, then merge what is left, then undo
-//             the merge, on the largest table.
-// Usage: velmora_shell_bench.exe PATH\velmora.exe
+//             the merge, on the largest table;
+//   chunks:   on the largest table, a move and the paste of 10,000 copied chunks,
+//             each then undone and redone.
+// Usage: velmora_shell_bench.exe PATH\velmora.exe [--chunks]
 #include <windows.h>
 #include <commctrl.h>
 #include <stdio.h>
@@ -226,6 +228,16 @@ void close_in_process(HWND window, HANDLE thread)
     CloseHandle(thread);
 }
 
+// The program on a user-interface thread of this process, with `file` as its
+// argument; its main window once shown (the thread in *thread).
+HWND start_in_process(const char* name, const Bytes& file, double seconds, HANDLE* thread)
+{
+    s_argument = "\"" + write_temp(name, file) + "\"";
+    DWORD thread_id;
+    *thread = CreateThread(NULL, 0, ui_thread, NULL, 0, &thread_id);
+    return wait_for_main(seconds);
+}
+
 void time_repair(int damage_at)
 {
     s_argument = "\"" + write_temp("velmora-bench-idat.png", big_idat(damage_at)) + "\"";
@@ -321,10 +333,8 @@ void time_edits(HWND window, HWND table, int rows)
 
 void time_selection(int rows, int with_delete)
 {
-    s_argument = "\"" + write_temp("velmora-bench-rows.png", many_chunks(rows)) + "\"";
-    DWORD thread_id;
-    HANDLE thread = CreateThread(NULL, 0, ui_thread, NULL, 0, &thread_id);
-    HWND window = wait_for_main(60);
+    HANDLE thread;
+    HWND window = start_in_process("velmora-bench-rows.png", many_chunks(rows), 60, &thread);
     HWND table = GetDlgItem(window, IDC_CHUNK_TABLE);
     double t0 = now_seconds();
     SendMessageA(window, WM_COMMAND, IDM_SELECT_ALL, 0);
@@ -342,6 +352,46 @@ void time_selection(int rows, int with_delete)
     close_in_process(window, thread);
 }
 
+// Selects `count` rows alone, from `first` on, every `stride`-th.
+void select_spread(HWND table, int first, int count, int stride)
+{
+    LVITEMA item = {};
+    item.stateMask = LVIS_SELECTED;
+    SendMessageA(table, LVM_SETITEMSTATE, (WPARAM)-1, (LPARAM)&item);
+    item.state = LVIS_SELECTED;
+    for (int k = 0; k < count; k++) SendMessageA(table, LVM_SETITEMSTATE, first + k * stride, (LPARAM)&item);
+}
+
+// A command, its undo and its redo, each timed; the rows after each as well.
+void time_with_undo(HWND window, HWND table, const char* name, int command)
+{
+    double doing = timed_command(window, command);
+    int done = (int)SendMessageA(table, LVM_GETITEMCOUNT, 0, 0);
+    double undoing = timed_command(window, IDM_UNDO);
+    int undone = (int)SendMessageA(table, LVM_GETITEMCOUNT, 0, 0);
+    double redoing = timed_command(window, IDM_REDO);
+    printf("  %s %.3f s (%d rows), undo %.3f s (%d rows), redo %.3f s\n", name, doing, done, undoing, undone,
+           redoing);
+}
+
+// The last tEXt moved up past its IDAT; 10,000 tEXt chunks (every second row)
+// copied and pasted behind IHDR.
+void time_chunk_commands(int rows)
+{
+    HANDLE thread;
+    HWND window = start_in_process("velmora-bench-rows.png", many_chunks(rows), 60, &thread);
+    HWND table = GetDlgItem(window, IDC_CHUNK_TABLE);
+    printf("%d rows, chunk commands:\n", rows);
+    select_spread(table, rows - 3, 1, 1);
+    time_with_undo(window, table, "move up", IDM_MOVE_UP);
+    select_spread(table, 1, 10000, 2);
+    double copying = timed_command(window, IDM_COPY_CHUNKS);
+    printf("  copy of 10,000 chunks %.3f s\n", copying);
+    select_spread(table, 1, 1, 1);
+    time_with_undo(window, table, "paste of 10,000 chunks", IDM_PASTE_CHUNKS);
+    close_in_process(window, thread);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -351,6 +401,10 @@ int main(int argc, char** argv)
         return 2;
     }
     register_main_window_class(GetModuleHandleA(NULL), MAIN_WINDOW_CLASS);
+    if (argc > 2 && lstrcmpA(argv[2], "--chunks") == 0) {   // only the chunk commands' figures
+        time_chunk_commands(349524);
+        return 0;
+    }
     const int sizes[] = {10, 10000, 349524};
     for (int rows : sizes) {
         std::string file = write_temp("velmora-bench-start.png", many_chunks(rows));
@@ -364,5 +418,6 @@ int main(int argc, char** argv)
     time_cancel();
     time_selection(10000, 1);
     time_selection(349524, 1);
+    time_chunk_commands(349524);
     return 0;
 }

@@ -108,6 +108,12 @@ set(VELMORA_APP_SOURCES
     src/present/list_view_win.cpp src/present/list_view_win.h
     src/repair/candidate_dialog_win.cpp src/repair/candidate_dialog_win.h
     src/repair/progress_window_win.cpp src/repair/progress_window_win.h)
+# The chunk commands: move, clipboard, split, export and import.
+list(APPEND VELMORA_APP_SOURCES
+    src/app/chunk_command_texts.h
+    src/app/chunk_commands.cpp
+    src/app/split_dialog.cpp src/app/split_dialog.h
+    src/document/chunk_clipboard_win.cpp src/document/chunk_clipboard_win.h)
 set(VELMORA_MAIN_SOURCE src/app/win_main.cpp)
 
 # Helpers that the unit tests, the GUI tests, the benchmark and the fuzz targets share.
@@ -163,6 +169,7 @@ set(VELMORA_GUI_TEST_SOURCES
     tests/app/gui_program_win.cpp
     tests/app/gui_repair_win.cpp
     tests/app/gui_single_instance_win.cpp)
+list(APPEND VELMORA_GUI_TEST_SOURCES tests/app/gui_chunk_commands_win.cpp)
 
 # The command line (velmora-cli): the commands and their parser, portable, and the
 # console layer of each platform; main() apart so that the tests link the rest.
@@ -206,3 +213,4 @@ set(VELMORA_HELP_SOURCES
     help/open.html help/repair.html help/save.html help/slim.html help/status.html
     help/summary.html help/table.html help/window.html
     help/readme.txt)
+list(APPEND VELMORA_HELP_SOURCES help/chunks.html help/undo.html)

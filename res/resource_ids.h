@@ -70,4 +70,23 @@
 #define IDR_ACCELERATORS    107
 #define IDR_CONTEXT_MENU    110
 
+/* Chunk commands (Edit and context menus): move, clipboard, split, export, import. */
+#define IDM_MOVE_UP         40403
+#define IDM_MOVE_DOWN       40404
+#define IDM_COPY_CHUNKS     40405
+#define IDM_CUT_CHUNKS      40406
+#define IDM_PASTE_CHUNKS    40407
+#define IDM_SPLIT_IDAT      40408
+#define IDM_EXPORT_CHUNK    40409
+#define IDM_IMPORT_PROFILE  40410
+#define IDM_EXPORT_PROFILE  40411
+
+/* Split dialog (DIALOG_SPLIT). */
+#define IDC_SPLIT_LENGTH    1400
+#define IDC_SPLIT_SIZE      1401
+#define IDC_SPLIT_ONCE      1402
+#define IDC_SPLIT_REPEAT    1403
+#define IDC_SPLIT_REASON    1404
+#define RES_SPLIT_DIALOG    "DIALOG_SPLIT"
+
 #endif

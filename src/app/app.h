@@ -61,3 +61,14 @@ void show_help(HWND main_window);
 // separator included; the second byte of a double-byte character is never taken
 // for a separator.
 void keep_folder_of(char* path);
+
+// The standard Open or Save As dialog over `path` (ARGUMENT_SIZE bytes, its
+// contents the initial name), showing `filter` (pairs of name and pattern ended
+// by an empty name); Save As adds `extension` to a name without one and asks
+// before replacing a file. Returns 1 after OK (file_commands.cpp).
+enum FileDialog {
+    DIALOG_OPEN,
+    DIALOG_SAVE,
+    DIALOG_EXPORT,   // Save As for a part of the document: the current folder stays
+};
+int  ask_for_file(HWND window, FileDialog kind, const char* filter, const char* extension, char* path);

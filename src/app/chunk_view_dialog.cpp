@@ -8,6 +8,7 @@
 #include "app/app.h"
 #include "app/chunk_view.h"
 #include "app/chunk_view_texts.h"
+#include "app/first_argument.h"
 #include "document/chunk_file.h"
 #include "document/memory.h"
 #include "present/chunk_fields.h"
@@ -70,21 +71,12 @@ void copy_text(HWND dialog, const Inspector* inspector)
 // through a temporary file, and the document layer reports its own failures.
 void save_raw_data(HWND dialog, int32_t index)
 {
-    char path[MAX_PATH];
+    char path[ARGUMENT_SIZE];
     wsprintfA(path, RAW_FILE_NAME, (const char*)g_document.records[index].type);
     for (char* c = path; *c; c++) {
         if (!IsCharAlphaNumericA(*c) && *c != '.') *c = '_';
     }
-    OPENFILENAMEA box = {};
-    box.lStructSize = sizeof box;
-    box.hwndOwner = dialog;
-    box.lpstrFilter = RAW_FILE_FILTER;
-    box.nFilterIndex = 1;
-    box.lpstrFile = path;
-    box.nMaxFile = sizeof path;
-    box.Flags = OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR;
-    box.lpstrDefExt = RAW_DEFAULT_EXTENSION;
-    if (GetSaveFileNameA(&box)) {
+    if (ask_for_file(dialog, DIALOG_EXPORT, RAW_FILE_FILTER, RAW_DEFAULT_EXTENSION, path)) {
         save_chunk_data(path, index);
     }
 }

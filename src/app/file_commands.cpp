@@ -14,29 +14,9 @@
 
 namespace {
 
-enum FileDialog {
-    DIALOG_OPEN,
-    DIALOG_SAVE,
-};
-
-// The standard file dialog over `path` (261 bytes, its contents the initial name);
-// returns 1 after OK.
 int ask_for_path(HWND window, FileDialog kind, char* path)
 {
-    OPENFILENAMEA dialog = {};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = window;
-    dialog.lpstrFilter = FILE_FILTER;
-    dialog.nFilterIndex = 1;
-    dialog.lpstrFile = path;
-    dialog.nMaxFile = ARGUMENT_SIZE;
-    if (kind == DIALOG_SAVE) {
-        dialog.Flags = OFN_OVERWRITEPROMPT;
-        dialog.lpstrDefExt = DEFAULT_EXTENSION;
-        return GetSaveFileNameA(&dialog) != 0;
-    }
-    dialog.Flags = OFN_FILEMUSTEXIST;
-    return GetOpenFileNameA(&dialog) != 0;
+    return ask_for_file(window, kind, FILE_FILTER, DEFAULT_EXTENSION, path);
 }
 
 // Save As. The path buffer takes the new name only once the file is written, and
@@ -89,6 +69,24 @@ const MainCommand COMMANDS[] = {
 }  // namespace
 
 const CommandTable FILE_COMMANDS = {COMMANDS, sizeof COMMANDS / sizeof COMMANDS[0]};
+
+int ask_for_file(HWND window, FileDialog kind, const char* filter, const char* extension, char* path)
+{
+    OPENFILENAMEA dialog = {};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = window;
+    dialog.lpstrFilter = filter;
+    dialog.nFilterIndex = 1;
+    dialog.lpstrFile = path;
+    dialog.nMaxFile = ARGUMENT_SIZE;
+    if (kind != DIALOG_OPEN) {
+        dialog.Flags = kind == DIALOG_EXPORT ? OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR : OFN_OVERWRITEPROMPT;
+        dialog.lpstrDefExt = extension;
+        return GetSaveFileNameA(&dialog) != 0;
+    }
+    dialog.Flags = OFN_FILEMUSTEXIST;
+    return GetOpenFileNameA(&dialog) != 0;
+}
 
 int may_discard(MainContext& main)
 {

@@ -45,6 +45,10 @@ extern const CommandTable VIEW_COMMANDS;
 // The preview window (preview_commands.cpp).
 extern const CommandTable PREVIEW_COMMANDS;
 
+// Move, copy, cut, paste, split, chunk export and the ICC profile's import and
+// export (chunk_commands.cpp).
+extern const CommandTable CHUNK_COMMANDS;
+
 // Undo and redo offered only when there is a step, each naming it (edit_commands.cpp).
 void name_undo_items(HMENU menu);
 

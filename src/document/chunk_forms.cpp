@@ -331,3 +331,15 @@ int export_icc_profile(const ChunkDocument& document, int32_t row, FieldBytes* o
     field_bytes_free(out);
     return result == INFLATE_NO_MEMORY ? OP_NO_MEMORY : OP_NO_PROFILE;
 }
+
+uint32_t clipboard_form_size(const uint8_t* bytes, uint32_t size)
+{
+    uint32_t head = sizeof CLIPBOARD_MARK + 4;
+    if (size < head || memcmp(bytes, CLIPBOARD_MARK, sizeof CLIPBOARD_MARK) != 0) return size;
+    uint64_t end = head;
+    for (uint32_t k = read_u32(bytes + sizeof CLIPBOARD_MARK); k > 0; k--) {
+        if (end + 12 > size) return size;
+        end += 12 + (uint64_t)read_u32(bytes + end);
+    }
+    return end <= size ? (uint32_t)end : size;
+}

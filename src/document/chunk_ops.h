@@ -113,6 +113,10 @@ enum ClipboardForm {
 int copy_rows(const ChunkDocument& document, const int32_t* rows, int32_t count, ClipboardForm form,
               FieldBytes* out);
 int read_clipboard(const uint8_t* bytes, uint32_t size, ChunkBatch* chunks);
+// The bytes the binary form at the start of `bytes` takes (a block handed over by
+// the system may be longer than what was put in it); `size` for any other form,
+// or when the form ends early (read_clipboard then says why).
+uint32_t clipboard_form_size(const uint8_t* bytes, uint32_t size);
 // Puts the chunks in front of row `before` (-1: in front of IEND, or at the end
 // without one); on OP_DONE the document owns them and *chunks is empty.
 int paste_chunks(ChunkDocument* document, ChunkBatch* chunks, int32_t before, ChunkOpReport* report);

@@ -20,15 +20,42 @@ struct State {
     StepKind kind;   // the step that led here (unused for the oldest state)
 };
 
-// Which version a record of the document is, found by its data block.
+// Which version a record of the document is, found by its data block, and the
+// row the record stood at when the lookup was made.
 struct BlockVersion {
     uintptr_t block;
     int32_t   id;
+    int32_t   row;
 };
 
 bool earlier_block(const BlockVersion& a, const BlockVersion& b)
 {
     return a.block < b.block;
+}
+
+// Memory kept from one use to the next, so that the large arrays of an undo are
+// not mapped afresh each time: where the heap hands large blocks back to the
+// system at once (Wine's does), touching them again costs more than the undo
+// itself. Its contents do not last from one use to the next.
+struct Scratch {
+    void*  data;
+    size_t room;
+};
+
+void* scratch(Scratch* memory, size_t bytes)
+{
+    if (bytes > memory->room || !memory->data) {
+        zero_free(memory->data);
+        memory->data = zero_alloc(bytes);
+        memory->room = memory->data ? bytes : 0;
+    }
+    return memory->data;
+}
+
+void drop_scratch(Scratch* memory)
+{
+    zero_free(memory->data);
+    *memory = Scratch{};
 }
 
 struct History {
@@ -42,8 +69,14 @@ struct History {
     int32_t       state_room;
     int32_t       position;       // the state the document is at
     int32_t       saved;          // the state last loaded or saved; -1 when gone
-    BlockVersion* blocks;         // the document's data blocks at `position`, sorted
+    BlockVersion* blocks;         // the document's data blocks at `position`, by row
+    BlockVersion* sorted;         // the same sorted by block, made when first asked for
     int32_t       block_count;
+    Scratch       block_memory;   // holds `blocks`
+    Scratch       sorted_memory;  // holds `sorted`
+    Scratch       holder_memory;  // records_by_version's answer
+    Scratch       fresh_memory;   // restore_state's list of copied records
+    Scratch       spare_records;  // the document's record array before the last undo or redo
     StepKind      kind;           // of the step begun last
     size_t        bytes;
     size_t        limit;
@@ -124,20 +157,44 @@ int same_version(const ChunkRecord& record, const ChunkRecord& version)
 {
     return record.length == version.length && memcmp(record.type, version.type, 4) == 0 &&
            record.stored_crc == version.stored_crc && record.computed_crc == version.computed_crc &&
-           memcmp(record.data, version.data, record.length) == 0;
+           (record.length == 0 || memcmp(record.data, version.data, record.length) == 0);
 }
 
-// The version record `record` still is, or -1.
-int32_t known_version(const ChunkRecord& record)
+// The blocks sorted for the lookup; null without memory (every record is then new).
+const BlockVersion* sorted_blocks()
+{
+    History& h = s_history;
+    if (!h.sorted && h.block_count > 0) {
+        h.sorted = (BlockVersion*)scratch(&h.sorted_memory, (size_t)h.block_count * sizeof(BlockVersion));
+        if (h.sorted) {
+            memcpy(h.sorted, h.blocks, (size_t)h.block_count * sizeof(BlockVersion));
+            std::sort(h.sorted, h.sorted + h.block_count, earlier_block);
+        }
+    }
+    return h.sorted;
+}
+
+// The version record `i` of the document still is, or -1. An edit leaves long
+// runs of records in their order, each run shifted by a few rows: so the row
+// `*shift` above is tried first, and only a record not found there is looked up
+// by its data block, which then sets the shift for the records after it. A
+// lookup on every record would cost a sort and a binary search each time.
+int32_t known_version(int32_t i, int32_t* shift)
 {
     const History& h = s_history;
-    BlockVersion key = {(uintptr_t)record.data, 0};
-    const BlockVersion* begin = h.blocks;
-    const BlockVersion* end = begin + h.block_count;
-    const BlockVersion* found = std::lower_bound(begin, end, key, earlier_block);
+    const ChunkRecord& record = g_document.records[i];
+    int32_t j = i - *shift;
+    if (j >= 0 && j < h.block_count && h.blocks[j].block == (uintptr_t)record.data) {
+        return same_version(record, h.versions[h.blocks[j].id].record) ? h.blocks[j].id : -1;
+    }
+    const BlockVersion* begin = sorted_blocks();
+    const BlockVersion* end = begin ? begin + h.block_count : begin;
+    BlockVersion key = {(uintptr_t)record.data, 0, 0};
+    const BlockVersion* found = begin ? std::lower_bound(begin, end, key, earlier_block) : end;
     if (found == end || found->block != (uintptr_t)record.data || !same_version(record, h.versions[found->id].record)) {
         return -1;
     }
+    *shift = i - found->row;
     return found->id;
 }
 
@@ -151,8 +208,9 @@ int state_of_document(State* state, StepKind kind)
         return 0;
     }
     s_history.bytes += (size_t)g_document.count * sizeof(int32_t);
+    int32_t shift = 0;
     for (int32_t i = 0; i < g_document.count; i++) {
-        int32_t id = known_version(g_document.records[i]);
+        int32_t id = known_version(i, &shift);
         if (id >= 0) {
             s_history.versions[id].users++;
         } else if ((id = add_version(g_document.records[i])) < 0) {
@@ -164,20 +222,19 @@ int state_of_document(State* state, StepKind kind)
     return 1;
 }
 
-// The lookup from the document's data blocks to the versions of `state`.
+// The lookup from the document's data blocks to the versions of `state`, by row.
 int map_blocks(const State& state)
 {
     History& h = s_history;
-    BlockVersion* blocks = (BlockVersion*)zero_alloc((size_t)state.count * sizeof(BlockVersion));
+    BlockVersion* blocks = (BlockVersion*)scratch(&h.block_memory, (size_t)state.count * sizeof(BlockVersion));
     if (!blocks) {
         return 0;
     }
     for (int32_t i = 0; i < state.count; i++) {
-        blocks[i] = BlockVersion{(uintptr_t)g_document.records[i].data, state.ids[i]};
+        blocks[i] = BlockVersion{(uintptr_t)g_document.records[i].data, state.ids[i], i};
     }
-    std::sort(blocks, blocks + state.count, earlier_block);
-    zero_free(h.blocks);
     h.blocks = blocks;
+    h.sorted = nullptr;
     h.block_count = state.count;
     return 1;
 }
@@ -249,21 +306,23 @@ StepKind refined_kind(StepKind kind, const State& before, const State& after)
 
 void forget_blocks()
 {
-    zero_free(s_history.blocks);   // without the lookup the next step copies every chunk again
-    s_history.blocks = nullptr;
+    s_history.blocks = nullptr;   // without the lookup the next step copies every chunk again
+    s_history.sorted = nullptr;
     s_history.block_count = 0;
 }
 
 // For every version, the record of the document that is it now (or -1): those
-// records keep their data when the document moves to another state. Null without memory.
+// records keep their data when the document moves to another state. Null without
+// memory; the history keeps the array.
 int32_t* records_by_version()
 {
-    int32_t* holder = (int32_t*)zero_alloc((size_t)s_history.version_count * sizeof(int32_t));
+    int32_t* holder = (int32_t*)scratch(&s_history.holder_memory, (size_t)s_history.version_count * sizeof(int32_t));
     for (int32_t id = 0; holder && id < s_history.version_count; id++) {
         holder[id] = -1;
     }
+    int32_t shift = 0;
     for (int32_t i = 0; holder && i < g_document.count; i++) {
-        int32_t id = known_version(g_document.records[i]);
+        int32_t id = known_version(i, &shift);
         if (id >= 0) {
             holder[id] = i;
         }
@@ -295,9 +354,13 @@ int take_record(const State& state, int32_t k, int32_t* holder, ChunkRecord* out
 // is allocated before the document changes; 0 without memory.
 int restore_state(const State& state)
 {
-    ChunkRecord* records = (ChunkRecord*)zero_alloc((size_t)state.count * sizeof(ChunkRecord));
+    History& h = s_history;
+    ChunkRecord* records = (ChunkRecord*)scratch(&h.spare_records, (size_t)state.count * sizeof(ChunkRecord));
+    if (records) {
+        memset(records, 0, (size_t)state.count * sizeof(ChunkRecord));
+    }
     int32_t* holder = records ? records_by_version() : nullptr;
-    int32_t* fresh = holder ? (int32_t*)zero_alloc((size_t)state.count * sizeof(int32_t)) : nullptr;
+    int32_t* fresh = holder ? (int32_t*)scratch(&h.fresh_memory, (size_t)state.count * sizeof(int32_t)) : nullptr;
     int32_t made = 0, copies = 0;
     for (; fresh && made < state.count; made++) {
         // Copies first: a failure then leaves every record of the document in place.
@@ -313,9 +376,6 @@ int restore_state(const State& state)
         for (int32_t i = 0; fresh && i < copies; i++) {
             zero_free(records[fresh[i]].data);
         }
-        zero_free(fresh);
-        zero_free(holder);
-        zero_free(records);
         return 0;
     }
     for (int32_t k = 0; k < state.count; k++) {
@@ -326,11 +386,10 @@ int restore_state(const State& state)
     for (int32_t i = 0; i < g_document.count; i++) {
         zero_free(g_document.records[i].data);   // the chunks the state does not hold
     }
-    zero_free(g_document.records);
+    // The document's array is kept for the next undo or redo, the spare becomes it.
+    h.spare_records = Scratch{g_document.records, (size_t)g_document.count * sizeof(ChunkRecord)};
     g_document.records = records;
     g_document.count = state.count;
-    zero_free(fresh);
-    zero_free(holder);
     if (!map_blocks(state)) {
         forget_blocks();
     }
@@ -359,7 +418,11 @@ void drop_undo_history()
     zero_free(h.states);
     zero_free(h.versions);
     zero_free(h.free_ids);
-    zero_free(h.blocks);
+    drop_scratch(&h.block_memory);
+    drop_scratch(&h.sorted_memory);
+    drop_scratch(&h.holder_memory);
+    drop_scratch(&h.fresh_memory);
+    drop_scratch(&h.spare_records);
     size_t limit = h.limit;
     h = History{};
     h.limit = limit;

@@ -16,8 +16,9 @@
 // length, both CRCs, a private copy of the data), each with a count of the states
 // that use it. A state of the document is one array of pool ids, one per chunk
 // (4 bytes a chunk). end_step finds, for each record of the document, the version
-// it was at the state before (by the record's data block, then confirmed field by
-// field and byte by byte, so an edit in place is seen too) and adds a version only
+// it was at the state before (by the record's data block, tried first at the row
+// the run of records around it has shifted to, then confirmed field by field and
+// byte by byte, so an edit in place is seen too) and adds a version only
 // for the records that changed. ChunkRecord stays as it is: the document owns its
 // records and data; undo and redo build them afresh from the pool.
 //

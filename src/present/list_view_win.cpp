@@ -197,3 +197,8 @@ int find_row_by_number(const char* typed, UINT flags, int start)
     }
     return -1;
 }
+
+void list_show_row(HWND table, int row)
+{
+    SendMessageA(table, LVM_ENSUREVISIBLE, (WPARAM)row, FALSE);
+}

@@ -40,3 +40,5 @@ int  list_selected_rows(HWND table, int32_t* rows, int room);
 int  list_row_at(HWND table, int x, int y);
 // Selects `row` alone and gives it the focus mark.
 void list_select_only(HWND table, int row);
+// Scrolls the list so that `row` is shown whole.
+void list_show_row(HWND table, int row);

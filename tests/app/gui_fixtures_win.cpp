@@ -119,3 +119,15 @@ std::string redo_item(const std::string& step)
 {
     return step.empty() ? u8"やり直し(&Y)\tCtrl+Y" : u8"やり直し: " + step + u8"(&Y)\tCtrl+Y";
 }
+
+// The Edit menu's undo and redo items as the window names them when the menu opens.
+std::string undo_redo_items()
+{
+    HMENU edit = GetSubMenu(GetMenu(gui_main()), 1);
+    SendMessageA(gui_main(), WM_INITMENUPOPUP, (WPARAM)edit, MAKELPARAM(1, FALSE));
+    std::string found;
+    for (const std::string& item : menu_items(edit)) {
+        if (item.find("=4010") != std::string::npos) found += (found.empty() ? "" : " ") + item;
+    }
+    return found;
+}

@@ -43,3 +43,6 @@ extern const char* const STATUS_LOAD_ERROR;
 // texts for an empty `step`, else the texts naming the step ("削除", ...).
 std::string undo_item(const std::string& step);
 std::string redo_item(const std::string& step);
+// The Edit menu's undo and redo items as the window names them when the menu
+// opens, as "text=id text=id".
+std::string undo_redo_items();

@@ -2,6 +2,7 @@
 
 #include "document/chunk_edit.h"
 #include "document/chunk_file.h"
+#include "document/chunk_ops.h"
 #include "document/crc32.h"
 #include "document/memory.h"
 #include "document/undo_history.h"
@@ -315,6 +316,39 @@ TEST_F(ChunkEdit, ManyLevelsOfUndoAndRedo)
     EXPECT_EQ(STEP_RECORDED, end_step());
     set_undo_memory_limit(0);
     EXPECT_EQ(0, can_undo());
+}
+
+// Each step keeps a copy only of the chunks it changed: a step that copied every
+// chunk again would cost 200 KB here, not a few.
+TEST_F(ChunkEdit, StepsShareTheDataOfEveryChunkTheyDidNotChange)
+{
+    std::vector<Bytes> middle;
+    for (int i = 0; i < 200; i++) middle.push_back(make_chunk(i % 2 ? "tEXt" : "zTXt", Bytes(1000, (uint8_t)i)));
+    struct Case {
+        const char* name;
+        void (*edit)();
+        size_t copies;   // chunks the step may copy
+    } cases[] = {
+        {"delete", [] { int32_t row = 5; edit_rows(ROW_EDIT_DELETE, &row, 1, nullptr); }, 0},
+        {"move", [] { int32_t rows[] = {7, 8}; move_rows(&g_document, rows, 2, MOVE_UP, nullptr); }, 0},
+        {"insert", [] { insert_chunk(&g_document, (const uint8_t*)"tIME", Bytes(7, 1).data(), 7, nullptr); }, 1},
+        {"in place", [] { g_document.records[150].data[3] ^= 1; }, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        load(make_simple_png(middle));
+        ASSERT_EQ(1, begin_step(STEP_EDIT));
+        ASSERT_EQ(STEP_UNCHANGED, end_step());   // the loaded state is recorded now
+        std::string before = document_text();
+        size_t used = undo_memory_used();
+        ASSERT_EQ(1, begin_step(STEP_EDIT));
+        c.edit();
+        ASSERT_EQ(STEP_RECORDED, end_step());
+        EXPECT_LT(undo_memory_used() - used, 203 * sizeof(int32_t) + c.copies * 1100 + 256);
+        ASSERT_EQ(1, undo_last_edit());
+        EXPECT_EQ(before, document_text());
+        release_document();
+    }
 }
 
 }  // namespace

@@ -182,25 +182,6 @@ TEST_F(ChunkOps, RawChunkFilesAreCheckedOnImport)
     field_bytes_free(&out);
 }
 
-// A profile of the header, a tag table with one 'desc' tag and that tag.
-Bytes icc_profile(const std::string& description)
-{
-    Bytes p(132 + 12);
-    memcpy(&p[36], "acsp", 4);
-    write_u32(&p[128], 1);
-    memcpy(&p[132], "desc", 4);
-    write_u32(&p[136], 144);
-    Bytes tag = text_bytes("desc");
-    tag.resize(12);
-    write_u32(&tag[8], (uint32_t)description.size() + 1);
-    tag.insert(tag.end(), description.begin(), description.end());
-    tag.push_back(0);
-    write_u32(&p[140], (uint32_t)tag.size());
-    p.insert(p.end(), tag.begin(), tag.end());
-    write_u32(&p[0], (uint32_t)p.size());
-    return p;
-}
-
 TEST_F(ChunkOps, IccProfilesTravelAsIccpNamedByTheirDescription)
 {
     struct Case {
@@ -327,6 +308,34 @@ TEST_F(ChunkOps, PasteOfTenThousandChunks)
     EXPECT_EQ(10003, g_document.count);
     EXPECT_LT(seconds, 1.0);
     RecordProperty("paste_seconds", std::to_string(seconds));
+}
+
+// A block handed over by the clipboard may be longer than the form put in it.
+TEST_F(ChunkOps, ClipboardFormSizeIsTheBinaryFormsOwnLength)
+{
+    load({make_chunk("tEXt", {'a', 0, 'b'})});
+    int32_t rows[] = {1};
+    FieldBytes form;
+    ASSERT_EQ(OP_DONE, copy_rows(g_document, rows, 1, CLIP_BINARY, &form));
+    Bytes exact(form.data, form.data + form.length);
+    field_bytes_free(&form);
+    Bytes padded = joined({exact, Bytes(13, 0)});
+    struct Case {
+        Bytes bytes;
+        uint32_t size;
+    } cases[] = {
+        {padded, (uint32_t)exact.size()},
+        {exact, (uint32_t)exact.size()},
+        {Bytes(exact.begin(), exact.end() - 1), (uint32_t)exact.size() - 1},   // ends early: as it is
+        {text_bytes("0000000049454E44AE426082"), 24},                         // the text form: as it is
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.size, clipboard_form_size(c.bytes.data(), (uint32_t)c.bytes.size()));
+    }
+    ChunkBatch chunks;
+    ASSERT_EQ(OP_DONE, read_clipboard(padded.data(), clipboard_form_size(padded.data(), (uint32_t)padded.size()), &chunks));
+    EXPECT_EQ(1, chunks.count);
+    chunk_batch_free(&chunks);
 }
 
 }  // namespace

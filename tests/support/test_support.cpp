@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <string.h>
 
 #include <zlib.h>
 
@@ -214,4 +215,30 @@ FailingAllocation::~FailingAllocation()
 int FailingAllocation::seen() const
 {
     return s_allocations_seen;
+}
+
+static void set_u32(uint8_t* at, uint32_t v)
+{
+    at[0] = (uint8_t)(v >> 24);
+    at[1] = (uint8_t)(v >> 16);
+    at[2] = (uint8_t)(v >> 8);
+    at[3] = (uint8_t)v;
+}
+
+Bytes icc_profile(const std::string& description)
+{
+    Bytes p(132 + 12);
+    memcpy(&p[36], "acsp", 4);
+    set_u32(&p[128], 1);
+    memcpy(&p[132], "desc", 4);
+    set_u32(&p[136], 144);
+    Bytes tag = text_bytes("desc");
+    tag.resize(12);
+    set_u32(&tag[8], (uint32_t)description.size() + 1);
+    tag.insert(tag.end(), description.begin(), description.end());
+    tag.push_back(0);
+    set_u32(&p[140], (uint32_t)tag.size());
+    p.insert(p.end(), tag.begin(), tag.end());
+    set_u32(&p[0], (uint32_t)p.size());
+    return p;
 }

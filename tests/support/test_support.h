@@ -22,6 +22,8 @@ Bytes make_png(const std::vector<Bytes>& chunks);
 Bytes ihdr_data(uint32_t width, uint32_t height, uint8_t depth, uint8_t colour_type = 2);
 // Signature, IHDR, the given chunks, IEND.
 Bytes make_simple_png(const std::vector<Bytes>& middle);
+// An ICC profile of the header, a tag table with one 'desc' tag and that tag.
+Bytes icc_profile(const std::string& description);
 
 // A fresh folder under the system's temporary folder, removed on destruction.
 struct TempDir {

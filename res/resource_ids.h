@@ -70,4 +70,16 @@
 #define IDR_ACCELERATORS    107
 #define IDR_CONTEXT_MENU    110
 
+/* Rescue: the File menu's command, its progress window (DIALOG_RESCUE_PROGRESS)
+   and its report window (DIALOG_RESCUE). */
+#define IDM_RESCUE          40301
+#define IDC_RESCUE_LIST     1200
+#define IDC_RESCUE_LOSS     1201
+#define IDC_RESCUE_HEADING  1202
+#define IDC_RESCUE_LOSS_LABEL 1203
+#define IDC_RESCUE_DONE     1210
+#define IDC_RESCUE_CANCEL   1211
+#define RES_RESCUE_DIALOG   "DIALOG_RESCUE"
+#define RES_RESCUE_PROGRESS_DIALOG "DIALOG_RESCUE_PROGRESS"
+
 #endif

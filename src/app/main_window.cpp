@@ -29,6 +29,7 @@ const CommandTable* const COMMAND_GROUPS[] = {
     &EDIT_COMMANDS,
     &VIEW_COMMANDS,
     &PREVIEW_COMMANDS,
+    &RESCUE_COMMANDS,
 };
 
 // While a repair or a load runs, nothing may change or replace the document.

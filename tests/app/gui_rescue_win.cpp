@@ -153,3 +153,35 @@ TEST_F(RescueWindow, OkPutsTheAcceptedResultInTheTableAsAChangedDocument)
     EXPECT_EQ(text.rfind(u8"救出: ", 0), 0u) << text;
     click_button(IDCANCEL, find_dialog_with(IDC_INSPECTOR_TEXT));
 }
+
+// A scan long enough for its progress window: many chunks whose two faults the
+// rescue tries to explain one after the other. Cancel ends it with no report.
+TEST_F(RescueWindow, CancelStopsALongScanAndLeavesTheDocument)
+{
+    TempDir dir;
+    std::vector<Bytes> chunks = {make_chunk("IHDR", ihdr_data(8, 8, 8))};
+    for (int k = 0; k < 1000; k++) {
+        Bytes chunk = make_chunk("tEXt", text_data("Comment", std::string(4000, (char)('a' + k % 26))));
+        chunk[8 + 100] ^= 0x11;
+        chunk[8 + 3000] ^= 0x11;
+        chunks.push_back(chunk);
+    }
+    chunks.push_back(make_chunk("IEND", {}));
+    std::string damaged = dir.root + "\\long.png";
+    write_file(damaged, make_png(chunks));
+    std::string sample = dir.root + "\\sample.png";
+    write_file(sample, make_png(sample_chunks()));
+    ASSERT_TRUE(gui_start(quote_path(sample)));
+    post_command(IDM_RESCUE);
+    ASSERT_TRUE(wait_until([] { return file_dialog() != nullptr; }, "the Open dialog"));
+    choose_file(file_dialog(), damaged);
+    auto progress = [] { return find_dialog_with(IDC_RESCUE_CANCEL); };
+    ASSERT_TRUE(wait_until([&] { return progress() != nullptr; }, "the progress window"));
+    EXPECT_EQ(stored_text(progress()), u8"救出中");
+    EXPECT_FALSE(IsWindowEnabled(gui_main()));
+    click_button(IDC_RESCUE_CANCEL, progress());
+    ASSERT_TRUE(wait_until([&] { return progress() == nullptr && IsWindowEnabled(gui_main()); }, "the scan to end"));
+    ASSERT_TRUE(gui_sync());
+    EXPECT_EQ(report(), nullptr);
+    EXPECT_EQ(table_rows(), sample_rows());
+}

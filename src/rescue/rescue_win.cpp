@@ -1,8 +1,14 @@
+// The rescue's windows: the progress window of a scan (opened only for a long
+// one), and the report whose check boxes decide the findings the scan could not
+// prove. The texts are the core's (rescue_text.h, rescue_report.h).
 #include "rescue/rescue_win.h"
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "app/app.h"
+#include "document/memory.h"
 #include "repair/progress_window_win.h"
 #include "rescue/rescue_report.h"
 #include "rescue/rescue_text.h"
@@ -19,11 +25,11 @@ const int LOSS_SIZE = 1024;
 // What the scan's ports work on. The queue is looked at through the repair's
 // pump, which takes at most one message every PUMP_INTERVAL_MS.
 struct ScanWindow {
-    HWND        owner;
-    HWND        progress;    // null until the scan has run RESCUE_PROGRESS_DELAY_MS
-    DWORD       start;
-    DWORD       last_shown;
-    int         cancel;      // set by Cancel
+    HWND         owner;
+    HWND         progress;    // null until the scan has run RESCUE_PROGRESS_DELAY_MS
+    DWORD        start;
+    DWORD        last_shown;
+    int          cancel;      // set by Cancel
     RepairWindow pump;
     RepairPorts  pump_ports;
 };
@@ -133,14 +139,25 @@ void set_box(HWND list, int row, int box)
     SendMessageA(list, LVM_SETITEMSTATE, row, (LPARAM)&item);
 }
 
-void add_row(HWND list, int row, const RescueFinding& finding)
+// The row's finding, kept as the item's parameter: the rows go by offset.
+int32_t finding_at(HWND list, int row)
+{
+    LVITEMA item = {};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    SendMessageA(list, LVM_GETITEMA, 0, (LPARAM)&item);
+    return (int32_t)item.lParam;
+}
+
+void add_row(HWND list, int row, const RescueFinding& finding, int32_t index)
 {
     char text[TEXT_SIZE];
     wsprintfA(text, RESCUE_OFFSET_FORMAT, (unsigned long)finding.offset);
     LVITEMA item = {};
-    item.mask = LVIF_TEXT;
+    item.mask = LVIF_TEXT | LVIF_PARAM;
     item.iItem = row;
     item.pszText = text;
+    item.lParam = index;
     SendMessageA(list, LVM_INSERTITEMA, 0, (LPARAM)&item);
     rescue_finding_text(finding, RESCUE_JAPANESE, RESCUE_TEXT_FOUND, text, sizeof text);
     set_cell(list, row, 1, text);
@@ -154,8 +171,8 @@ void add_row(HWND list, int row, const RescueFinding& finding)
 void show_boxes(Report* report)
 {
     report->filling = 1;
-    for (int32_t k = 0; k < report->result->finding_count; k++) {
-        set_box(report->list, k, box_of(report->result->findings[k]));
+    for (int32_t row = 0; row < report->result->finding_count; row++) {
+        set_box(report->list, row, box_of(report->result->findings[finding_at(report->list, row)]));
     }
     report->filling = 0;
 }
@@ -167,19 +184,40 @@ void show_loss(HWND dialog, const RescueResult& result)
     SetDlgItemTextA(dialog, IDC_RESCUE_LOSS, text);
 }
 
+// One row per finding, by offset (the scan's order among equal offsets); in the
+// scan's order alone when memory runs out.
+void fill_rows(Report* report)
+{
+    const RescueResult& result = *report->result;
+    int32_t* order = (int32_t*)zero_alloc((size_t)(result.finding_count + 1) * sizeof(int32_t));
+    for (int32_t k = 0; order && k < result.finding_count; k++) order[k] = k;
+    if (order) {
+        std::sort(order, order + result.finding_count, [&result](int32_t a, int32_t b) {
+            return result.findings[a].offset != result.findings[b].offset
+                       ? result.findings[a].offset < result.findings[b].offset
+                       : a < b;
+        });
+    }
+    report->filling = 1;
+    for (int32_t row = 0; row < result.finding_count; row++) {
+        int32_t index = order ? order[row] : row;
+        add_row(report->list, row, result.findings[index], index);
+    }
+    report->filling = 0;
+    zero_free(order);
+}
+
 INT_PTR on_init_dialog(HWND dialog, Report* report)
 {
     SetWindowLongPtrA(dialog, DWLP_USER, (LONG_PTR)report);
     report->list = GetDlgItem(dialog, IDC_RESCUE_LIST);
     SendMessageA(report->list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
-    add_column(report->list, 0, RESCUE_COLUMN_OFFSET, 44, dialog);
-    add_column(report->list, 1, RESCUE_COLUMN_FOUND, 150, dialog);
-    add_column(report->list, 2, RESCUE_COLUMN_PROPOSAL, 124, dialog);
-    add_column(report->list, 3, RESCUE_COLUMN_CERTAINTY, 40, dialog);
-    report->filling = 1;
+    add_column(report->list, 0, RESCUE_COLUMN_OFFSET, 40, dialog);
+    add_column(report->list, 1, RESCUE_COLUMN_FOUND, 186, dialog);
+    add_column(report->list, 2, RESCUE_COLUMN_PROPOSAL, 190, dialog);
+    add_column(report->list, 3, RESCUE_COLUMN_CERTAINTY, 36, dialog);
+    fill_rows(report);
     const RescueResult& result = *report->result;
-    for (int32_t k = 0; k < result.finding_count; k++) add_row(report->list, k, result.findings[k]);
-    report->filling = 0;
     show_loss(dialog, result);
     // A file with no chunk at all leaves nothing to put in the table.
     EnableWindow(GetDlgItem(dialog, IDOK), result.chunk_count > 0);
@@ -196,13 +234,14 @@ INT_PTR on_list_change(HWND dialog, Report* report, const NMLISTVIEW* change, UI
         ((change->uNewState ^ change->uOldState) & LVIS_STATEIMAGEMASK) == 0) {
         return FALSE;
     }
-    RescueFinding& finding = report->result->findings[change->iItem];
+    int32_t index = finding_at(report->list, change->iItem);
+    RescueFinding& finding = report->result->findings[index];
     if (code == LVN_ITEMCHANGING) {
         SetWindowLongPtrA(dialog, DWLP_MSGRESULT, !rescue_finding_choosable(finding));
         return TRUE;
     }
     int checked = (change->uNewState & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
-    if (choose_rescue_finding(report->result, change->iItem, checked ? RESCUE_ACCEPTED : RESCUE_REFUSED)) {
+    if (choose_rescue_finding(report->result, index, checked ? RESCUE_ACCEPTED : RESCUE_REFUSED)) {
         show_boxes(report);
         show_loss(dialog, *report->result);
     }

@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "app/gui_fixtures_win.h"
 #include "app/gui_harness_win.h"
 #include "app/gui_process_win.h"
@@ -31,13 +33,17 @@ static Bytes damaged_file()
     return file;
 }
 
-// What the window must show for each finding: "offset|found|proposal|certainty|box"
-// with box 0 (none), 1 (unchecked) or 2 (checked), in UTF-8.
+// What the window must show for each finding, by offset: "offset|found|proposal|
+// certainty|box" with box 0 (none), 1 (unchecked) or 2 (checked), in UTF-8.
 static std::vector<std::string> expected_rows(const RescueResult& result)
 {
+    std::vector<const RescueFinding*> order;
+    for (int32_t k = 0; k < result.finding_count; k++) order.push_back(&result.findings[k]);
+    std::stable_sort(order.begin(), order.end(),
+                     [](const RescueFinding* a, const RescueFinding* b) { return a->offset < b->offset; });
     std::vector<std::string> rows;
-    for (int32_t k = 0; k < result.finding_count; k++) {
-        const RescueFinding& finding = result.findings[k];
+    for (const RescueFinding* shown : order) {
+        const RescueFinding& finding = *shown;
         char found[512], proposal[512];
         rescue_finding_text(finding, RESCUE_JAPANESE, RESCUE_TEXT_FOUND, found, sizeof found);
         rescue_finding_text(finding, RESCUE_JAPANESE, RESCUE_TEXT_PROPOSAL, proposal, sizeof proposal);
@@ -79,12 +85,25 @@ static void check_row(int row, int box)
     SendMessageA(report_list(), LVM_SETITEMSTATE, row, (LPARAM)&item);
 }
 
-static int row_of(const RescueResult& result, int32_t kind)
+static int finding_of(const RescueResult& result, int32_t kind)
 {
     for (int32_t k = 0; k < result.finding_count; k++) {
         if (result.findings[k].kind == kind) return k;
     }
     return -1;
+}
+
+// The row of the first finding of `kind`: the rows go by offset.
+static int row_of(const RescueResult& result, int32_t kind)
+{
+    int32_t index = finding_of(result, kind);
+    if (index < 0) return -1;
+    int row = 0;
+    for (int32_t k = 0; k < result.finding_count; k++) {
+        const RescueFinding& other = result.findings[k];
+        row += other.offset < result.findings[index].offset || (other.offset == result.findings[index].offset && k < index);
+    }
+    return row;
 }
 
 // Opens the rescue on `damaged` over the intact sample and waits for the report.
@@ -128,13 +147,13 @@ TEST_F(RescueWindow, OkPutsTheAcceptedResultInTheTableAsAChangedDocument)
     std::string damaged = dir.root + "\\damaged.png";
     write_file(damaged, damaged_file());
     Rescued expected(damaged_file());
-    int forced = row_of(expected.result, RESCUE_FORCED_CRC);
+    int forced = finding_of(expected.result, RESCUE_FORCED_CRC);
     ASSERT_TRUE(open_report(dir, damaged));
     char loss[1024];
     rescue_loss_text(expected.result, RESCUE_JAPANESE, loss, sizeof loss);
     EXPECT_EQ(window_text(GetDlgItem(report(), IDC_RESCUE_LOSS)), utf8(loss));
     // The user accepts the forced CRC: the loss text follows.
-    check_row(forced, 2);
+    check_row(row_of(expected.result, RESCUE_FORCED_CRC), 2);
     choose_rescue_finding(&expected.result, forced, RESCUE_ACCEPTED);
     rescue_loss_text(expected.result, RESCUE_JAPANESE, loss, sizeof loss);
     EXPECT_EQ(window_text(GetDlgItem(report(), IDC_RESCUE_LOSS)), utf8(loss));

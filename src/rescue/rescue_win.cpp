@@ -167,14 +167,23 @@ void add_row(HWND list, int row, const RescueFinding& finding, int32_t index)
     set_box(list, row, box_of(finding));
 }
 
+// The list repaints each row it changes unless redrawing is off: thousands of
+// findings would take seconds.
+void hold_redraw(Report* report, int held)
+{
+    report->filling = held;
+    SendMessageA(report->list, WM_SETREDRAW, held ? FALSE : TRUE, 0);
+    if (!held) InvalidateRect(report->list, NULL, TRUE);
+}
+
 // Every box as the acceptance stands (a choice may have refused another one).
 void show_boxes(Report* report)
 {
-    report->filling = 1;
+    hold_redraw(report, 1);
     for (int32_t row = 0; row < report->result->finding_count; row++) {
         set_box(report->list, row, box_of(report->result->findings[finding_at(report->list, row)]));
     }
-    report->filling = 0;
+    hold_redraw(report, 0);
 }
 
 void show_loss(HWND dialog, const RescueResult& result)
@@ -198,12 +207,12 @@ void fill_rows(Report* report)
                        : a < b;
         });
     }
-    report->filling = 1;
+    hold_redraw(report, 1);
     for (int32_t row = 0; row < result.finding_count; row++) {
         int32_t index = order ? order[row] : row;
         add_row(report->list, row, result.findings[index], index);
     }
-    report->filling = 0;
+    hold_redraw(report, 0);
     zero_free(order);
 }
 

@@ -76,6 +76,7 @@ struct RescueChunkInfo {
     uint64_t offset;      // where its header begins in the file; 0 when added
     int32_t  origin;      // RescueChunkOrigin
     int32_t  dropped_by;  // finding that replaces this chunk by another one when accepted, or -1
+    int32_t  added_by;    // finding that brings this added chunk, present only when accepted; or -1
 };
 
 enum RescueOutcome {

@@ -49,7 +49,7 @@ int32_t add_chunk(RescueResult* result, ChunkRecord record, uint64_t offset, int
     }
     int32_t index = result->chunk_count++;
     result->chunks[index] = record;
-    result->info[index] = RescueChunkInfo{offset, origin, -1};
+    result->info[index] = RescueChunkInfo{offset, origin, -1, -1};
     return index;
 }
 
@@ -120,6 +120,7 @@ static const ChunkRecord* chosen_record(const RescueResult& result, int32_t inde
 {
     const RescueChunkInfo& info = result.info[index];
     if (info.dropped_by >= 0 && result.findings[info.dropped_by].accept == RESCUE_ACCEPTED) return nullptr;
+    if (info.added_by >= 0 && result.findings[info.added_by].accept != RESCUE_ACCEPTED) return nullptr;
     for (int32_t i = 0; i < result.finding_count; i++) {
         const RescueFinding& finding = result.findings[i];
         if (finding.chunk == index && finding.has_replacement && finding.accept == RESCUE_ACCEPTED) {

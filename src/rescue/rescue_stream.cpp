@@ -4,6 +4,8 @@
 // IDAT bytes stay as they were).
 #include "rescue_stream.h"
 
+#include <string.h>
+
 #include "document/byte_order.h"
 #include "document/crc32.h"
 #include "document/memory.h"
@@ -97,6 +99,69 @@ static void offer_completion(RescueResult* result, const StreamPiece* pieces, co
     for (int32_t k = 1; k < count; k++) result->info[indices[k]].dropped_by = added;
 }
 
+// The first chunk that is IEND, or is made IEND by a fix; the count when none is.
+static int32_t first_iend(const RescueResult& result)
+{
+    for (int32_t i = 0; i < result.chunk_count; i++) {
+        if (is_chunk_type(result.chunks[i].type, "IEND")) return i;
+        for (int32_t f = 0; f < result.finding_count; f++) {
+            const RescueFinding& finding = result.findings[f];
+            if (finding.chunk == i && finding.has_replacement && is_chunk_type(finding.replacement.type, "IEND")) {
+                return i;
+            }
+        }
+    }
+    return result.chunk_count;
+}
+
+// Moves the last chunk in front of chunk `at`; findings follow their chunks.
+static void move_last_to(RescueResult* result, int32_t at)
+{
+    int32_t last = result->chunk_count - 1;
+    ChunkRecord record = result->chunks[last];
+    RescueChunkInfo info = result->info[last];
+    memmove(result->chunks + at + 1, result->chunks + at, (size_t)(last - at) * sizeof(ChunkRecord));
+    memmove(result->info + at + 1, result->info + at, (size_t)(last - at) * sizeof(RescueChunkInfo));
+    result->chunks[at] = record;
+    result->info[at] = info;
+    for (int32_t f = 0; f < result->finding_count; f++) {
+        int32_t& chunk = result->findings[f].chunk;
+        if (chunk == last) chunk = at;
+        else if (chunk >= at) chunk++;
+    }
+}
+
+// Damage took every IDAT chunk: an image of filter-0 zero rows stands in for it,
+// in front of IEND, so that the chunks kept still make a file every viewer shows.
+static void replace_lost_image_data(RescueResult* result, const ImageLayout& layout, int32_t mode)
+{
+    int lost = 0;
+    for (int32_t f = 0; f < result->finding_count; f++) {
+        lost |= result->findings[f].kind == RESCUE_LOST_REGION || result->findings[f].kind == RESCUE_CUT_CHUNK;
+    }
+    CompletedStream completed;
+    if (!lost || layout.size > STREAM_OUTPUT_CAP) return;
+    if (!complete_stream(nullptr, 0, layout.size, &completed)) {
+        result->out_of_memory = 1;
+        return;
+    }
+    ChunkRecord record;
+    int made = make_record((const uint8_t*)"IDAT", completed.bytes, completed.size, 0, &record);
+    zero_free(completed.bytes);
+    if (!made) return;
+    record.stored_crc = record.computed_crc;
+    int32_t chunk = add_chunk(result, record, 0, RESCUE_ADDED);
+    if (chunk < 0) return;
+    RescueFinding finding = file_finding(RESCUE_STREAM_COMPLETED, RESCUE_NONE, 0, 0, all_rows(layout));
+    finding.chunk = chunk;
+    int32_t added = add_finding(result, finding);
+    if (added < 0) return;
+    result->findings[added].accept = mode == RESCUE_KEEP_CUT_STREAM ? RESCUE_REFUSED : RESCUE_ACCEPTED;
+    result->info[chunk].added_by = added;
+    int32_t iend = first_iend(*result);
+    if (iend < chunk) move_last_to(result, iend);
+}
+
 void complete_image_data(RescueResult* result, int32_t mode)
 {
     // A fix may make IDAT of a chunk that is not: room for every chunk.
@@ -114,6 +179,7 @@ void complete_image_data(RescueResult* result, int32_t mode)
         }
     } else {
         count = idat_pieces(*result, pieces, indices);
+        if (count == 0) replace_lost_image_data(result, layout, mode);
         // An image larger than the repair ever follows is not made up of zeros either.
         if (count > 0 && !stream_whole(pieces, count, &layout)) {
             if (layout.size <= STREAM_OUTPUT_CAP) {

@@ -52,7 +52,8 @@ TEST(RescueReport, LossTextFollowsTheAcceptance)
         {"two faults", two_faults_in_text(fixture), -1, 0, "1 chunks stay damaged.\n"},
         {"two faults, CRC forced", two_faults_in_text(fixture), RESCUE_FORCED_CRC, RESCUE_ACCEPTED,
          "1 chunks stay damaged.\n"},
-        {"cut in zTXt", cut_text, -1, 0, "1 cut chunks are lost.\n"},
+        {"cut in zTXt", cut_text, -1, 0,
+         "1 cut chunks are lost.\n64 rows of the image (of 64) are lost and filled with zeros.\n"},
         {"cut, completed", cut, -1, 0, "53 rows of the image (of 64) are lost and filled with zeros.\n"},
         {"cut, kept cut", cut, RESCUE_STREAM_COMPLETED, RESCUE_REFUSED, "The image data stays cut off (11 rows of 64 can be read).\n"},
     };

@@ -214,3 +214,13 @@ set(VELMORA_HELP_SOURCES
     help/summary.html help/table.html help/window.html
     help/readme.txt)
 list(APPEND VELMORA_HELP_SOURCES help/chunks.html help/undo.html)
+
+# The rescue's report texts, its window half and command, their GUI test and help page.
+list(APPEND VELMORA_CORE_SOURCES src/rescue/rescue_report.cpp src/rescue/rescue_report.h)
+list(APPEND VELMORA_APP_SOURCES
+    src/app/rescue_commands.cpp
+    src/rescue/rescue_win.cpp src/rescue/rescue_win.h
+    src/rescue/rescue_win_texts.h)
+list(APPEND VELMORA_GUI_TEST_SOURCES tests/app/gui_rescue_win.cpp)
+list(APPEND VELMORA_HELP_SOURCES help/rescue.html)
+list(APPEND VELMORA_CORE_TEST_SOURCES tests/rescue/rescue_report_test.cpp)

@@ -88,5 +88,16 @@
 #define IDC_SPLIT_REPEAT    1403
 #define IDC_SPLIT_REASON    1404
 #define RES_SPLIT_DIALOG    "DIALOG_SPLIT"
+/* Rescue: the File menu's command, its progress window (DIALOG_RESCUE_PROGRESS)
+   and its report window (DIALOG_RESCUE). */
+#define IDM_RESCUE          40301
+#define IDC_RESCUE_LIST     1200
+#define IDC_RESCUE_LOSS     1201
+#define IDC_RESCUE_HEADING  1202
+#define IDC_RESCUE_LOSS_LABEL 1203
+#define IDC_RESCUE_DONE     1210
+#define IDC_RESCUE_CANCEL   1211
+#define RES_RESCUE_DIALOG   "DIALOG_RESCUE"
+#define RES_RESCUE_PROGRESS_DIALOG "DIALOG_RESCUE_PROGRESS"
 
 #endif

@@ -12,6 +12,7 @@
 #include "document/chunk_file.h"
 #include "document/memory.h"
 #include "present/chunk_fields.h"
+#include "rescue/rescue_report.h"
 #include "resource_ids.h"
 
 namespace {
@@ -172,6 +173,7 @@ void show_inspector(HWND owner, int32_t index)
         return;
     }
     TextBuilder text = {};
+    describe_rescue_notes(&text, g_document.records[index]);
     describe_chunk(&text, index);
     Inspector inspector = {index, nullptr, 0};
     if (!text.failed && text.text) {

@@ -10,6 +10,7 @@
 #include "app/shell_texts.h"
 #include "document/chunk_file.h"
 #include "present/list_view_win.h"
+#include "rescue/rescue_report.h"
 #include "resource_ids.h"
 
 namespace {
@@ -86,6 +87,9 @@ int ask_for_file(HWND window, FileDialog kind, const char* filter, const char* e
     }
     dialog.Flags = OFN_FILEMUSTEXIST;
     return GetOpenFileNameA(&dialog) != 0;
+int ask_open_path(HWND window, char* path)
+{
+    return ask_for_path(window, DIALOG_OPEN, path);
 }
 
 int may_discard(MainContext& main)
@@ -108,6 +112,7 @@ int may_discard(MainContext& main)
 void load_and_show(MainContext& main, const char* path)
 {
     main.loading = 1;
+    forget_rescue_notes();   // the chunks the inspector shows are the file's own now
     if (load_png(path) == LOAD_OK) {
         lstrcpynA(main.path, path, sizeof main.path);
         write_status_line(main.status, main.path);

@@ -72,3 +72,9 @@ void load_and_show(MainContext& main, const char* path);
 void refuse_cut_path(MainContext& main, const char* shown);
 // The save question, then the load.
 void open_file(MainContext& main, const char* path);
+
+// Rescue: reading a damaged file the strict load refuses (rescue_commands.cpp).
+extern const CommandTable RESCUE_COMMANDS;
+// The Open dialog over `path` (ARGUMENT_SIZE bytes, its contents the initial
+// name); 1 after OK (file_commands.cpp).
+int ask_open_path(HWND window, char* path);

@@ -30,6 +30,7 @@ const CommandTable* const COMMAND_GROUPS[] = {
     &VIEW_COMMANDS,
     &PREVIEW_COMMANDS,
     &CHUNK_COMMANDS,
+    &RESCUE_COMMANDS,
 };
 
 // While a repair or a load runs, nothing may change or replace the document.

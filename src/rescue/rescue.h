@@ -157,5 +157,5 @@ int apply_rescue(const RescueResult& result, ChunkDocument* out);
 
 // Puts the final chunk list into g_document as a changed document (the save
 // question then applies), with the result's trailing bytes as file facts.
-// 0 when memory runs out (the document is then released).
+// 0 when memory runs out (the document then stays as it was).
 int adopt_rescue_result(const RescueResult& result);

@@ -154,12 +154,14 @@ int apply_rescue(const RescueResult& result, ChunkDocument* out)
     return 1;
 }
 
+// The final list is built before the document goes, so that running out of
+// memory leaves the document as it was.
 int adopt_rescue_result(const RescueResult& result)
 {
-    release_document();
     build_crc_table();
     ChunkDocument document;
     if (!apply_rescue(result, &document)) return 0;
+    release_document();
     g_document = document;
     g_trailing = result.trailing;
     return 1;

@@ -107,4 +107,29 @@
 #define FIX_CANCELLED_JA             "残りは見つかったままです"
 #define FIX_CANCELLED_EN             "The rest stays as found"
 
+/* What an acceptance leaves lost (rescue_loss_text), one line each, and a chunk's
+   finding at the top of the inspector's text (describe_rescue_notes). */
+#define LOSS_NOTHING_JA              "失われるものはありません。"
+#define LOSS_NOTHING_EN              "Nothing will be lost."
+#define LOSS_REGION_JA               "読み取れない %u バイトは失われます。"
+#define LOSS_REGION_EN               "%u unreadable bytes will be lost."
+#define LOSS_CUT_CHUNK_JA            "途中で切れたチャンク %u 個は失われます。"
+#define LOSS_CUT_CHUNK_EN            "%u cut chunks are lost."
+#define LOSS_ROWS_FILLED_JA          "画像の %u 行（全 %u 行）は失われ、0 で埋められます。"
+#define LOSS_ROWS_FILLED_EN          "%u rows of the image (of %u) are lost and filled with zeros."
+#define LOSS_STREAM_CUT_JA           "画像データは途切れたまま残ります（読めるのは %u 行、全 %u 行）。"
+#define LOSS_STREAM_CUT_EN           "The image data stays cut off (%u rows of %u can be read)."
+#define LOSS_DAMAGED_JA              "%u 個のチャンクは壊れたまま残ります。"
+#define LOSS_DAMAGED_EN              "%u chunks stay damaged."
+#define LOSS_TRAILING_JA             "IENDの後の %u バイトは保存されません。"
+#define LOSS_TRAILING_EN             "The %u bytes after IEND are not saved."
+#define LOSS_OTHER_JA                "ほかに元に戻せない損傷が %u 件あります。"
+#define LOSS_OTHER_EN                "%u more faults cannot be undone."
+#define NOTE_LINE_JA                 "救出: %s → %s [%s]%s\n"
+#define NOTE_LINE_EN                 "Rescue: %s -> %s [%s]%s\n"
+#define NOTE_APPLIED_JA              "（適用）"
+#define NOTE_APPLIED_EN              " (applied)"
+#define NOTE_REFUSED_JA              "（不採用）"
+#define NOTE_REFUSED_EN              " (refused)"
+
 #endif

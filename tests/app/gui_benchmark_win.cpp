@@ -1,14 +1,16 @@
 // Figures of the program as the user meets it, printed and not judged: start to
-// a filled table, a repair through the real progress window, and how soon
-// Cancel takes effect. Disabled in the normal run; scripts/test-gui.sh
-// --benchmark runs them.
+// a filled table, a repair through the real progress window, how soon Cancel
+// takes effect, and a rescue to its report. Disabled in the normal run;
+// scripts/test-gui.sh --benchmark runs them.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <stdio.h>
 #include <string.h>
 
 #include "app/gui_fixtures_win.h"
 #include "app/gui_harness_win.h"
+#include "app/gui_process_win.h"
 #include "resource_ids.h"
 
 struct GuiBenchmark : GuiTest {};
@@ -165,4 +167,35 @@ TEST_F(GuiBenchmark, DISABLED_PreviewOfAFourMegabyteImage)
     }, "the preview's picture"));
     figure("preview of a 1150 x 1150 image in " + std::to_string(shared_read(path).size()) + " bytes",
            GetTickCount() - start);
+}
+
+// The rescue of a file of many chunks with two faults each (two findings a
+// chunk): from the chosen file to its report with every finding listed.
+TEST_F(GuiBenchmark, DISABLED_RescueToItsReport)
+{
+    TempDir dir;
+    for (int count : {100, 1000}) {
+        std::vector<Bytes> chunks = {make_chunk("IHDR", ihdr_data(1, 1, 8))};
+        for (int k = 0; k < count; k++) {
+            Bytes chunk = make_chunk("tEXt", text_data("Comment", std::string(60, (char)('a' + k % 26))));
+            chunk[8 + 10] ^= 0x11;
+            chunk[8 + 50] ^= 0x11;
+            chunks.push_back(chunk);
+        }
+        chunks.push_back(make_chunk("IEND", {}));
+        std::string path = dir.root + "\\" + std::to_string(count) + ".png";
+        write_file(path, make_png(chunks));
+        ASSERT_TRUE(gui_start(""));
+        post_command(IDM_RESCUE);
+        ASSERT_TRUE(wait_until([] { return file_dialog() != nullptr; }, "the Open dialog"));
+        DWORD start = GetTickCount();
+        choose_file(file_dialog(), path);
+        auto listed = [count] {
+            HWND report = find_dialog_with(IDC_RESCUE_LIST);
+            return report && SendDlgItemMessageA(report, IDC_RESCUE_LIST, LVM_GETITEMCOUNT, 0, 0) == 2 * count;
+        };
+        ASSERT_TRUE(wait_until(listed, "the report", 120000));
+        figure("rescue of " + std::to_string(count) + " damaged chunks to its report", GetTickCount() - start);
+        ASSERT_TRUE(gui_stop());
+    }
 }

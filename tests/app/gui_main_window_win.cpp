@@ -280,7 +280,8 @@ TEST_F(MainWindow, EmptyWindowShowsItsControlsColumnsAndMenus)
     EXPECT_EQ(menu_items(GetMenu(main)),
               lines({{
                   u8"ファイル(&F)>", u8"  開く(&O)\tCtrl+O=1004", u8"  名前を付けて保存(&W)\tCtrl+S=1005", "  -",
-                  u8"  終了(&E)=40001", u8"編集(&E)>", u8"  選択チャンクを削除(&D)\tDel=1002",
+                  u8"  終了(&E)=40001", "  -", u8"  壊れたファイルを救出(&R)...\tCtrl+R=40301",
+                  u8"編集(&E)>", u8"  選択チャンクを削除(&D)\tDel=1002",
                   u8"  選択チャンクを結合(&U)\tIns=1006", u8"  チャンクを修復(&R)=1009", "  -"},
                   edit_menu_tail("  "),
                   {u8"検査(&C)>", u8"  画像を表示(&V)\tF6=40502"},

@@ -385,9 +385,9 @@ TEST_F(Repair, CancelStopsTheSearchAndChangesNothing)
 static void post_everything(const std::string& dropped, HGLOBAL* drop)
 {
     for (UINT key : {(UINT)VK_DELETE, (UINT)VK_INSERT, (UINT)VK_F1}) press_key(key);
-    for (char key : {'A', 'I', 'O', 'S'}) press_key(key, true);
+    for (char key : {'A', 'I', 'O', 'S', 'R'}) press_key(key, true);
     for (int id : {IDC_LOAD, IDC_SAVE, IDC_DELETE, IDC_MERGE, IDC_REPAIR, IDM_SELECT_ALL, IDM_INVERT, IDM_ABOUT,
-                   IDM_HELP, IDM_EXIT}) {
+                   IDM_HELP, IDM_EXIT, IDM_RESCUE}) {
         post_command(id);
     }
     *drop = drop_files({dropped});

@@ -96,7 +96,8 @@ TEST(Resources, AcceleratorTableAsStored)
               "13 28 40404\n"
               "0B 43 40405\n"
               "0B 58 40406\n"
-              "8B 56 40407\n",
+              "0B 56 40407\n"
+              "8B 52 40301\n",
               table);
 }
 

@@ -87,6 +87,8 @@ int ask_for_file(HWND window, FileDialog kind, const char* filter, const char* e
     }
     dialog.Flags = OFN_FILEMUSTEXIST;
     return GetOpenFileNameA(&dialog) != 0;
+}
+
 int ask_open_path(HWND window, char* path)
 {
     return ask_for_path(window, DIALOG_OPEN, path);

@@ -107,7 +107,11 @@ set(VELMORA_APP_SOURCES
     src/app/view_commands.cpp
     src/present/list_view_win.cpp src/present/list_view_win.h
     src/repair/candidate_dialog_win.cpp src/repair/candidate_dialog_win.h
-    src/repair/progress_window_win.cpp src/repair/progress_window_win.h)
+    src/repair/progress_window_win.cpp src/repair/progress_window_win.h
+    src/app/check_commands.cpp
+    src/app/owned_window.cpp
+    src/check/check_win.cpp src/check/check_win.h src/check/check_win_texts.h
+    src/check/privacy_win.cpp)
 set(VELMORA_MAIN_SOURCE src/app/win_main.cpp)
 
 # Helpers that the unit tests, the GUI tests, the benchmark and the fuzz targets share.
@@ -162,7 +166,8 @@ set(VELMORA_GUI_TEST_SOURCES
     tests/app/gui_preview_win.cpp
     tests/app/gui_program_win.cpp
     tests/app/gui_repair_win.cpp
-    tests/app/gui_single_instance_win.cpp)
+    tests/app/gui_single_instance_win.cpp
+    tests/app/gui_check_win.cpp)
 
 # The command line (velmora-cli): the commands and their parser, portable, and the
 # console layer of each platform; main() apart so that the tests link the rest.

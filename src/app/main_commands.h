@@ -44,6 +44,8 @@ extern const CommandTable EDIT_COMMANDS;
 extern const CommandTable VIEW_COMMANDS;
 // The preview window (preview_commands.cpp).
 extern const CommandTable PREVIEW_COMMANDS;
+// The findings list and the privacy review (check_commands.cpp).
+extern const CommandTable CHECK_COMMANDS;
 
 // Undo and redo offered only when there is a step, each naming it (edit_commands.cpp).
 void name_undo_items(HMENU menu);

@@ -207,3 +207,4 @@ set(VELMORA_HELP_SOURCES
     help/open.html help/repair.html help/save.html help/slim.html help/status.html
     help/summary.html help/table.html help/window.html
     help/readme.txt)
+list(APPEND VELMORA_HELP_SOURCES help/check.html help/privacy.html)

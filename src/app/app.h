@@ -66,7 +66,7 @@ struct OwnedWindow {
 // Makes, fills and shows the window and keeps it in *open; when *open is already
 // one, shows it and makes it active instead.
 void open_owned_window(HWND* open, const OwnedWindow& kind, HWND main_window);
-// Escape, Cancel and the close box destroy the window: 1 when `message` was one
+// Cancel and the close box destroy the window: 1 when `message` was one
 // of them or another command (which the window ignores).
 int close_owned_window(HWND window, UINT message, WPARAM wparam);
 

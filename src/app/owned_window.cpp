@@ -1,6 +1,6 @@
 // What the main window's modeless windows (the preview, the findings list) share:
 // at most one of each, opened beside the main window inside the work area, and
-// closed by Escape, Cancel or the close box.
+// closed by Cancel or the close box.
 #include <windows.h>
 
 #include "app/app.h"

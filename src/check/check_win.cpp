@@ -156,6 +156,8 @@ INT_PTR on_notify(HWND window, const NMHDR* header)
         select_finding_chunk(window, ((const NMITEMACTIVATE*)header)->iItem);
     } else if (header->code == LVN_KEYDOWN && ((const NMLVKEYDOWN*)header)->wVKey == VK_RETURN) {
         select_finding_chunk(window, list_first_selected(header->hwndFrom));
+    } else if (header->code == LVN_KEYDOWN && ((const NMLVKEYDOWN*)header)->wVKey == VK_ESCAPE) {
+        DestroyWindow(window);   // the main window's dialog loop makes no IDCANCEL of it here
     }
     return TRUE;
 }

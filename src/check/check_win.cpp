@@ -106,15 +106,19 @@ void check_again(HWND window)
     write_counts(window, state->list);
 }
 
-// A double click (or Enter) on a finding selects its chunk in the main table.
+// A double click (or Enter) on a finding selects its chunk in the main table;
+// not while the main window is disabled (a repair or a box of its own is up and
+// may be acting on the selection).
 void select_finding_chunk(HWND window, int row)
 {
     const FindingsState* state = state_of(window);
-    if (!state || row < 0 || row >= state->list.count || state->list.items[row].chunk == FINDING_FILE) {
+    HWND owner = GetWindow(window, GW_OWNER);
+    if (!state || row < 0 || row >= state->list.count || state->list.items[row].chunk == FINDING_FILE ||
+        !IsWindowEnabled(owner)) {
         return;
     }
     int32_t chunk = state->list.items[row].chunk;
-    HWND table = GetDlgItem(GetWindow(window, GW_OWNER), IDC_CHUNK_TABLE);
+    HWND table = GetDlgItem(owner, IDC_CHUNK_TABLE);
     if (table && chunk < list_row_count(table)) {
         list_show_only(table, chunk);
     }

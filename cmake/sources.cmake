@@ -107,7 +107,11 @@ set(VELMORA_APP_SOURCES
     src/app/view_commands.cpp
     src/present/list_view_win.cpp src/present/list_view_win.h
     src/repair/candidate_dialog_win.cpp src/repair/candidate_dialog_win.h
-    src/repair/progress_window_win.cpp src/repair/progress_window_win.h)
+    src/repair/progress_window_win.cpp src/repair/progress_window_win.h
+    src/app/check_commands.cpp
+    src/app/owned_window.cpp
+    src/check/check_win.cpp src/check/check_win.h src/check/check_win_texts.h
+    src/check/privacy_win.cpp)
 # The chunk commands: move, clipboard, split, export and import.
 list(APPEND VELMORA_APP_SOURCES
     src/app/chunk_command_texts.h
@@ -168,7 +172,8 @@ set(VELMORA_GUI_TEST_SOURCES
     tests/app/gui_preview_win.cpp
     tests/app/gui_program_win.cpp
     tests/app/gui_repair_win.cpp
-    tests/app/gui_single_instance_win.cpp)
+    tests/app/gui_single_instance_win.cpp
+    tests/app/gui_check_win.cpp)
 list(APPEND VELMORA_GUI_TEST_SOURCES tests/app/gui_chunk_commands_win.cpp)
 
 # The command line (velmora-cli): the commands and their parser, portable, and the
@@ -224,3 +229,4 @@ list(APPEND VELMORA_APP_SOURCES
 list(APPEND VELMORA_GUI_TEST_SOURCES tests/app/gui_rescue_win.cpp)
 list(APPEND VELMORA_HELP_SOURCES help/rescue.html)
 list(APPEND VELMORA_CORE_TEST_SOURCES tests/rescue/rescue_report_test.cpp)
+list(APPEND VELMORA_HELP_SOURCES help/check.html help/privacy.html)

@@ -56,6 +56,17 @@
 /* Commands of the Check menu. */
 #define IDM_PREVIEW         40502
 
+/* Findings window (DIALOG_FINDINGS) and privacy review (DIALOG_PRIVACY). */
+#define IDC_FINDINGS_COUNTS 1220
+#define IDC_FINDINGS_LIST   1221
+#define IDC_PRIVACY_NOTE    1250
+#define IDC_PRIVACY_LIST    1251
+#define IDC_PRIVACY_SELECT  1252
+#define IDM_CHECK           40501
+#define IDM_PRIVACY         40503
+#define RES_FINDINGS_DIALOG "DIALOG_FINDINGS"
+#define RES_PRIVACY_DIALOG  "DIALOG_PRIVACY"
+
 /* Named resources. */
 #define RES_MAIN_DIALOG     "DIALOG_MAIN"
 #define RES_REPAIR_DIALOG   "DIALOG_REPAIR"

@@ -54,6 +54,22 @@ void open_at_full_width(HWND main_window);
 // Places the controls for a client area of `width` x `height` pixels.
 void layout_main_window(HWND main_window, int width, int height);
 
+// The main window's modeless windows: how one is made and where it opens.
+enum OwnedPlace { PLACE_RIGHT_OF_OWNER, PLACE_BELOW_OWNER };
+struct OwnedWindow {
+    const char* resource;     // the dialog template
+    DLGPROC     proc;         // takes a zeroed state of state_size bytes at WM_INITDIALOG
+    size_t      state_size;
+    OwnedPlace  place;        // beside the main window, moved into the work area
+    void (*fill)(HWND window);   // from the document, before it is first shown and after every change
+};
+// Makes, fills and shows the window and keeps it in *open; when *open is already
+// one, shows it and makes it active instead.
+void open_owned_window(HWND* open, const OwnedWindow& kind, HWND main_window);
+// Cancel and the close box destroy the window: 1 when `message` was one
+// of them or another command (which the window ignores).
+int close_owned_window(HWND window, UINT message, WPARAM wparam);
+
 void show_about(HWND main_window);
 INT_PTR CALLBACK about_box_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
 void show_help(HWND main_window);

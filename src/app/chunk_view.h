@@ -21,3 +21,5 @@ RowEditAnswer ask_slimming_question(HWND window, SlimmingQuestion question);
 int ask_before_save(HWND window);
 // Selects exactly the metadata chunks.
 void select_metadata(HWND table);
+// Selects exactly the rows whose byte in `marked` (one per row) is not zero.
+void select_marked_rows(HWND table, const uint8_t* marked);

@@ -7,6 +7,7 @@
 #include "app/chunk_view.h"
 #include "app/main_commands.h"
 #include "app/preview_win.h"
+#include "check/check_win.h"
 #include "app/shell_texts.h"
 #include "document/chunk_file.h"
 #include "present/list_view_win.h"
@@ -20,14 +21,16 @@ int ask_for_path(HWND window, FileDialog kind, char* path)
     return ask_for_file(window, kind, FILE_FILTER, DEFAULT_EXTENSION, path);
 }
 
-// Save As. The path buffer takes the new name only once the file is written, and
+// Save As. Errors the loaded file did not have are asked about before the file
+// dialog, so that No leaves at once. The path buffer takes the new name only once the file is written, and
 // the status line then names it; a failure leaves the buffer on the file it was.
 // Returns 1 when the document was saved.
 int save_as(MainContext& main)
 {
     char target[ARGUMENT_SIZE];
     lstrcpynA(target, main.path, sizeof target);
-    if (!g_document.loaded || !ask_for_path(main.window, DIALOG_SAVE, target)) {
+    if (!g_document.loaded || !ask_about_new_errors(main.window) ||
+        !ask_for_path(main.window, DIALOG_SAVE, target)) {
         return 0;
     }
     if (!ask_before_save(main.window)) {   // bytes after IEND would be lost
@@ -121,8 +124,10 @@ void load_and_show(MainContext& main, const char* path)
     } else {
         set_status_text(main, STATUS_LOAD_ERROR);
     }
+    keep_findings_of_loaded_file();
     fill_table(main.table);
     preview_document_changed();
+    findings_document_changed();
     main.loading = 0;
     look_for_handed_over_file(main);
 }

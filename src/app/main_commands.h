@@ -44,6 +44,8 @@ extern const CommandTable EDIT_COMMANDS;
 extern const CommandTable VIEW_COMMANDS;
 // The preview window (preview_commands.cpp).
 extern const CommandTable PREVIEW_COMMANDS;
+// The findings list and the privacy review (check_commands.cpp).
+extern const CommandTable CHECK_COMMANDS;
 
 // Move, copy, cut, paste, split, chunk export and the ICC profile's import and
 // export (chunk_commands.cpp).

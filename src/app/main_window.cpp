@@ -11,6 +11,7 @@
 #include "app/first_argument.h"
 #include "app/main_commands.h"
 #include "app/preview_win.h"
+#include "check/check_win.h"
 #include "app/shell_texts.h"
 #include "document/chunk_file.h"
 #include "document/crc32.h"
@@ -31,6 +32,7 @@ const CommandTable* const COMMAND_GROUPS[] = {
     &PREVIEW_COMMANDS,
     &CHUNK_COMMANDS,
     &RESCUE_COMMANDS,
+    &CHECK_COMMANDS,
 };
 
 // While a repair or a load runs, nothing may change or replace the document.
@@ -238,6 +240,7 @@ void show_document_again(MainContext& main)
     fill_table(main.table);
     write_status_line(main.status, main.path);
     preview_document_changed();
+    findings_document_changed();
 }
 
 void look_for_handed_over_file(MainContext& main)

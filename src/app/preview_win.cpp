@@ -361,43 +361,13 @@ INT_PTR on_paint(HWND window)
     return TRUE;
 }
 
-// To the right of the main window where the work area has room, else as far
-// right as it has.
-void place_beside(HWND preview, HWND main_window)
-{
-    RECT owner, own, work;
-    GetWindowRect(main_window, &owner);
-    GetWindowRect(preview, &own);
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    int x = owner.right, y = owner.top;
-    if (x + (own.right - own.left) > work.right) x = work.right - (own.right - own.left);
-    if (y + (own.bottom - own.top) > work.bottom) y = work.bottom - (own.bottom - own.top);
-    if (x < work.left) x = work.left;
-    if (y < work.top) y = work.top;
-    SetWindowPos(preview, NULL, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 }  // namespace
 
 void show_preview(HWND main_window)
 {
-    if (s_preview) {
-        ShowWindow(s_preview, IsIconic(s_preview) ? SW_RESTORE : SW_SHOW);
-        SetActiveWindow(s_preview);
-        return;
-    }
-    PreviewState* state = (PreviewState*)zero_alloc(sizeof(PreviewState));
-    if (!state) {
-        return;
-    }
-    s_preview = CreateDialogParamA(g_instance, RES_PREVIEW_DIALOG, main_window, preview_proc, (LPARAM)state);
-    if (!s_preview) {
-        zero_free(state);
-        return;
-    }
-    place_beside(s_preview, main_window);
-    decode_again(s_preview);
-    ShowWindow(s_preview, SW_SHOW);
+    const OwnedWindow kind = {RES_PREVIEW_DIALOG, preview_proc, sizeof(PreviewState), PLACE_RIGHT_OF_OWNER,
+                              decode_again};
+    open_owned_window(&s_preview, kind, main_window);
 }
 
 void preview_document_changed()
@@ -424,13 +394,8 @@ INT_PTR CALLBACK preview_proc(HWND window, UINT message, WPARAM wparam, LPARAM l
         paint_preview(window, (HDC)wparam);
         return TRUE;
     case WM_COMMAND:
-        if (LOWORD(wparam) == IDCANCEL) {
-            DestroyWindow(window);
-        }
-        return TRUE;
     case WM_CLOSE:
-        DestroyWindow(window);
-        return TRUE;
+        return close_owned_window(window, message, wparam);
     case WM_DESTROY:
         on_destroy(window);
         return TRUE;

@@ -29,6 +29,11 @@ int metadata(int32_t row, const void*)
     return is_metadata_chunk(row);
 }
 
+int marked_row(int32_t row, const void* marked)
+{
+    return ((const uint8_t*)marked)[row] != 0;
+}
+
 }  // namespace
 
 RowEditAnswer ask_slimming_question(HWND window, SlimmingQuestion question)
@@ -55,6 +60,11 @@ int ask_before_save(HWND window)
 void select_metadata(HWND table)
 {
     write_selection(table, metadata, nullptr);
+}
+
+void select_marked_rows(HWND table, const uint8_t* marked)
+{
+    write_selection(table, marked_row, marked);
 }
 
 void inspect_current_row(HWND owner, HWND table)

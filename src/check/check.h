@@ -60,6 +60,9 @@ int32_t count_severity(const FindingList& list, int32_t severity);
 // errors are matched by rule and chunk type, since edits move chunks. -1 when
 // memory runs out. What the window asks about before Save As.
 int32_t count_new_errors(const FindingList& loaded, const FindingList& now);
+// The same count, and the indexes in `now` of the first `room` new errors in the
+// list's order (the later of equal errors count as the new ones).
+int32_t list_new_errors(const FindingList& loaded, const FindingList& now, int32_t* first, int32_t room);
 
 // Checks the loaded document (g_document, g_trailing) and appends what it finds,
 // in the order: file facts, then order and multiplicity, then fields, then the

@@ -119,6 +119,11 @@ void finding_message(const Finding& finding, CheckLanguage language, char* out, 
 
 namespace {
 
+uint64_t error_key(const Finding& f)
+{
+    return (uint64_t)(uint32_t)f.rule << 32 | type_word(f.type);
+}
+
 // The errors of a list as sorted keys (rule and type in one word); null when
 // memory runs out (or the list has no errors: *count is then 0).
 uint64_t* error_keys(const FindingList& list, int32_t* count)
@@ -129,7 +134,7 @@ uint64_t* error_keys(const FindingList& list, int32_t* count)
     int32_t k = 0;
     for (int32_t i = 0; i < list.count; i++) {
         const Finding& f = list.items[i];
-        if (finding_severity(f) == SEVERITY_ERROR) keys[k++] = (uint64_t)(uint32_t)f.rule << 32 | type_word(f.type);
+        if (finding_severity(f) == SEVERITY_ERROR) keys[k++] = error_key(f);
     }
     std::sort(keys, keys + *count);
     return keys;
@@ -137,21 +142,35 @@ uint64_t* error_keys(const FindingList& list, int32_t* count)
 
 }  // namespace
 
-int32_t count_new_errors(const FindingList& loaded, const FindingList& now)
+// Every error of `now` takes a partner of its key from `loaded` while one is left
+// (taken[k], at the first of a run of equal keys, counts the partners given out),
+// so that errors are matched one for one and the new ones are told in list order.
+int32_t list_new_errors(const FindingList& loaded, const FindingList& now, int32_t* first, int32_t room)
 {
-    int32_t before = 0, after = 0, fresh = 0;
+    int32_t before = 0;
     uint64_t* old_keys = error_keys(loaded, &before);
-    uint64_t* new_keys = error_keys(now, &after);
-    if (!old_keys || !new_keys) fresh = -1;
-    // Both sorted: walk them side by side; a key of `now` without a partner is new.
-    for (int32_t i = 0, j = 0; fresh >= 0 && j < after; j++) {
-        while (i < before && old_keys[i] < new_keys[j]) i++;
-        if (i < before && old_keys[i] == new_keys[j]) i++;
-        else fresh++;
+    int32_t* taken = (int32_t*)zero_alloc((size_t)(before ? before : 1) * sizeof(int32_t));
+    int32_t fresh = old_keys && taken ? 0 : -1;
+    for (int32_t i = 0; fresh >= 0 && i < now.count; i++) {
+        const Finding& f = now.items[i];
+        if (finding_severity(f) != SEVERITY_ERROR) continue;
+        uint64_t key = error_key(f);
+        int32_t run = (int32_t)(std::lower_bound(old_keys, old_keys + before, key) - old_keys);
+        if (run < before && run + taken[run] < before && old_keys[run + taken[run]] == key) {
+            taken[run]++;
+            continue;
+        }
+        if (fresh < room) first[fresh] = i;
+        fresh++;
     }
     zero_free(old_keys);
-    zero_free(new_keys);
+    zero_free(taken);
     return fresh;
+}
+
+int32_t count_new_errors(const FindingList& loaded, const FindingList& now)
+{
+    return list_new_errors(loaded, now, nullptr, 0);
 }
 
 void check_load_failure(int32_t load_result, FindingList* out)

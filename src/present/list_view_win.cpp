@@ -202,3 +202,57 @@ void list_show_row(HWND table, int row)
 {
     SendMessageA(table, LVM_ENSUREVISIBLE, (WPARAM)row, FALSE);
 }
+
+void list_add_columns(HWND list, HWND dialog, const int* widths, const char* const* headers, int count)
+{
+    for (int c = 0; c < count; c++) {
+        RECT units = {0, 0, widths[c], 0};
+        MapDialogRect(dialog, &units);
+        LVCOLUMNA column = {};
+        column.mask = LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+        column.cx = units.right;
+        column.pszText = const_cast<char*>(headers[c]);
+        column.iSubItem = c;
+        SendMessageA(list, LVM_INSERTCOLUMNA, c, (LPARAM)&column);
+    }
+    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+}
+
+void list_fill_last_column(HWND list, int index)
+{
+    SendMessageA(list, LVM_SETCOLUMNWIDTH, index, LVSCW_AUTOSIZE_USEHEADER);
+}
+
+int list_add_row(HWND list, LPARAM data)
+{
+    LVITEMA item = {};
+    item.mask = LVIF_PARAM;
+    item.iItem = list_row_count(list);
+    item.lParam = data;
+    return (int)SendMessageA(list, LVM_INSERTITEMA, 0, (LPARAM)&item);
+}
+
+LPARAM list_row_data(HWND list, int row)
+{
+    LVITEMA item = {};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    return SendMessageA(list, LVM_GETITEMA, 0, (LPARAM)&item) ? item.lParam : 0;
+}
+
+void list_set_cell(HWND list, int row, int column, const char* text, UINT code_page)
+{
+    WCHAR wide[512];
+    int length = MultiByteToWideChar(code_page, 0, text, -1, wide, sizeof wide / sizeof wide[0]);
+    wide[length > 0 ? length - 1 : 0] = 0;
+    LVITEMW item = {};
+    item.iSubItem = column;
+    item.pszText = wide;
+    SendMessageW(list, LVM_SETITEMTEXTW, (WPARAM)row, (LPARAM)&item);
+}
+
+void list_show_only(HWND table, int row)
+{
+    list_select_only(table, row);
+    SendMessageA(table, LVM_ENSUREVISIBLE, (WPARAM)row, FALSE);
+}

@@ -42,3 +42,18 @@ int  list_row_at(HWND table, int x, int y);
 void list_select_only(HWND table, int row);
 // Scrolls the list so that `row` is shown whole.
 void list_show_row(HWND table, int row);
+
+// Forwards for the lists of the check's windows (report views of their own).
+// Adds `count` columns, `widths` in dialog units of `dialog`, with grid lines and
+// full-row selection as the chunk table has them.
+void list_add_columns(HWND list, HWND dialog, const int* widths, const char* const* headers, int count);
+// Widens the last column to the list's right edge (its header's text at least).
+void list_fill_last_column(HWND list, int index);
+// Adds an empty row at the end, holding `data` as its item data; returns its index.
+int  list_add_row(HWND list, LPARAM data);
+LPARAM list_row_data(HWND list, int row);
+// Sets a cell to `text`, read in `code_page` (932 or CP_UTF8) and shown as Unicode,
+// so that a UTF-8 text keeps the characters code page 932 lacks.
+void list_set_cell(HWND list, int row, int column, const char* text, UINT code_page);
+// Selects `row` alone, as list_select_only, and scrolls it into view.
+void list_show_only(HWND table, int row);

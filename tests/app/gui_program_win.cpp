@@ -143,3 +143,39 @@ TEST(RealProgram, RepairsOneDamagedByte)
 
     EXPECT_TRUE(ends_with_exit_code_0(run, true));
 }
+
+// The preview goes through the system's decoder in the program's own process:
+// under scripts/test-i686.sh, the 32-bit Windows Imaging Component.
+TEST(RealProgram, PreviewDecodesThePictureOrSaysWhyNot)
+{
+    ASSERT_TRUE(main_windows(0).empty()) << "another main window is open";
+    TempDir dir;
+    Bytes rows(8 * (1 + 8 * 3), 0x80);
+    for (size_t r = 0; r < 8; r++) rows[r * 25] = 0;
+    Bytes idat = make_chunk("IDAT", deflated(rows));
+    Bytes broken = idat;
+    broken[8 + 4] ^= 0xFF;   // inside the zlib stream
+    struct Case {
+        const char* name;
+        Bytes       idat;
+        bool        picture;
+    } cases[] = {{"good", idat, true}, {"broken", broken, false}};
+    for (const Case& c : cases) {
+        std::string path = dir.root + "\\" + c.name + ".png";
+        write_file(path, make_png({make_chunk("IHDR", ihdr_data(8, 8, 8)), c.idat, make_chunk("IEND", {})}));
+        ProgramRun run(path);
+        ASSERT_NE(run.main, nullptr);
+        ASSERT_TRUE(wait_until([&] { return cross_process_rows(run.main).size() == 3; }, "the file to load"));
+        post(run.main, IDM_PREVIEW);
+        HWND preview = nullptr;
+        ASSERT_TRUE(wait_until([&] { return (preview = process_dialog(run.id, IDC_PREVIEW_MESSAGE)) != nullptr; },
+                               "the preview"));
+        HWND message = GetDlgItem(preview, IDC_PREVIEW_MESSAGE);
+        ASSERT_TRUE(wait_until([&] { return caption_of(preview).find('%') != std::string::npos || IsWindowVisible(message); },
+                               "the preview's decode"));
+        EXPECT_EQ(caption_of(preview).find('%') != std::string::npos, c.picture) << c.name << ": " << caption_of(preview);
+        EXPECT_EQ(caption_of(message).rfind(u8"この画像は復号できません (", 0) == 0, !c.picture)
+            << c.name << ": " << caption_of(message);
+        EXPECT_TRUE(ends_with_exit_code_0(run));
+    }
+}

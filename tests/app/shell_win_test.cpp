@@ -97,7 +97,8 @@ TEST(Resources, AcceleratorTableAsStored)
               "0B 43 40405\n"
               "0B 58 40406\n"
               "0B 56 40407\n"
-              "8B 52 40301\n",
+              "0B 52 40301\n"
+              "83 74 40501\n",
               table);
 }
 

@@ -229,6 +229,10 @@ TEST_F(Check, NewErrorsAreThoseTheLoadedFileDidNotHave)
     add_finding(&now, RULE_NOT_SINGLE, 4, time);
     EXPECT_EQ(3, count_new_errors(loaded, now));
     EXPECT_EQ(0, count_new_errors(now, loaded));
+    int32_t first[2] = {-1, -1};
+    EXPECT_EQ(3, list_new_errors(loaded, now, first, 2));
+    EXPECT_EQ(2, first[0]) << "the first gAMA error is the loaded one's partner";
+    EXPECT_EQ(3, first[1]);
     findings_free(&loaded);
     findings_free(&now);
 }

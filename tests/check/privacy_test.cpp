@@ -7,32 +7,6 @@
 
 namespace {
 
-Bytes be16(uint16_t v)
-{
-    return {(uint8_t)(v >> 8), (uint8_t)v};
-}
-
-Bytes entry(uint16_t tag, uint16_t type, uint32_t count, const Bytes& value)
-{
-    Bytes v = value;
-    v.resize(4);
-    return cat({be16(tag), be16(type), be32(count), v});
-}
-
-// A big-endian TIFF: IFD0 (8) with the Exif and GPS pointers; the Exif IFD (38)
-// with BodySerialNumber "SN-0042" (at 56); the GPS IFD (64) with N 35 30 0 and
-// E 139 45 0 (rationals at 118 and 142).
-Bytes exif_with_gps_and_serial()
-{
-    Bytes ifd0 = cat({be16(2), entry(0x8769, 4, 1, be32(38)), entry(0x8825, 4, 1, be32(64)), be32(0)});
-    Bytes exif = cat({be16(1), entry(0xA431, 2, 8, be32(56)), be32(0), text_bytes(std::string("SN-0042\0", 8))});
-    Bytes gps = cat({be16(4), entry(1, 2, 2, {'N', 0}), entry(2, 5, 3, be32(118)), entry(3, 2, 2, {'E', 0}),
-                     entry(4, 5, 3, be32(142)), be32(0)});
-    Bytes north = cat({be32(35), be32(1), be32(30), be32(1), be32(0), be32(1)});
-    Bytes east = cat({be32(139), be32(1), be32(45), be32(1), be32(0), be32(1)});
-    return cat({text_bytes(std::string("MM\0*", 4)), be32(8), ifd0, exif, gps, north, east});
-}
-
 Bytes text(const char* type, const std::string& head, const Bytes& body)
 {
     return make_chunk(type, cat({text_bytes(head), body}));

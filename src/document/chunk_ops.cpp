@@ -172,6 +172,42 @@ static ChunkRecord* copied_records(const ChunkDocument& document)
     return order;
 }
 
+// A new type is tried on a copy of the order first; the data is allocated before
+// anything changes, so a refusal or a failed allocation leaves the record as it was.
+int replace_chunk(ChunkDocument* document, int32_t row, const uint8_t* type, const uint8_t* data, uint32_t length,
+                  ChunkOpReport* report)
+{
+    set_report(report, ORDER_ALLOWED, -1, 0);
+    if (!document->loaded) return OP_NO_DOCUMENT;
+    if (row < 0 || row >= document->count) return OP_NO_ROW;
+    if (length > PNG_INT_MAX) return OP_BAD_LENGTH;
+    ChunkRecord& record = document->records[row];
+    if (memcmp(record.type, type, 4) != 0) {
+        ChunkRecord* order = copied_records(*document);
+        if (!order) return OP_NO_MEMORY;
+        memcpy(order[row].type, type, 4);
+        int32_t first, verdict;
+        int32_t before = count_order_faults(document->records, document->count, &first, &verdict);
+        int32_t after = count_order_faults(order, document->count, &first, &verdict);
+        zero_free(order);
+        if (after > before) {
+            set_report(report, verdict, first, 0);
+            return OP_REFUSED;
+        }
+    }
+    uint8_t* copy = (uint8_t*)zero_alloc(length);
+    if (!copy) return OP_NO_MEMORY;
+    memcpy(copy, data, length);
+    zero_free(record.data);
+    record.data = copy;
+    record.length = length;
+    memcpy(record.type, type, 4);
+    record.computed_crc = record.stored_crc = chunk_crc(record);
+    document->changed = 1;
+    set_report(report, ORDER_ALLOWED, row, 1);
+    return OP_DONE;
+}
+
 int move_rows(ChunkDocument* document, const int32_t* rows, int32_t count, MoveDirection direction,
               ChunkOpReport* report)
 {

@@ -61,6 +61,12 @@ int32_t first_allowed_position(const ChunkDocument& document, const uint8_t* typ
 int insert_chunk(ChunkDocument* document, const uint8_t* type, const uint8_t* data, uint32_t length,
                  ChunkOpReport* report);
 
+// The editors' write: record `row` gets a copy of `data` under `type` (which may
+// differ, as tEXt becoming iTXt) and a fresh CRC. Refused when the new type breaks
+// the ordering rules in more places than the old one did.
+int replace_chunk(ChunkDocument* document, int32_t row, const uint8_t* type, const uint8_t* data, uint32_t length,
+                  ChunkOpReport* report);
+
 // Moves of the selected rows (ascending, distinct): one place up or down, each
 // block of adjacent rows as one; or one row to index `target`. Refused when the
 // new order breaks the ordering rules in more places than the old one did.

@@ -77,7 +77,9 @@ set(VELMORA_CORE_SOURCES
     src/rescue/rescue_text.cpp src/rescue/rescue_text.h
     src/rescue/rescue_texts.h
     src/rescue/rescue_walk.cpp
-    src/rescue/rescue_zlib.cpp src/rescue/rescue_zlib.h)
+    src/rescue/rescue_zlib.cpp src/rescue/rescue_zlib.h
+    # The editors' choices beside the fields by name.
+    src/fields/editor_fields.cpp src/fields/editor_fields.h)
 # The core's file layer: one per platform.
 set(VELMORA_CORE_POSIX_SOURCES src/document/file_layer_posix.cpp src/present/code_page_posix.cpp)
 set(VELMORA_CORE_WIN_SOURCES src/document/file_layer_win.cpp src/present/code_page_win.cpp)

@@ -109,7 +109,13 @@ set(VELMORA_APP_SOURCES
     src/app/view_commands.cpp
     src/present/list_view_win.cpp src/present/list_view_win.h
     src/repair/candidate_dialog_win.cpp src/repair/candidate_dialog_win.h
-    src/repair/progress_window_win.cpp src/repair/progress_window_win.h)
+    src/repair/progress_window_win.cpp src/repair/progress_window_win.h
+    # The chunk editors and their commands.
+    src/app/editor_commands.cpp
+    src/fields/editor_dialogs_win.h src/fields/editor_texts.h
+    src/fields/field_dialog_win.cpp
+    src/fields/palette_dialog_win.cpp
+    src/fields/text_dialog_win.cpp)
 set(VELMORA_MAIN_SOURCE src/app/win_main.cpp)
 
 # Helpers that the unit tests, the GUI tests, the benchmark and the fuzz targets share.
@@ -164,7 +170,9 @@ set(VELMORA_GUI_TEST_SOURCES
     tests/app/gui_preview_win.cpp
     tests/app/gui_program_win.cpp
     tests/app/gui_repair_win.cpp
-    tests/app/gui_single_instance_win.cpp)
+    tests/app/gui_single_instance_win.cpp
+    # The chunk editors.
+    tests/app/gui_editor_win.cpp)
 
 # The command line (velmora-cli): the commands and their parser, portable, and the
 # console layer of each platform; main() apart so that the tests link the rest.

@@ -29,6 +29,7 @@ const CommandTable* const COMMAND_GROUPS[] = {
     &EDIT_COMMANDS,
     &VIEW_COMMANDS,
     &PREVIEW_COMMANDS,
+    &EDITOR_COMMANDS,
 };
 
 // While a repair or a load runs, nothing may change or replace the document.
@@ -183,6 +184,7 @@ INT_PTR on_drop_files(HDROP drop)
 INT_PTR on_init_menu_popup(HMENU menu)
 {
     name_undo_items(menu);
+    number_insert_submenu(menu);
     return TRUE;
 }
 

@@ -175,7 +175,13 @@ static std::vector<std::string> edit_menu_tail(const std::string& indent)
 {
     std::vector<std::string> items = {u8"すべて選択(&A)\tCtrl-A=40003", u8"選択を反転\tCtrl+I=40008",
                                       undo_item("") + "=40101", redo_item("") + "=40102", "-", u8"チャンクの内容(&I)...\tEnter=40201",
-                                      u8"メタデータを選択(&M)=40202"};
+                                      u8"メタデータを選択(&M)=40202", "-", u8"チャンクを編集(&E)...\tF2=40401",
+                                      u8"チャンクを挿入(&N)>"};
+    const char* types[] = {"IHDR", "PLTE", "tRNS", "bKGD", "gAMA", "cHRM", "sRGB", "iCCP", "sBIT",
+                           "pHYs", "tIME", "tEXt", "zTXt", "iTXt", "cICP", "mDCV", "cLLI", "acTL",
+                           "fcTL", "oFFs", "pCAL", "sCAL", "sTER", "gIFg", "gIFx"};
+    for (int k = 0; k < 25; k++) items.push_back("  " + std::string(types[k]) + "=" + std::to_string(40420 + k));
+    items.insert(items.end(), {"  -", u8"  ファイルから(&F)...=40419"});
     for (std::string& item : items) item = indent + item;
     return items;
 }

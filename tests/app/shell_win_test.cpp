@@ -91,7 +91,8 @@ TEST(Resources, AcceleratorTableAsStored)
               "03 2D 1006\n"
               "0B 5A 40101\n"
               "0B 59 40102\n"
-              "83 75 40502\n",
+              "03 75 40502\n"
+              "83 71 40401\n",
               table);
 }
 

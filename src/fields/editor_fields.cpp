@@ -96,3 +96,31 @@ int text_kind_for(const char* value, TextCompression compression, TextScript scr
     if (!fits) return KIND_ITXT;
     return compression == TEXT_COMPRESSED ? KIND_ZTXT : KIND_TEXT;
 }
+
+int delay_from_seconds(const char* seconds, uint16_t* numerator, uint16_t* denominator)
+{
+    uint64_t whole = 0, scale = 1;
+    int decimals = -1;
+    const char* at = seconds;
+    for (; *at; at++) {
+        if (*at == '.' && decimals < 0) {
+            decimals = 0;
+        } else if (*at >= '0' && *at <= '9' && decimals < 3 && whole < 1000000000) {
+            whole = whole * 10 + (uint64_t)(*at - '0');
+            if (decimals >= 0) decimals++, scale *= 10;
+        } else {
+            return *at >= '0' && *at <= '9' ? FIELD_TOO_LARGE : FIELD_BAD_NUMBER;
+        }
+    }
+    if (at == seconds || (at == seconds + 1 && decimals == 0)) return FIELD_BAD_NUMBER;
+    uint64_t a = whole, b = scale;
+    while (b) {
+        uint64_t rest = a % b;
+        a = b, b = rest;
+    }
+    uint64_t divisor = a ? a : 1;
+    if (whole / divisor > 65535) return FIELD_TOO_LARGE;
+    *numerator = (uint16_t)(whole / divisor);
+    *denominator = (uint16_t)(scale / divisor);
+    return FIELD_OK;
+}

@@ -28,3 +28,9 @@ enum TextScript {
 // The kind a text (UTF-8) is written as: tEXt or zTXt when Latin-1 holds it and
 // the script allows, iTXt otherwise. KIND_NONE without memory for the check.
 int text_kind_for(const char* value, TextCompression compression, TextScript script);
+
+// fcTL's delay from seconds written as a decimal ("0.1", "2", "1.25"): the
+// fraction in lowest terms (1/10, 2/1, 5/4). FIELD_BAD_NUMBER for another text,
+// FIELD_TOO_LARGE for what two-byte parts cannot hold (more than three decimals,
+// more than 65535 seconds).
+int delay_from_seconds(const char* seconds, uint16_t* numerator, uint16_t* denominator);

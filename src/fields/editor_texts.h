@@ -48,7 +48,7 @@ inline const char* editor_note(int kind)
     case KIND_PHYS: return "unit 1: x, y はメートル当たりの画素数 (300 dpi = 11811)。unit 0: 縦横比だけを表します。";
     case KIND_GAMA: return "2.2 のような指数でも、0.45455 のような値でも入力できます。";
     case KIND_TIME: return "日時は UTC です。";
-    case KIND_FCTL: return "遅延は delay_numerator / delay_denominator 秒です (分母 0 は 100 とみなされます)。";
+    case KIND_FCTL: return "遅延は delay_numerator / delay_denominator 秒です (分母 0 は 100 とみなされます)。下の欄に秒数 (0.1 など) を入れて分数にできます。";
     case KIND_CICP: return "matrix は 0 (RGB) だけが使えます。";
     case KIND_OFFS: return "unit 0: 画素, 1: マイクロメートル。";
     case KIND_SCAL: return "unit 1: メートル, 2: ラジアン。";

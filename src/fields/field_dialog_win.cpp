@@ -79,10 +79,12 @@ void add_row(HWND dialog, FieldDialog* state, const FieldSpec& spec, HWND* after
     *after = unit;
 }
 
-void fill_rows(HWND dialog, const FieldDialog* state, const AnyFields& fields)
+// The rows from `fields`: all of them, or only those whose names start with `only`.
+void fill_rows(HWND dialog, const FieldDialog* state, const AnyFields& fields, const char* only = "")
 {
     char text[VALUE_TEXT_SIZE];
     for (int row = 0; row < state->rows; row++) {
+        if (strncmp(state->specs[row]->name, only, strlen(only)) != 0) continue;
         field_value_text(fields, *state->specs[row], text, sizeof text);
         show_utf8(GetDlgItem(dialog, IDC_FIELD_VALUE + row), text);
     }
@@ -102,14 +104,20 @@ int place_extras(HWND dialog, const FieldDialog* state, int y)
             x += BUTTON_WIDTH + 4, used = 1;
         }
     }
-    const int phys_ids[] = {IDC_EDITOR_RESOLUTION, IDC_EDITOR_DPI, IDC_EDITOR_PER_CM};
-    for (int k = 0; k < 3; k++) {
-        ShowWindow(GetDlgItem(dialog, phys_ids[k]), kind == KIND_PHYS ? SW_SHOW : SW_HIDE);
-        if (kind == KIND_PHYS) place(dialog, GetDlgItem(dialog, phys_ids[k]), 4 + k * 64, y, 60, k ? BUTTON_HEIGHT : 12);
+    // The amount's edit, then its buttons: pHYs's two, fcTL's seconds, tIME's now alone.
+    struct Extra {
+        int id, kind, column;
+    } extras[] = {{IDC_EDITOR_AMOUNT, KIND_PHYS, 0}, {IDC_EDITOR_DPI, KIND_PHYS, 1}, {IDC_EDITOR_PER_CM, KIND_PHYS, 2},
+                  {IDC_EDITOR_AMOUNT, KIND_FCTL, 0}, {IDC_EDITOR_SECONDS, KIND_FCTL, 1}, {IDC_EDITOR_NOW, KIND_TIME, 0}};
+    for (const Extra& extra : extras) ShowWindow(GetDlgItem(dialog, extra.id), SW_HIDE);
+    for (const Extra& extra : extras) {
+        if (extra.kind != kind) continue;
+        HWND control = GetDlgItem(dialog, extra.id);
+        place(dialog, control, 4 + extra.column * 64, y, BUTTON_WIDTH, extra.id == IDC_EDITOR_AMOUNT ? 12 : BUTTON_HEIGHT);
+        ShowWindow(control, SW_SHOW);
+        used = 1;
     }
-    ShowWindow(GetDlgItem(dialog, IDC_EDITOR_NOW), kind == KIND_TIME ? SW_SHOW : SW_HIDE);
-    if (kind == KIND_TIME) place(dialog, GetDlgItem(dialog, IDC_EDITOR_NOW), 4, y, BUTTON_WIDTH, BUTTON_HEIGHT);
-    return used || kind == KIND_PHYS || kind == KIND_TIME ? y + BUTTON_HEIGHT + 6 : y;
+    return used ? y + BUTTON_HEIGHT + 6 : y;
 }
 
 // Note, rows, extras, the reason line and OK / Cancel; the dialog's height follows.
@@ -211,7 +219,7 @@ void apply_preset(HWND dialog, const FieldDialog* state, const FieldPreset& pres
 void apply_resolution(HWND dialog, const FieldDialog* state, int per_inch)
 {
     BOOL read = FALSE;
-    UINT dots = GetDlgItemInt(dialog, IDC_EDITOR_RESOLUTION, &read, FALSE);
+    UINT dots = GetDlgItemInt(dialog, IDC_EDITOR_AMOUNT, &read, FALSE);
     AnyFields work = state->request->fields;
     int result = read && dots > 0 ? (per_inch ? phys_from_dpi(dots, &work.phys) : phys_from_dots_per_cm(dots, &work.phys))
                                   : FIELD_BAD_ZERO;
@@ -223,6 +231,18 @@ void apply_resolution(HWND dialog, const FieldDialog* state, int per_inch)
         show_refusal(dialog, "", "");
         fill_rows(dialog, state, work);
     }
+}
+
+// fcTL's delay rows from seconds, through the core's conversion.
+void apply_seconds(HWND dialog, const FieldDialog* state)
+{
+    char* seconds = control_utf8(GetDlgItem(dialog, IDC_EDITOR_AMOUNT));
+    AnyFields work = state->request->fields;
+    int result = seconds ? delay_from_seconds(seconds, &work.fctl.delay_numerator, &work.fctl.delay_denominator)
+                         : FIELD_NO_MEMORY;
+    zero_free(seconds);
+    show_refusal(dialog, "", result == FIELD_OK ? "" : field_result_text(result));
+    if (result == FIELD_OK) fill_rows(dialog, state, work, "delay_");
 }
 
 void show_now(HWND dialog, const FieldDialog* state)
@@ -245,6 +265,7 @@ INT_PTR on_command(HWND dialog, WORD id)
     case IDC_EDITOR_NOW: show_now(dialog, state); return TRUE;
     case IDC_EDITOR_DPI: apply_resolution(dialog, state, 1); return TRUE;
     case IDC_EDITOR_PER_CM: apply_resolution(dialog, state, 0); return TRUE;
+    case IDC_EDITOR_SECONDS: apply_seconds(dialog, state); return TRUE;
     default: return FALSE;
     }
 }

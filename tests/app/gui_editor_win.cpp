@@ -73,7 +73,7 @@ TEST_F(Editor, PhysAt300DpiIsWrittenWithAFreshCrcAndUndone)
     gui_call(focus_table, nullptr);
     press_key(VK_F2);
     ASSERT_TRUE(wait_until([] { return editor() != nullptr; }, "the pHYs editor from F2"));
-    type_into(GetDlgItem(editor(), IDC_EDITOR_RESOLUTION), "300");
+    type_into(GetDlgItem(editor(), IDC_EDITOR_AMOUNT), "300");
     click_button(IDC_EDITOR_DPI, editor());
     ASSERT_TRUE(wait_until([] { return window_text(field(0)) == "11811"; }, "11811 per metre"));
     click_button(IDOK, editor());
@@ -82,6 +82,20 @@ TEST_F(Editor, PhysAt300DpiIsWrittenWithAFreshCrcAndUndone)
     EXPECT_EQ(selected_rows(), std::vector<int>{1});
     press_key('Z', true);
     ASSERT_TRUE(wait_until([] { return row_starts(1, head(2, make_chunk("pHYs", PHYS_72))); }, "the pHYs undone"));
+}
+
+// The seconds become the delay's fraction and leave the other rows as typed.
+TEST_F(Editor, FctlDelayFromSeconds)
+{
+    TempDir dir;
+    start_with(dir, animated_chunks());
+    open_editor_of(2);
+    ASSERT_TRUE(editor() != nullptr);
+    type_into(field(3), "1");
+    type_into(GetDlgItem(editor(), IDC_EDITOR_AMOUNT), "0.25");
+    click_button(IDC_EDITOR_SECONDS, editor());
+    ASSERT_TRUE(wait_until([] { return window_text(field(5)) + "/" + window_text(field(6)) == "1/4"; }, "1/4 s"));
+    EXPECT_EQ(window_text(field(3)), "1");
 }
 
 TEST_F(Editor, ABadValueIsRefusedWithItsReasonAndChangesNothing)

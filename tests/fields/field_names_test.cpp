@@ -204,6 +204,20 @@ TEST(FieldNames, EditorPresetsAndLayouts)
     EXPECT_EQ(KIND_ZTXT, text_kind_for("a\nb", TEXT_COMPRESSED, SCRIPT_LATIN1_IF_POSSIBLE));
     EXPECT_EQ(KIND_ITXT, text_kind_for("\xE5\xA4\x95", TEXT_STORED, SCRIPT_LATIN1_IF_POSSIBLE));
     EXPECT_EQ(KIND_ITXT, text_kind_for("plain", TEXT_STORED, SCRIPT_INTERNATIONAL));
+    struct Delay {
+        const char* seconds;
+        int result;
+        const char* fraction;
+    } delays[] = {
+        {"0.1", FIELD_OK, "1/10"}, {"2", FIELD_OK, "2/1"}, {"1.25", FIELD_OK, "5/4"}, {"0", FIELD_OK, "0/1"},
+        {".5", FIELD_OK, "1/2"},   {"65536", FIELD_TOO_LARGE, ""}, {"0.0001", FIELD_TOO_LARGE, ""},
+        {"1e3", FIELD_BAD_NUMBER, ""}, {".", FIELD_BAD_NUMBER, ""}, {"", FIELD_BAD_NUMBER, ""},
+    };
+    for (const Delay& d : delays) {
+        uint16_t numerator = 0, denominator = 0;
+        EXPECT_EQ(d.result, delay_from_seconds(d.seconds, &numerator, &denominator)) << d.seconds;
+        if (d.result == FIELD_OK) EXPECT_EQ(d.fraction, std::to_string(numerator) + "/" + std::to_string(denominator));
+    }
 }
 
 }  // namespace

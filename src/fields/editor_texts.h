@@ -25,6 +25,7 @@
 
 // The palette editor's entry line.
 #define TEXT_PALETTE_ENTRY      "項目 %d: R %d, G %d, B %d (クリックで色を選択)"
+#define TEXT_PALETTE_ALPHA      "項目 %d: アルファ %d (0 で透明、255 で不透明)"
 #define TEXT_PALETTE_INDEX      "背景色: 項目 %d (クリックで選択)"
 
 // What each field-value refusal means (FieldTextResult); TEXT_BAD_TEXT and the

@@ -1,7 +1,7 @@
 // The palette editor: PLTE's entries as a grid of swatches, sixteen a row; a click
 // on one asks for its colour (the system's colour dialog), and the number of
-// entries is an edit of its own. For bKGD of a palette image the same grid picks
-// the background's entry.
+// entries is an edit of its own. For a palette image the same grid picks bKGD's
+// entry, or the entry whose tRNS alpha the alpha edit sets.
 #include <windows.h>
 #include <commdlg.h>
 #include <stdio.h>
@@ -19,11 +19,21 @@ namespace {
 const int COLUMNS = 16;
 const uint32_t ENTRIES_MAX = 256;
 
+enum PaletteMode {
+    PALETTE_COLOURS,      // PLTE
+    PALETTE_BACKGROUND,   // bKGD: the entry of the background
+    PALETTE_ALPHAS,       // tRNS: an alpha per entry, the entries past the last opaque
+};
+
 struct PaletteDialog {
     EditorRequest* request;
+    PaletteMode    mode;
     uint8_t        entries[ENTRIES_MAX * 3];
     uint32_t       count;
     int            selected;
+    uint8_t        alphas[ENTRIES_MAX];
+    uint32_t       alpha_count;
+    int            quiet;   // 1 while the dialog itself writes the alpha edit
 };
 
 // The program's chooser: the system's colour dialog, starting at the entry's colour.
@@ -43,10 +53,6 @@ int system_chooser(HWND owner, COLORREF* colour)
 
 ColourChooser s_chooser = system_chooser;   // replaced by tests only
 
-int picks_index(const PaletteDialog* state)
-{
-    return state->request->fields.kind == KIND_BKGD;
-}
 
 COLORREF entry_colour(const PaletteDialog* state, int index)
 {
@@ -58,8 +64,11 @@ void show_entry(HWND dialog, const PaletteDialog* state)
 {
     char line[128] = "";
     const uint8_t* rgb = state->entries + 3 * state->selected;
-    if (picks_index(state)) {
+    if (state->mode == PALETTE_BACKGROUND) {
         snprintf(line, sizeof line, TEXT_PALETTE_INDEX, state->selected);
+    } else if (state->mode == PALETTE_ALPHAS) {
+        int alpha = (uint32_t)state->selected < state->alpha_count ? state->alphas[state->selected] : 255;
+        snprintf(line, sizeof line, TEXT_PALETTE_ALPHA, state->selected, alpha);
     } else if ((uint32_t)state->selected < state->count) {
         snprintf(line, sizeof line, TEXT_PALETTE_ENTRY, state->selected, rgb[0], rgb[1], rgb[2]);
     }
@@ -105,7 +114,13 @@ void on_click(HWND dialog, PaletteDialog* state, POINT at)
     state->selected = index;
     show_entry(dialog, state);
     COLORREF colour = entry_colour(state, index);
-    if (!picks_index(state) && s_chooser(dialog, &colour)) {
+    if (state->mode == PALETTE_ALPHAS) {
+        int alpha = (uint32_t)index < state->alpha_count ? state->alphas[index] : 255;
+        state->quiet = 1;
+        SetDlgItemInt(dialog, IDC_PALETTE_ALPHA, (UINT)alpha, FALSE);
+        state->quiet = 0;
+    }
+    if (state->mode == PALETTE_COLOURS && s_chooser(dialog, &colour)) {
         uint8_t* rgb = state->entries + 3 * index;
         rgb[0] = GetRValue(colour), rgb[1] = GetGValue(colour), rgb[2] = GetBValue(colour);
         show_entry(dialog, state);
@@ -116,17 +131,39 @@ INT_PTR on_init_dialog(HWND dialog, PaletteDialog* state)
 {
     SetWindowLongPtrW(dialog, DWLP_USER, (LONG_PTR)state);
     const AnyFields& fields = state->request->fields;
+    state->mode = fields.kind == KIND_BKGD ? PALETTE_BACKGROUND : fields.kind == KIND_TRNS ? PALETTE_ALPHAS : PALETTE_COLOURS;
     const PlteFields* palette = fields.kind == KIND_PLTE ? &fields.plte : state->request->palette;
     state->count = palette->count < ENTRIES_MAX ? palette->count : ENTRIES_MAX;
     memcpy(state->entries, palette->entries.bytes, (size_t)state->count * 3);
-    state->selected = picks_index(state) ? fields.bkgd.index : 0;
+    state->selected = state->mode == PALETTE_BACKGROUND ? fields.bkgd.index : 0;
+    if (state->mode == PALETTE_ALPHAS) {
+        state->alpha_count = fields.trns.alphas.length < ENTRIES_MAX ? fields.trns.alphas.length : ENTRIES_MAX;
+        memcpy(state->alphas, fields.trns.alphas.bytes, state->alpha_count);
+        state->quiet = 1;
+        SetDlgItemInt(dialog, IDC_PALETTE_ALPHA, state->alpha_count ? state->alphas[0] : 255, FALSE);
+        state->quiet = 0;
+    }
     char caption[64];
     snprintf(caption, sizeof caption, CAPTION_EDITOR_FORMAT, field_kind_type(fields.kind));
     SetWindowTextA(dialog, caption);
     SetDlgItemInt(dialog, IDC_PALETTE_COUNT, state->count, FALSE);
-    EnableWindow(GetDlgItem(dialog, IDC_PALETTE_COUNT), !picks_index(state));
+    EnableWindow(GetDlgItem(dialog, IDC_PALETTE_COUNT), state->mode == PALETTE_COLOURS);
+    EnableWindow(GetDlgItem(dialog, IDC_PALETTE_ALPHA), state->mode == PALETTE_ALPHAS);
     show_entry(dialog, state);
     return TRUE;
+}
+
+// The selected entry's alpha as it is typed; the entries before it without one
+// of their own stay opaque.
+void on_alpha_change(HWND dialog, PaletteDialog* state)
+{
+    BOOL read = FALSE;
+    UINT alpha = GetDlgItemInt(dialog, IDC_PALETTE_ALPHA, &read, FALSE);
+    if (!read || alpha > 255 || state->mode != PALETTE_ALPHAS || state->quiet) return;
+    uint32_t index = (uint32_t)state->selected;
+    while (state->alpha_count <= index) state->alphas[state->alpha_count++] = 255;
+    state->alphas[index] = (uint8_t)alpha;
+    show_entry(dialog, state);
 }
 
 // A new number of entries takes effect as it is typed; new entries are black.
@@ -134,7 +171,7 @@ void on_count_change(HWND dialog, PaletteDialog* state)
 {
     BOOL read = FALSE;
     UINT count = GetDlgItemInt(dialog, IDC_PALETTE_COUNT, &read, FALSE);
-    if (!read || count == 0 || count > ENTRIES_MAX || picks_index(state)) return;
+    if (!read || count == 0 || count > ENTRIES_MAX || state->mode != PALETTE_COLOURS) return;
     if (count > state->count) memset(state->entries + 3 * state->count, 0, (size_t)(count - state->count) * 3);
     state->count = count;
     if ((uint32_t)state->selected >= count) state->selected = 0;
@@ -147,8 +184,10 @@ void on_ok(HWND dialog, PaletteDialog* state)
     AnyFields work = request->fields;
     BOOL read = FALSE;
     UINT count = GetDlgItemInt(dialog, IDC_PALETTE_COUNT, &read, FALSE);
-    if (work.kind == KIND_BKGD) {
+    if (state->mode == PALETTE_BACKGROUND) {
         work.bkgd.index = (uint8_t)state->selected;
+    } else if (state->mode == PALETTE_ALPHAS) {
+        work.trns.alphas = FieldSpan{state->alphas, state->alpha_count};
     } else if (!read || count == 0 || count > ENTRIES_MAX) {
         show_refusal(dialog, "", field_result_text(FIELD_BAD_PALETTE_SIZE));
         return;
@@ -163,9 +202,10 @@ INT_PTR on_command(HWND dialog, WPARAM wparam)
     PaletteDialog* state = (PaletteDialog*)GetWindowLongPtrW(dialog, DWLP_USER);
     WORD id = LOWORD(wparam);
     if (id == IDC_PALETTE_COUNT && HIWORD(wparam) == EN_CHANGE) on_count_change(dialog, state);
+    if (id == IDC_PALETTE_ALPHA && HIWORD(wparam) == EN_CHANGE) on_alpha_change(dialog, state);
     if (id == IDOK) on_ok(dialog, state);
     if (id == IDCANCEL) EndDialog(dialog, EDITOR_CANCELLED);
-    return id == IDOK || id == IDCANCEL || id == IDC_PALETTE_COUNT;
+    return id == IDOK || id == IDCANCEL || id == IDC_PALETTE_COUNT || id == IDC_PALETTE_ALPHA;
 }
 
 INT_PTR CALLBACK palette_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam)

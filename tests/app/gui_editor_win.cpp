@@ -169,21 +169,41 @@ static int chosen_colour(HWND, COLORREF* colour)
     return 1;
 }
 
-TEST_F(Editor, PaletteEntryTakesTheChosenColour)
+static void click_swatch(HWND palette, int index)
+{
+    RECT swatches = child_rect(GetDlgItem(palette, IDC_PALETTE_SWATCHES));
+    int cell = (swatches.right - swatches.left) / 16;
+    PostMessageA(palette, WM_LBUTTONDOWN, MK_LBUTTON,
+                 MAKELPARAM(swatches.left + index * cell + cell / 2, swatches.top + cell / 2));
+}
+
+static bool entry_line_has(HWND palette, const std::string& part)
+{
+    return window_text(GetDlgItem(palette, IDC_PALETTE_ENTRY)).find(part) != std::string::npos;
+}
+
+// PLTE takes the chosen colour; tRNS of the same image an alpha for the second entry.
+TEST_F(Editor, PaletteEntryTakesTheChosenColourAndItsAlpha)
 {
     set_colour_chooser(chosen_colour);
     TempDir dir;
     start_with(dir, {make_chunk("IHDR", ihdr_data(2, 2, 8, 3)), make_chunk("PLTE", {0, 0, 0, 255, 255, 255}),
-                     make_chunk("IDAT", pattern(8, 2)), make_chunk("IEND", {})});
+                     make_chunk("tRNS", {0}), make_chunk("IDAT", pattern(8, 2)), make_chunk("IEND", {})});
     open_editor_of(1);
     HWND palette = editor();
     ASSERT_TRUE(palette != nullptr);
-    RECT swatches = child_rect(GetDlgItem(palette, IDC_PALETTE_SWATCHES));
-    int cell = (swatches.right - swatches.left) / 16;
-    PostMessageA(palette, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(swatches.left + cell + cell / 2, swatches.top + cell / 2));
-    ASSERT_TRUE(wait_until([&] { return window_text(GetDlgItem(palette, IDC_PALETTE_ENTRY)).find("R 10, G 20, B 30") !=
-                                        std::string::npos; }, "the chosen colour"));
+    click_swatch(palette, 1);
+    ASSERT_TRUE(wait_until([&] { return entry_line_has(palette, "R 10, G 20, B 30"); }, "the chosen colour"));
     click_button(IDOK, palette);
     ASSERT_TRUE(wait_until([] { return row_starts(1, head(2, make_chunk("PLTE", {0, 0, 0, 10, 20, 30}))); },
                            "the new palette"));
+
+    open_editor_of(2);
+    palette = editor();
+    ASSERT_TRUE(palette != nullptr);
+    click_swatch(palette, 1);
+    ASSERT_TRUE(wait_until([&] { return entry_line_has(palette, u8"項目 1: アルファ 255"); }, "the second entry"));
+    type_into(GetDlgItem(palette, IDC_PALETTE_ALPHA), "128");
+    click_button(IDOK, palette);
+    ASSERT_TRUE(wait_until([] { return row_starts(2, head(3, make_chunk("tRNS", {0, 128}))); }, "the new alphas"));
 }

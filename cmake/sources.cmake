@@ -211,4 +211,6 @@ set(VELMORA_HELP_SOURCES
     help/about.html help/cli.html help/index.html help/contents.html help/keys.html help/limits.html help/messages.html
     help/open.html help/repair.html help/save.html help/slim.html help/status.html
     help/summary.html help/table.html help/window.html
-    help/readme.txt)
+    help/readme.txt
+    # The chunk editors.
+    help/editors.html)

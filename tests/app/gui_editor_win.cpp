@@ -163,6 +163,38 @@ TEST_F(Editor, TextThatLatin1CannotHoldBecomesItxt)
     ASSERT_TRUE(wait_until([&] { return row_starts(1, head(2, itxt)); }, "the iTXt row"));
 }
 
+// What cannot be edited or inserted is said in a box, and the document stays.
+TEST_F(Editor, RefusalsAreSaidAndChangeNothing)
+{
+    struct Case {
+        const char* name;
+        int row;        // edited, or -1
+        int command;    // posted when no row is edited
+        std::string box;
+    } cases[] = {
+        {"a second IHDR", -1, IDM_INSERT_FIRST + 0,
+         u8"チャンクの編集|IHDR チャンクはこのファイルに挿入できません: この種類のチャンクは一つしか置けません。|warning|OK|main"},
+        {"IDAT", 3, 0, u8"チャンクの編集|この種類のチャンクには編集画面がありません。|warning|OK|main"},
+        {"pHYs of eight bytes", 2, 0,
+         u8"チャンクの編集|このチャンクは項目として読めないため、編集できません:\n"
+         u8"長さがこの種類のチャンクの長さではありません|warning|OK|main"},
+    };
+    TempDir dir;
+    std::vector<Bytes> chunks = with_phys();
+    chunks.insert(chunks.begin() + 2, make_chunk("pHYs", Bytes(8)));
+    start_with(dir, chunks);
+    std::vector<std::string> before = table_rows();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        clear_boxes();
+        if (c.row >= 0) select_rows({c.row});
+        post_command(c.row >= 0 ? IDM_EDIT_CHUNK : c.command);
+        ASSERT_TRUE(wait_boxes(1));
+        EXPECT_EQ(boxes_seen()[0], c.box);
+        EXPECT_EQ(table_rows(), before);
+    }
+}
+
 static int chosen_colour(HWND, COLORREF* colour)
 {
     *colour = RGB(10, 20, 30);

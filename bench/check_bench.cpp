@@ -1,6 +1,6 @@
 // Times the whole check of files the loader takes (under 4 MiB): a 1000 x 1000
 // RGBA image of random rows (its IDAT stream about 4 MB, in 8 KiB chunks, with
-// text around it), a small file whose IDAT inflates to just under the 64 MiB the
+// text around it; once more with a bad filter byte in its last row), a small file whose IDAT inflates to just under the 64 MiB the
 // check follows, and the largest table (349,524 empty private chunks). Run by
 // scripts/bench.sh with --benchmark_filter=BM_Check.
 #include <benchmark/benchmark.h>
@@ -12,13 +12,15 @@
 
 namespace {
 
-Bytes random_image_file()
+// `last_filter`: the filter byte of the last row (above 4: a fault found at the
+// end of the stream).
+Bytes random_image_file(uint8_t last_filter = 4)
 {
     const uint32_t side = 1000;
     Bytes rows;
     std::mt19937 rng(7);
     for (uint32_t r = 0; r < side; r++) {
-        rows.push_back((uint8_t)(r % 5));
+        rows.push_back(r + 1 == side ? last_filter : (uint8_t)(r % 5));
         for (uint32_t k = 0; k < side * 4; k++) rows.push_back((uint8_t)rng());
     }
     Bytes stream = deflated(rows, 1);
@@ -76,6 +78,15 @@ void BM_CheckImage4MiB(benchmark::State& state)
     run_check(state, file);
 }
 BENCHMARK(BM_CheckImage4MiB)->Unit(benchmark::kMillisecond);
+
+// The same image whose last row has a bad filter byte: the stream is inflated once
+// all the same, the fault noted on the way.
+void BM_CheckImage4MiBBadLastFilter(benchmark::State& state)
+{
+    static const Bytes file = random_image_file(9);
+    run_check(state, file);
+}
+BENCHMARK(BM_CheckImage4MiBBadLastFilter)->Unit(benchmark::kMillisecond);
 
 void BM_CheckImageAtTheCap(benchmark::State& state)
 {

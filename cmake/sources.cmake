@@ -193,6 +193,10 @@ set(VELMORA_CLI_SOURCES
     src/cli/cli_slim.cpp
     src/cli/cli_split.cpp
     src/cli/cli_texts.cpp src/cli/cli_texts.h
+    # set, insert, import and export
+    src/cli/cli_edit.h
+    src/cli/cli_set.cpp
+    src/cli/cli_transfer.cpp
     src/cli/console.h
     src/cli/path_list.cpp src/cli/path_list.h)
 set(VELMORA_CLI_POSIX_SOURCES src/cli/console_posix.cpp)

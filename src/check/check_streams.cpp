@@ -22,27 +22,20 @@ int32_t feed_pieces(StreamCheck& stream, const StreamPieces& pieces)
     return stream.state;
 }
 
-// Rows the image does not have: a bad filter byte, or more rows than it has. A
-// second pass without rows tells which.
-int32_t rows_rule(const StreamPieces& pieces, const ImageLayout& layout, uint64_t* produced)
+// Rows the image does not have: more rows than it has when the stream, followed to
+// its end past the fault, ended cleanly and is longer than the image; otherwise a
+// bad filter byte.
+int32_t rows_rule(const StreamCheck& stream, const ImageLayout& layout)
 {
-    StreamCheck plain;
-    stream_begin(plain, nullptr, nullptr);
-    feed_pieces(plain, pieces);
-    int32_t state = plain.reader.state;
-    *produced = plain.produced;
-    int32_t rule = RULE_FILTER_TYPE;
-    if ((state == ZLIB_ENDED || state == ZLIB_TRAILING) && plain.produced > layout.size) rule = RULE_IMAGE_SIZE;
-    stream_finish(plain);
-    return rule;
+    int32_t state = stream.reader.state;
+    if ((state == ZLIB_ENDED || state == ZLIB_TRAILING) && stream.produced > layout.size) return RULE_IMAGE_SIZE;
+    return RULE_FILTER_TYPE;
 }
 
-int32_t broken_rule(const StreamCheck& stream, const StreamPieces& pieces, const ImageLayout* layout,
-                    uint64_t* produced)
+int32_t broken_rule(const StreamCheck& stream)
 {
     const z_stream& z = stream.reader.zlib;
     if (stream.reader.state == ZLIB_TRAILING) return RULE_STREAM_TRAILING;
-    if (stream.reader.state == ZLIB_REFUSED && layout) return rows_rule(pieces, *layout, produced);
     if (z.msg && strcmp(z.msg, "incorrect data check") == 0) return RULE_STREAM_ADLER;
     return RULE_STREAM_BROKEN;
 }
@@ -70,16 +63,20 @@ void check_stream(const StreamPieces& pieces, StreamRows rows, uint32_t width, u
         layout_image(width, height, facts.depth, facts.colour, facts.interlace, &image)) {
         layout = &image;
     }
+    // A row fault is noted and the stream followed on, so that its size and state
+    // come from this one inflation.
     StreamCheck stream;
     stream_begin(stream, layout, nullptr);
+    stream.row_fault_mode = ROW_FAULT_NOTED;
     int32_t state = stream.state == STREAM_OPEN ? feed_pieces(stream, pieces) : stream.state;
     uint64_t produced = stream.produced;
     int32_t rule = -1;
-    if (state == STREAM_BROKEN) rule = broken_rule(stream, pieces, layout, &produced);
+    if (state == STREAM_BROKEN) rule = broken_rule(stream);
     if (state == STREAM_OPEN) rule = RULE_STREAM_SHORT;
     if (state == STREAM_TOO_LONG) rule = RULE_STREAM_TOO_LONG;
     if (state == STREAM_NO_MEMORY) rule = RULE_STREAM_NO_MEMORY;
     if (state == STREAM_ENDED && !stream_size_right(stream)) rule = RULE_IMAGE_SIZE;
+    if (stream.row_fault) rule = rows_rule(stream, *layout);
     budget->left -= stream.produced < budget->left ? stream.produced : budget->left;
     stream_finish(stream);
     if (rule < 0) return;

@@ -1,6 +1,9 @@
 #include "cli_args.h"
 
+#include <stdlib.h>
 #include <string.h>
+
+#include "fields/field_names.h"
 
 namespace {
 
@@ -44,6 +47,37 @@ CliText set_drop_trailing(CliOptions* o, const char*) { o->drop_trailing = SWITC
 CliText set_privacy(CliOptions* o, const char*) { o->privacy = SWITCH_ON; return CLI_TEXT_COUNT; }
 CliText set_accept_probable(CliOptions* o, const char*) { o->accept_probable = SWITCH_ON; return CLI_TEXT_COUNT; }
 CliText set_keep_cut_stream(CliOptions* o, const char*) { o->keep_cut_stream = SWITCH_ON; return CLI_TEXT_COUNT; }
+
+CliText set_profile(CliOptions* o, const char*) { o->profile = SWITCH_ON; return CLI_TEXT_COUNT; }
+CliText set_private(CliOptions* o, const char*) { o->strip |= STRIP_PRIVATE; return CLI_TEXT_COUNT; }
+
+CliText set_dpi(CliOptions* options, const char* value)
+{
+    char* end = nullptr;
+    unsigned long long dpi = strtoull(value, &end, 10);
+    if (value[0] < '0' || value[0] > '9' || *end != 0 || dpi == 0 || dpi > UINT32_MAX) return CLI_TEXT_BAD_DPI;
+    options->dpi = value;
+    return CLI_TEXT_COUNT;
+}
+
+CliText set_time(CliOptions* options, const char* value)
+{
+    TimeFields time;
+    if (strcmp(value, "now") != 0 && time_from_text(value, &time) != FIELD_OK) return CLI_TEXT_BAD_TIME;
+    options->time = value;
+    return CLI_TEXT_COUNT;
+}
+
+// The texts go to the end of the operands' block, last first; the parse puts them
+// in order when it is done.
+CliText set_text(CliOptions* options, const char* value)
+{
+    const char* equals = strchr(value, '=');
+    if (!equals || equals == value) return CLI_TEXT_BAD_TEXT_OPTION;
+    options->text_count++;
+    ((char**)options->operands)[options->all_operands - options->text_count] = (char*)value;   // the caller's writable block
+    return CLI_TEXT_COUNT;
+}
 
 CliText set_types(CliOptions* options, const char* value)
 {
@@ -94,6 +128,11 @@ const OptionSpec OPTIONS[] = {
     {"--privacy", OPTION_FLAG, OPTIONS_PRIVACY, set_privacy},
     {"--keep-cut-stream", OPTION_FLAG, OPTIONS_RESCUE, set_keep_cut_stream},
     {"--repeat", OPTION_FLAG, OPTIONS_SPLIT, set_repeat},
+    {"--private", OPTION_FLAG, OPTIONS_STRIP, set_private},
+    {"--dpi", OPTION_VALUE, OPTIONS_SET, set_dpi},
+    {"--text", OPTION_VALUE, OPTIONS_SET, set_text},
+    {"--time", OPTION_VALUE, OPTIONS_SET, set_time},
+    {"--profile", OPTION_FLAG, OPTIONS_PROFILE, set_profile},
 };
 
 // "--name" or "--name=value"; `*inline_value` points after the '=' when there is one.
@@ -153,34 +192,70 @@ int is_chunk_number(const char* text)
     return text[0] != 0 && value > 0;
 }
 
+int is_chunk_type(const char* text)
+{
+    return strlen(text) == 4 && field_kind_of((const uint8_t*)text) != KIND_NONE;
+}
+
+// The operands of the commands that take a file and more than files: 0 with the
+// refusal when they have not the command's shape.
+int operands_fit(const CliOptions* options, CliParseError* error)
+{
+    uint32_t traits = options->command->traits;
+    int32_t count = options->operand_count;
+    char* const* words = options->operands;
+    CliText shape = CLI_TEXT_COUNT;
+    if ((traits & COMMAND_FILE_AND_CHUNK) && (count != 2 || !is_chunk_number(words[1]))) shape = CLI_TEXT_SHOW_OPERANDS;
+    if ((traits & COMMAND_CHUNK_AND_HOW) && (count < 3 || !is_chunk_number(words[1]))) shape = CLI_TEXT_CHUNK_OPERANDS;
+    if ((traits & COMMAND_CHUNK_FIELDS) && !takes_files_only(options) && (count < 3 || !is_chunk_number(words[1]))) {
+        shape = CLI_TEXT_SET_OPERANDS;
+    }
+    if ((traits & COMMAND_TYPE_FIELDS) && (count < 2 || !is_chunk_type(words[1]))) shape = CLI_TEXT_INSERT_OPERANDS;
+    if ((traits & COMMAND_FILE_SOURCE) && count != 2) shape = CLI_TEXT_IMPORT_OPERANDS;
+    if ((traits & COMMAND_CHUNK_OUTPUT) && (count != 3 || !is_chunk_number(words[1]))) shape = CLI_TEXT_EXPORT_OPERANDS;
+    if (shape == CLI_TEXT_COUNT) return 1;
+    refuse(error, shape, nullptr);
+    return 0;
+}
+
 // The checks that need the whole command line.
 CliParse check_whole(const CliOptions* options, CliParseError* error)
 {
     const CliCommand* command = options->command;
     if (options->operand_count == 0) return refuse(error, CLI_TEXT_NO_FILES, nullptr);
-    if (command->traits & COMMAND_FILE_AND_CHUNK) {
-        if (options->operand_count != 2 || !is_chunk_number(options->operands[1])) {
-            return refuse(error, CLI_TEXT_SHOW_OPERANDS, nullptr);
-        }
-    }
-    if (command->traits & COMMAND_CHUNK_AND_HOW) {
-        if (options->operand_count < 3 || !is_chunk_number(options->operands[1])) {
-            return refuse(error, CLI_TEXT_CHUNK_OPERANDS, nullptr);
-        }
-    } else if (options->destination == DESTINATION_FILE && options->operand_count > 1) {
+    if (!operands_fit(options, error)) return PARSE_USAGE;
+    if (takes_files_only(options) && options->destination == DESTINATION_FILE && options->operand_count > 1) {
         return refuse(error, CLI_TEXT_ONE_OUTPUT_ONE_INPUT, nullptr);
     }
     if ((command->traits & COMMAND_CHANGES_FILES) && options->destination == DESTINATION_NONE &&
         !options->dry_run) {
         return refuse(error, CLI_TEXT_NEEDS_DESTINATION, nullptr);
     }
-    if ((command->options & OPTIONS_STRIP) && !(options->strip & (STRIP_METADATA | STRIP_ALL | STRIP_TYPES | STRIP_KEEP))) {
-        return refuse(error, CLI_TEXT_STRIP_NEEDS_SET, nullptr);
-    }
+    if ((command->options & OPTIONS_STRIP) && !options->strip) return refuse(error, CLI_TEXT_STRIP_NEEDS_SET, nullptr);
     return PARSE_OK;
 }
 
+// Texts were stored last first at the end of the operands' block.
+void put_texts_in_order(CliOptions* options)
+{
+    char** texts = (char**)options->operands + options->all_operands - options->text_count;
+    for (int32_t i = 0, j = options->text_count - 1; i < j; i++, j--) {
+        char* kept = texts[i];
+        texts[i] = texts[j];
+        texts[j] = kept;
+    }
+    options->texts = texts;
+}
+
 }  // namespace
+
+int takes_files_only(const CliOptions* options)
+{
+    uint32_t traits = options->command->traits;
+    if (traits & COMMAND_CHUNK_FIELDS) return options->dpi || options->time || options->text_count;
+    return !(traits & (COMMAND_FILE_AND_CHUNK | COMMAND_CHUNK_AND_HOW | COMMAND_TYPE_FIELDS | COMMAND_FILE_SOURCE |
+                       COMMAND_CHUNK_OUTPUT));
+}
 
 int is_type_list(const char* list)
 {
@@ -209,6 +284,7 @@ CliParse parse_cli_arguments(int argc, char* const* argv, CliLanguage language, 
     *options = CliOptions{};
     options->language = language;
     options->operands = operands;
+    options->all_operands = argc;   // while parsing: the size of the block, for the texts
     *error = CliParseError{CLI_TEXT_USAGE, nullptr};
     if (argc < 2) return PARSE_USAGE;
     options->command = find_cli_command(argv[1]);
@@ -223,6 +299,8 @@ CliParse parse_cli_arguments(int argc, char* const* argv, CliLanguage language, 
             operands[options->operand_count++] = argv[at];
         }
     }
+    put_texts_in_order(options);
+    options->all_operands = 0;
     if (!options->command->run) return refuse(error, CLI_TEXT_NOT_YET, argv[1]);
     return check_whole(options, error);
 }

@@ -19,6 +19,7 @@ enum StripSet : uint32_t {
     STRIP_ALL      = 1u << 1,
     STRIP_TYPES    = 1u << 2,
     STRIP_KEEP     = 1u << 3,
+    STRIP_PRIVATE  = 1u << 4,   // what the privacy review names
 };
 
 enum CliSwitch {
@@ -39,6 +40,11 @@ struct CliOptions {
     CliSwitch      accept_probable, keep_cut_stream;   // rescue
     CliSwitch      repeat;           // split --repeat
     CliSwitch      privacy;          // check --privacy
+    const char*    dpi;              // set --dpi N (digits, checked)
+    const char*    time;             // set --time now|YYYY-MM-DDThh:mm:ss (checked)
+    char* const*   texts;            // set --text KEY=VALUE, in the order given
+    int32_t        text_count;
+    CliSwitch      profile;          // export --profile
     char* const*   operands;         // the files (show: the file and the chunk number)
     int32_t        operand_count;
     int32_t        all_operands;     // while the batch takes the first operand alone: how many there are
@@ -57,10 +63,15 @@ struct CliParseError {
 };
 
 // Options may stand anywhere after the command; "--" ends them. `operands`
-// receives at most argc entries (the caller provides them). `language` is the
+// receives at most argc entries (the caller provides them); the values of the
+// repeatable --text fill the same block from its end, so that operands and texts
+// together never need more than argc entries. `language` is the
 // default that --lang overrides.
 CliParse parse_cli_arguments(int argc, char* const* argv, CliLanguage language, char** operands,
                              CliOptions* options, CliParseError* error);
+
+// 1 when every operand names a file (set: with --dpi, --text or --time).
+int takes_files_only(const CliOptions* options);
 
 // 1 when `list` is four-byte types separated by commas; `type` in it.
 int is_type_list(const char* list);

@@ -13,6 +13,7 @@ struct Batch {
     CliContext* cli;
     PathList    files;
     PathList    written;      // outputs of this batch, so that none is overwritten
+    PathList    folders;      // operands that name folders (without -r): reported, not read
     int         failed;       // memory ran out while collecting
     uint32_t    started;
     size_t      progress_shown;
@@ -44,7 +45,9 @@ int take_operand(void* context, const char* path, PathKind kind)
 {
     Batch* batch = (Batch*)context;
     if (kind == PATH_FOLDER && batch->cli->options->walk) return take_walked(context, path, kind);
-    if (!path_list_add(&batch->files, path)) batch->failed = 1;
+    if (!path_list_add(&batch->files, path) || (kind == PATH_FOLDER && !path_list_add(&batch->folders, path))) {
+        batch->failed = 1;
+    }
     return !batch->failed;
 }
 
@@ -130,12 +133,21 @@ void print_summary(const Batch& batch)
     text_free(&out);
 }
 
+// The kind of every path was found while collecting them: no second look at the disk.
+int is_folder_operand(const Batch& batch, const char* path)
+{
+    for (int32_t i = 0; i < batch.folders.count; i++) {
+        if (strcmp(batch.folders.paths[i], path) == 0) return 1;
+    }
+    return 0;
+}
+
 FileOutcome run_one(Batch& batch, FileCommand command, const char* path)
 {
     CliContext& cli = *batch.cli;
     FileReport report = {path, {}, {}, SWITCH_OFF, SWITCH_OFF};
     FileOutcome outcome = OUTCOME_UNREADABLE;
-    if (path_kind(path) == PATH_FOLDER) {
+    if (is_folder_operand(batch, path)) {
         report_line(&report, cli, CLI_TEXT_IS_FOLDER);
         json_key(&report.json, "error");
         json_string(&report.json, "unreadable");
@@ -165,7 +177,7 @@ int run_batch_on_first(CliContext& cli, FileCommand command)
 
 int run_batch(CliContext& cli, FileCommand command)
 {
-    Batch batch = {&cli, {}, {}, 0, cli.console->clock_ms(cli.console->context), 0};
+    Batch batch = {&cli, {}, {}, {}, 0, cli.console->clock_ms(cli.console->context), 0};
     for (int32_t i = 0; i < cli.options->operand_count && !batch.failed; i++) {
         expand_operand(cli.options->operands[i], take_operand, &batch);
     }
@@ -196,6 +208,7 @@ int run_batch(CliContext& cli, FileCommand command)
     cli.written = nullptr;
     path_list_free(&batch.files);
     path_list_free(&batch.written);
+    path_list_free(&batch.folders);
     return status;
 }
 

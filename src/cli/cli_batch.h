@@ -32,6 +32,10 @@ int run_batch_on_first(CliContext& cli, FileCommand command);
 // The strict load without its boxes: 1 when the file was read; otherwise the
 // report says why, as the window's box would.
 int load_for_command(CliContext& cli, const char* path, FileReport* report);
+// Any other file, read whole (the caller frees *bytes with zero_free) or written
+// through the save's temporary file; 0 with the reason in the report.
+int read_for_command(CliContext& cli, const char* path, FileReport* report, uint8_t** bytes, uint32_t* size);
+int write_for_command(CliContext& cli, const char* path, FileReport* report, const uint8_t* bytes, uint32_t size);
 // Boxes the core shows during an edit (lack of memory) become lines of the
 // report; the end answers 1 when there was one.
 void begin_catching_boxes();

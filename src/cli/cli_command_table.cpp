@@ -15,12 +15,12 @@ const CliCommand COMMANDS[] = {
     {"rescue", run_rescue, EDITING | OPTIONS_RESCUE, COMMAND_CHANGES_FILES | COMMAND_OWN_READ},
     // Added by the versions that build them.
     {"check", run_check, OPTIONS_WALK | OPTIONS_PRIVACY, COMMAND_READS},
-    {"set", nullptr, EDITING, COMMAND_CHANGES_FILES},
-    {"insert", nullptr, EDITING, COMMAND_CHANGES_FILES},
+    {"set", run_set, EDITING | OPTIONS_SET, COMMAND_CHANGES_FILES | COMMAND_CHUNK_FIELDS},
+    {"insert", run_insert, OPTIONS_DESTINATION, COMMAND_CHANGES_FILES | COMMAND_TYPE_FIELDS},
     {"move", run_move, OPTIONS_DESTINATION, COMMAND_CHANGES_FILES | COMMAND_CHUNK_AND_HOW},
     {"split", run_split, OPTIONS_DESTINATION | OPTIONS_SPLIT, COMMAND_CHANGES_FILES | COMMAND_CHUNK_AND_HOW},
-    {"import", nullptr, EDITING, COMMAND_CHANGES_FILES},
-    {"export", nullptr, 0, COMMAND_READS},
+    {"import", run_import, OPTIONS_DESTINATION, COMMAND_CHANGES_FILES | COMMAND_FILE_SOURCE},
+    {"export", run_export, OPTIONS_PROFILE, COMMAND_READS | COMMAND_CHUNK_OUTPUT},
 };
 
 }  // namespace

@@ -1,6 +1,6 @@
 // The table of commands: each verb, the function that runs it and the options it
 // takes. Each command lives in its own file (cli_list.cpp, cli_show.cpp,
-// cli_strip.cpp, cli_merge.cpp, cli_repair.cpp); a verb with no function yet is
+// cli_slim.cpp, cli_repair.cpp, cli_set.cpp, cli_transfer.cpp); a verb with no function yet is
 // listed so that the parser names it, and says it is not in this version.
 #pragma once
 #include <stdint.h>
@@ -18,6 +18,8 @@ enum CliOptionGroup : uint32_t {
     OPTIONS_RESCUE      = 1u << 5,   // --accept-probable, --keep-cut-stream
     OPTIONS_SPLIT       = 1u << 6,   // --repeat
     OPTIONS_PRIVACY     = 1u << 7,   // --privacy
+    OPTIONS_SET         = 1u << 8,   // --dpi, --text, --time
+    OPTIONS_PROFILE     = 1u << 9,   // --profile
 };
 
 enum CliTraits : uint32_t {
@@ -26,6 +28,10 @@ enum CliTraits : uint32_t {
     COMMAND_FILE_AND_CHUNK = 1u << 1,  // operands: one file and a chunk number
     COMMAND_OWN_READ      = 1u << 2,   // reads each file itself instead of the strict load
     COMMAND_CHUNK_AND_HOW  = 1u << 3,  // operands: one file, a chunk number and what to do
+    COMMAND_CHUNK_FIELDS  = 1u << 4,   // set: FILE NUMBER FIELD=VALUE..., or files with --dpi/--text/--time
+    COMMAND_TYPE_FIELDS   = 1u << 5,   // insert: FILE TYPE [FIELD=VALUE...]
+    COMMAND_FILE_SOURCE   = 1u << 6,   // import: FILE CHUNKFILE
+    COMMAND_CHUNK_OUTPUT  = 1u << 7,   // export: FILE NUMBER OUT
 };
 
 struct CliCommand {
@@ -47,3 +53,7 @@ int run_rescue(CliContext& cli);
 int run_check(CliContext& cli);
 int run_move(CliContext& cli);
 int run_split(CliContext& cli);
+int run_set(CliContext& cli);
+int run_insert(CliContext& cli);
+int run_import(CliContext& cli);
+int run_export(CliContext& cli);

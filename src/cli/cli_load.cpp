@@ -94,6 +94,34 @@ int load_for_command(CliContext& cli, const char* path, FileReport* report)
     return 0;
 }
 
+int read_for_command(CliContext& cli, const char* path, FileReport* report, uint8_t** bytes, uint32_t* size)
+{
+    begin_catching();
+    int result = read_file_bytes(path, bytes, size);
+    set_alert_hook(nullptr);
+    if (result == LOAD_OK) return 1;
+    add_reasons(report, cli, CLI_TEXT_UNREADABLE, CLI_TEXT_OUT_OF_MEMORY, CLI_TEXT_EDIT_HINT);
+    json_key(&report->json, "error");
+    json_string(&report->json, "unreadable");
+    return 0;
+}
+
+int write_for_command(CliContext& cli, const char* path, FileReport* report, const uint8_t* bytes, uint32_t size)
+{
+    begin_catching();
+    if (save_file_bytes(path, bytes, size) != SAVE_OK) {
+        add_reasons(report, cli, CLI_TEXT_WRITE_FAILED, CLI_TEXT_OUT_OF_MEMORY, CLI_TEXT_WRITE_HINT);
+        return 0;
+    }
+    set_alert_hook(nullptr);
+    add_text(&report->lines, cli, CLI_TEXT_WRITTEN);
+    add_path(&report->lines, path);
+    text_add(&report->lines, "\n");
+    json_key(&report->json, "output");
+    json_path(&report->json, path);
+    return 1;
+}
+
 namespace {
 
 const char* base_name(const char* path)

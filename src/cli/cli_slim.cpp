@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "cli/cli_batch.h"
+#include "check/privacy.h"
 #include "cli/cli_commands.h"
 #include "document/chunk_edit.h"
 #include "document/chunk_file.h"
@@ -73,13 +74,15 @@ FileOutcome end_slim(const SlimReport& slim, FileReport* report, CliContext& cli
     return finish_edit(cli, report, damaged ? OUTCOME_LEFT : changed ? OUTCOME_CHANGED : OUTCOME_FINE);
 }
 
-int strip_chooses(const CliOptions& options, int32_t row)
+// `private_rows`: one byte per chunk, 1 for those the privacy review names (null
+// without --private).
+int strip_chooses(const CliOptions& options, const uint8_t* private_rows, int32_t row)
 {
     const uint8_t* type = g_document.records[row].type;
     uint32_t sets = options.strip;
     int chosen = (sets & STRIP_ALL) || ((sets & STRIP_METADATA) && is_metadata_chunk(row)) ||
                  ((sets & STRIP_TYPES) && type_list_has(options.types, type)) ||
-                 (sets == STRIP_KEEP);
+                 (private_rows && private_rows[row]) || (sets == STRIP_KEEP);
     return chosen && !((sets & STRIP_KEEP) && type_list_has(options.keep, type));
 }
 
@@ -142,21 +145,39 @@ void list_merged(SlimReport* slim, FileReport* report, const CliContext& cli, co
     }
 }
 
-// Rows for the edit: those `chosen` takes (every row without it); null when memory runs out.
-int32_t* rows_for(const CliOptions& options, int (*chosen)(const CliOptions&, int32_t), int32_t* count)
+// The chunks the privacy review names, one byte a chunk; null without --private,
+// and with the review's memory failure in *failed.
+uint8_t* private_rows_for(const CliOptions& options, int* failed)
 {
-    int32_t* rows = (int32_t*)zero_alloc(sizeof(int32_t) * (size_t)(g_document.count + 1));
+    *failed = 0;
+    if (!(options.strip & STRIP_PRIVATE)) return nullptr;
+    PrivacyList list = {};
+    review_privacy(&list);
+    uint8_t* selected = (uint8_t*)zero_alloc((size_t)g_document.count + 1);
+    if (selected && !list.out_of_memory) privacy_selection(list, selected, g_document.count);
+    *failed = !selected || list.out_of_memory;
+    privacy_free(&list);
+    return selected;
+}
+
+// Rows for the edit: those strip chooses (every row for merge); null when memory runs out.
+int32_t* rows_for(const CliOptions& options, RowEdit edit, int32_t* count)
+{
+    int failed = 0;
+    uint8_t* private_rows = edit == ROW_EDIT_DELETE ? private_rows_for(options, &failed) : nullptr;
+    int32_t* rows = edit == ROW_EDIT_MERGE || !failed ? (int32_t*)zero_alloc(sizeof(int32_t) * (size_t)(g_document.count + 1)) : nullptr;
     *count = 0;
     for (int32_t i = 0; rows && i < g_document.count; i++) {
-        if (!chosen || chosen(options, i)) rows[(*count)++] = i;
+        if (edit == ROW_EDIT_MERGE || strip_chooses(options, private_rows, i)) rows[(*count)++] = i;
     }
+    zero_free(private_rows);
     return rows;
 }
 
 FileOutcome slim_file(CliContext& cli, FileReport* report, RowEdit edit)
 {
     int32_t count = 0;
-    int32_t* rows = rows_for(*cli.options, edit == ROW_EDIT_DELETE ? strip_chooses : nullptr, &count);
+    int32_t* rows = rows_for(*cli.options, edit, &count);
     if (!rows) {
         report_line(report, cli, CLI_TEXT_OUT_OF_MEMORY);
         return OUTCOME_LEFT;

@@ -75,6 +75,26 @@ enum CliText {
     CLI_TEXT_CHECK_FILE,
     CLI_TEXT_CHECK_CLEAN,
     CLI_TEXT_PRIVACY,
+    // Setting fields, inserting, importing and exporting chunks.
+    CLI_TEXT_SET_OPERANDS,
+    CLI_TEXT_INSERT_OPERANDS,
+    CLI_TEXT_IMPORT_OPERANDS,
+    CLI_TEXT_EXPORT_OPERANDS,
+    CLI_TEXT_BAD_DPI,
+    CLI_TEXT_BAD_TIME,
+    CLI_TEXT_BAD_TEXT_OPTION,
+    CLI_TEXT_VALUE_REFUSED,
+    CLI_TEXT_NO_SUCH_FIELD,
+    CLI_TEXT_NOT_A_NUMBER,
+    CLI_TEXT_FIELD_RANGE,
+    CLI_TEXT_NO_FIELDS,
+    CLI_TEXT_FIELDS_UNREADABLE,
+    CLI_TEXT_DAMAGED_CHUNK,
+    CLI_TEXT_REWRITTEN,
+    CLI_TEXT_INSERTED,
+    CLI_TEXT_NO_PLACE,
+    CLI_TEXT_NOT_A_CHUNK_FILE,
+    CLI_TEXT_NO_PROFILE,
     CLI_TEXT_COUNT,
 };
 
@@ -88,7 +108,7 @@ const char* cli_reason(const char* box_text, CliLanguage language);
     "usage: velmora-cli COMMAND [OPTIONS] FILE...\n"                                              \
     "  list                 the chunk table and the image's facts\n"                              \
     "  show FILE NUMBER     the chunk inspector's text of one chunk\n"                            \
-    "  strip                delete chunks: --metadata, --all, --type T,T..., --keep T,T...\n"      \
+    "  strip                delete chunks: --metadata, --all, --private, --type T,T..., --keep T,T...\n" \
     "                       (--break-animation, --drop-idot to go past the window's questions)\n" \
     "  merge                merge every run of intact IDAT chunks (--drop-idot)\n"                \
     "  repair               mend damaged chunks beyond doubt, list the rest (--force-crc)\n"      \
@@ -97,6 +117,12 @@ const char* cli_reason(const char* box_text, CliLanguage language);
     "                       (--accept-probable, --keep-cut-stream)\n"                            \
     "  move FILE NUMBER up|down|to N   move a chunk where the ordering rules allow\n"            \
     "  split FILE NUMBER SIZE          split an IDAT after SIZE bytes (--repeat: every SIZE)\n"   \
+    "  set FILE NUMBER FIELD=VALUE...  change fields of a chunk, checked as the editors check\n"   \
+    "  set FILE... --dpi N | --text KEY=VALUE | --time now|YYYY-MM-DDThh:mm:ss\n"                \
+    "                       replace the pHYs, text or tIME chunk, or insert one\n"               \
+    "  insert FILE TYPE [FIELD=VALUE...]  a new chunk where the ordering rules first allow it\n" \
+    "  import FILE CHUNKFILE|PROFILE.icc  insert a raw chunk file, or an ICC profile as iCCP\n"  \
+    "  export FILE NUMBER OUT          the chunk as a raw chunk file (--profile: iCCP's profile)\n" \
     "options: -o OUT | -d DIR | --in-place | --dry-run, -r, --json, -q, --lang ja|en,\n"          \
     "         --drop-trailing (write a file that had bytes after IEND without them)\n"
 
@@ -104,7 +130,7 @@ const char* cli_reason(const char* box_text, CliLanguage language);
     "使い方: velmora-cli コマンド [オプション] ファイル...\n"                                         \
     "  list                 チャンクの一覧と画像の情報\n"                                             \
     "  show ファイル 番号   チャンクの詳細\n"                                                         \
-    "  strip                チャンクを削除: --metadata, --all, --type T,T..., --keep T,T...\n"         \
+    "  strip                チャンクを削除: --metadata, --all, --private, --type T,T..., --keep T,T...\n" \
     "                       (ウィンドウの確認に代えて --break-animation, --drop-idot)\n"               \
     "  merge                破損していない IDAT の並びをすべて結合 (--drop-idot)\n"                    \
     "  repair               確実な修復だけを行い、残りは候補を表示 (--force-crc)\n"                    \
@@ -113,5 +139,11 @@ const char* cli_reason(const char* box_text, CliLanguage language);
     "                       (--accept-probable, --keep-cut-stream)\n"                                  \
     "  move ファイル 番号 up|down|to N   順序の規則が許す位置へチャンクを移動\n"                    \
     "  split ファイル 番号 サイズ        IDAT をサイズの位置で分割 (--repeat: サイズごと)\n"         \
+    "  set ファイル 番号 項目=値...      チャンクの項目を変更 (編集画面と同じ検査)\n"               \
+    "  set ファイル... --dpi N | --text キー=値 | --time now|YYYY-MM-DDThh:mm:ss\n"                  \
+    "                       pHYs、テキスト、tIME のチャンクを置き換えるか挿入\n"                      \
+    "  insert ファイル 種類 [項目=値...]  順序の規則が許す最初の位置に新しいチャンクを挿入\n"      \
+    "  import ファイル チャンクファイル|プロファイル.icc  チャンクファイルか ICC プロファイル (iCCP) を挿入\n" \
+    "  export ファイル 番号 出力         チャンクをチャンクファイルに書き出す (--profile: iCCP のプロファイル)\n" \
     "オプション: -o 出力 | -d フォルダ | --in-place | --dry-run, -r, --json, -q, --lang ja|en,\n"     \
     "            --drop-trailing (IEND の後ろのデータを捨てて書き込む)\n"

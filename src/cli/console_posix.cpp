@@ -2,6 +2,7 @@
 #include <dirent.h>
 #include <errno.h>
 #include <locale.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
@@ -13,9 +14,18 @@
 
 namespace {
 
+// Standard output goes through stdio's buffer (flushed at exit, and before
+// anything is written to standard error, so that the two keep their order): a
+// batch writes a line or more per file, and a system call each costs more than
+// the line.
 void write_stream(void*, ConsoleStream stream, const char* text, size_t bytes)
 {
-    int fd = stream == CONSOLE_ERR ? 2 : 1;
+    if (stream != CONSOLE_ERR) {
+        fwrite(text, 1, bytes, stdout);
+        return;
+    }
+    fflush(stdout);
+    int fd = 2;
     while (bytes > 0) {
         ssize_t done = write(fd, text, bytes);
         if (done < 0 && errno == EINTR) continue;

@@ -133,43 +133,49 @@ static int load_from_bytes(const uint8_t* bytes, uint64_t size, const char* path
     return LOAD_OK;
 }
 
-int load_png(const char* path)
+// Opens and reads a file of less than PNG_SIZE_LIMIT bytes in one go, with the
+// load's boxes for each failure. A read that stops early gives fewer bytes: the
+// caller meets the end where the read stopped, exactly as reading piece by piece
+// would. On LOAD_OK the caller frees *bytes with zero_free.
+int read_file_bytes(const char* path, uint8_t** bytes, uint32_t* size)
 {
-    release_document();
-    build_crc_table();
-    if (!path) {
-        report_file_error(TEXT_OPEN_FAILED, path);
-        return LOAD_OPEN_FAILED;
-    }
+    *bytes = nullptr;
+    *size = 0;
     const FileLayer* layer = file_layer();
-    FileHandle file = layer->open_existing(path);
+    FileHandle file = path ? layer->open_existing(path) : FILE_NONE;
     if (file == FILE_NONE) {
         report_file_error(TEXT_OPEN_FAILED, path);
         return LOAD_OPEN_FAILED;
     }
-    uint64_t size = 0;
-    if (!layer->size(file, &size)) {
-        layer->close(file);
-        report_file_error(TEXT_READ_FAILED, path);
-        return LOAD_READ_FAILED;
-    }
-    if (size >= PNG_SIZE_LIMIT) {
-        layer->close(file);
+    uint64_t length = 0;
+    int result = LOAD_OK;
+    if (!layer->size(file, &length)) {
+        result = LOAD_READ_FAILED;
+    } else if (length >= PNG_SIZE_LIMIT) {
         show_alert(TEXT_TOO_LARGE, CAPTION_PRODUCT, ALERT_OK);
-        report_file_error(TEXT_READ_FAILED, path);
-        return LOAD_READ_FAILED;
+        result = LOAD_READ_FAILED;
+    } else if (!(*bytes = (uint8_t*)zero_alloc((size_t)length))) {
+        result = LOAD_OUT_OF_MEMORY;
+    } else {
+        *size = layer->read(file, *bytes, (uint32_t)length);
     }
-    // The file is small enough to read in one go; both passes then run in memory.
-    uint8_t* bytes = (uint8_t*)zero_alloc((size_t)size);
-    if (!bytes) {
-        layer->close(file);
-        return LOAD_OUT_OF_MEMORY;
-    }
-    // A read that stops early leaves fewer bytes to parse: the passes then meet
-    // the end where the read stopped, exactly as reading piece by piece would.
-    uint64_t got = layer->read(file, bytes, (uint32_t)size);
     layer->close(file);
-    int result = load_from_bytes(bytes, got, path);
+    if (result == LOAD_READ_FAILED) {
+        report_file_error(TEXT_READ_FAILED, path);
+    }
+    return result;
+}
+
+int load_png(const char* path)
+{
+    release_document();
+    build_crc_table();
+    uint8_t* bytes = nullptr;
+    uint32_t size = 0;
+    int result = read_file_bytes(path, &bytes, &size);
+    if (result == LOAD_OK) {
+        result = load_from_bytes(bytes, size, path);
+    }
     zero_free(bytes);
     return result;
 }
@@ -366,10 +372,21 @@ int save_png(const char* path)
     return result;
 }
 
-static int write_chunk_data(FileHandle file, const void* context)
+struct ByteRun {
+    const uint8_t* bytes;
+    uint32_t       length;
+};
+
+static int write_byte_run(FileHandle file, const void* context)
 {
-    const ChunkRecord* record = (const ChunkRecord*)context;
-    return file_layer()->write(file, record->data, record->length) == record->length;
+    const ByteRun* run = (const ByteRun*)context;
+    return file_layer()->write(file, run->bytes, run->length) == run->length;
+}
+
+int save_file_bytes(const char* path, const uint8_t* bytes, uint32_t length)
+{
+    ByteRun run = {bytes, length};
+    return save_through_temporary(path, write_byte_run, &run);
 }
 
 int save_chunk_data(const char* path, int32_t index)
@@ -377,5 +394,6 @@ int save_chunk_data(const char* path, int32_t index)
     if (!g_document.loaded || index < 0 || index >= g_document.count) {
         return SAVE_OK;
     }
-    return save_through_temporary(path, write_chunk_data, &g_document.records[index]);
+    const ChunkRecord& record = g_document.records[index];
+    return save_file_bytes(path, record.data, record.length);
 }

@@ -55,6 +55,13 @@ int  save_png(const char* path);
 int  save_chunk_data(const char* path, int32_t index);
 void release_document();
 
+// Any file, read and written as a PNG is: read_file_bytes reads a file of less
+// than PNG_SIZE_LIMIT bytes whole (a LoadResult, the load's boxes on failure; on
+// LOAD_OK the caller frees *bytes with zero_free); save_file_bytes writes `length`
+// bytes through a temporary file beside `path` (a SaveResult, with its boxes).
+int  read_file_bytes(const char* path, uint8_t** bytes, uint32_t* size);
+int  save_file_bytes(const char* path, const uint8_t* bytes, uint32_t length);
+
 // Shows the open failure for `path` exactly as a load that cannot open it does.
 void report_open_failure(const char* path);
 

@@ -54,11 +54,20 @@ static size_t whole_characters(const uint8_t* bytes, size_t left)
 }
 
 // Runs are converted whole; a run the converter refuses goes again one
-// character at a time, so that only the refused characters are replaced.
+// character at a time, so that only the refused characters are replaced. Bytes
+// below 0x80 are ASCII in code page 932 (both converters map 0x5C and 0x7E to
+// themselves): they pass as they are, so an English text never opens the converter.
 size_t add_cp932(TextBuilder* out, const uint8_t* bytes, size_t count)
 {
     size_t replaced = 0;
     for (size_t at = 0; at < count;) {
+        size_t ascii = 0;
+        while (at + ascii < count && bytes[at + ascii] < 0x80) ascii++;
+        if (ascii) {
+            text_add(out, (const char*)bytes + at, ascii);
+            at += ascii;
+            continue;
+        }
         size_t run = whole_characters(bytes + at, count - at);
         if (run && convert_cp932_run(out, bytes + at, run)) {
             at += run;

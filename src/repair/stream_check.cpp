@@ -111,7 +111,10 @@ static int rows_follow(StreamCheck& check, const uint8_t* bytes, uint64_t size)
 static int32_t check_output(void* context, const uint8_t* bytes, size_t size)
 {
     StreamCheck& check = *(StreamCheck*)context;
-    if (check.layout && !rows_follow(check, bytes, size)) return ZLIB_SINK_STOP;
+    if (check.layout && !check.row_fault && !rows_follow(check, bytes, size)) {
+        if (check.row_fault_mode == ROW_FAULT_STOPS) return ZLIB_SINK_STOP;
+        check.row_fault = 1;
+    }
     return pace_work(check.pace, size, PACE_STREAM_BYTES) == PACE_STOP ? ZLIB_SINK_STOP : ZLIB_SINK_MORE;
 }
 

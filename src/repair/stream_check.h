@@ -65,6 +65,15 @@ const uint64_t PACE_STREAM_BYTES = 1ull << 20;
 // without a pace, PACE_STOP from the first stop on.
 int32_t pace_work(CheckPace* pace, uint64_t work, uint64_t interval);
 
+// What a row fault (a filter byte above 4, or rows past the image) does: stop the
+// reader at once (a repair's trial is refused there), or only be noted while the
+// stream is followed to its end, so that a check that also tells the stream's size
+// and state inflates it once.
+enum RowFaultMode {
+    ROW_FAULT_STOPS = 0,
+    ROW_FAULT_NOTED = 1,
+};
+
 struct StreamCheck {
     ZlibReader         reader;
     int32_t            state;     // StreamState
@@ -74,6 +83,8 @@ struct StreamCheck {
     int32_t            pass;
     uint32_t           row;       // rows begun in the current pass
     uint64_t           left_in_row;
+    int32_t            row_fault_mode;   // RowFaultMode, ROW_FAULT_STOPS unless set after stream_begin
+    int32_t            row_fault;        // ROW_FAULT_NOTED: 1 once a row fault was met (rows are followed no further)
 };
 
 // `layout` and `pace` may be null; they must outlive the check. A check lives

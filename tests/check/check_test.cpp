@@ -121,6 +121,7 @@ std::vector<Fixture> stream_fixtures()
     Bytes good = deflated(rows_of(2)), bad_adler = good, trailing = cat({good, {0}});
     bad_adler.back() ^= 1;
     Bytes broken_text = text_bytes("not zlib");
+    Bytes cut_filters = deflated(rows_of(2, 8, 0, SIDE, 5));
     return {
         {"IDAT inflates", rgb_idat(broken_text), "RULE_STREAM_BROKEN"},
         {"IDAT Adler-32", rgb_idat(bad_adler), "RULE_STREAM_ADLER"},
@@ -130,6 +131,8 @@ std::vector<Fixture> stream_fixtures()
         {"IDAT size interlaced", make_png({ihdr_of(2, 8, 1), idat_of(2), iend()}), "RULE_IMAGE_SIZE"},
         {"interlaced image", make_png({ihdr_of(0, 8, 1), idat_of(0, 8, 1), iend()}), ""},
         {"filter types", rgb_idat(deflated(rows_of(2, 8, 0, SIDE, 5))), "RULE_FILTER_TYPE"},
+        {"rows past the image", rgb_idat(deflated(cat({rows_of(2), Bytes(1 + SIDE * 3, 0)}))), "RULE_IMAGE_SIZE"},
+        {"filter type in a cut stream", rgb_idat(Bytes(cut_filters.begin(), cut_filters.end() - 6)), "RULE_FILTER_TYPE"},
         {"zTXt inflates", rgb({text_chunk("zTXt", std::string("k\0\0", 3), broken_text)}), "RULE_STREAM_BROKEN"},
         {"zTXt method", rgb({text_chunk("zTXt", std::string("k\0\1", 3), deflated(text_bytes("x")))}),
          "RULE_FIELD_VALUE"},

@@ -34,6 +34,10 @@ std::string parse(const std::vector<std::string>& arguments)
     if (options.force_crc) s += " force";
     if (options.types) s += " types=" + std::string(options.types);
     if (options.keep) s += " keep=" + std::string(options.keep);
+    if (options.dpi) s += " dpi=" + std::string(options.dpi);
+    if (options.time) s += " time=" + std::string(options.time);
+    for (int32_t i = 0; i < options.text_count; i++) s += " text=" + std::string(options.texts[i]);
+    if (options.profile) s += " profile";
     for (int32_t i = 0; i < options.operand_count; i++) s += " [" + std::string(options.operands[i]) + "]";
     return s;
 }
@@ -81,7 +85,24 @@ TEST(CliArguments, CommandLines)
         {{"merge", "--all", "--in-place", "a"}, refused(CLI_TEXT_OPTION_NOT_FOR_COMMAND, "--all")},
         {{"merge", "--force-crc", "--in-place", "a"}, refused(CLI_TEXT_OPTION_NOT_FOR_COMMAND, "--force-crc")},
         {{"repair", "--force-crc", "-d", "o", "a"}, "repair d2=o s0 force [a]"},
-        {{"insert", "a"}, refused(CLI_TEXT_NOT_YET, "insert")},
+        {{"insert", "a"}, refused(CLI_TEXT_INSERT_OPERANDS)},
+        {{"strip", "--private", "--dry-run", "a"}, "strip d0 s16 dry [a]"},
+        {{"set", "a", "3", "x=1", "-o", "b"}, "set d1=b s0 [a] [3] [x=1]"},
+        {{"set", "a", "3", "--in-place"}, refused(CLI_TEXT_SET_OPERANDS)},
+        {{"set", "--text", "A=1", "a", "b", "--dpi", "300", "--text=B=2", "--time", "now", "-d", "o"},
+         "set d2=o s0 dpi=300 time=now text=A=1 text=B=2 [a] [b]"},
+        {{"set", "a", "b", "--dpi", "72", "-o", "x"}, refused(CLI_TEXT_ONE_OUTPUT_ONE_INPUT)},
+        {{"set", "a", "--dpi", "0", "--in-place"}, refused(CLI_TEXT_BAD_DPI, "0")},
+        {{"set", "a", "--dpi", "-5", "--in-place"}, refused(CLI_TEXT_BAD_DPI, "-5")},
+        {{"set", "a", "--time", "2023-02-29T00:00:00", "--in-place"}, refused(CLI_TEXT_BAD_TIME, "2023-02-29T00:00:00")},
+        {{"set", "a", "--text", "=v", "--in-place"}, refused(CLI_TEXT_BAD_TEXT_OPTION, "=v")},
+        {{"insert", "a", "pHYs", "x=1", "--dry-run"}, "insert d0 s0 dry [a] [pHYs] [x=1]"},
+        {{"insert", "a", "ruSt", "--dry-run"}, refused(CLI_TEXT_INSERT_OPERANDS)},
+        {{"import", "a", "p.icc", "--in-place"}, "import d3 s0 [a] [p.icc]"},
+        {{"import", "a", "--in-place"}, refused(CLI_TEXT_IMPORT_OPERANDS)},
+        {{"export", "a", "2", "o.chunk", "--profile"}, "export d0 s0 profile [a] [2] [o.chunk]"},
+        {{"export", "a", "2", "--profile"}, refused(CLI_TEXT_EXPORT_OPERANDS)},
+        {{"export", "a", "2", "o", "--in-place"}, refused(CLI_TEXT_OPTION_NOT_FOR_COMMAND, "--in-place")},
     };
     for (const Case& c : cases) {
         std::string line;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string.h>
+#include <zlib.h>
 
 #include <functional>
 #include <string>
@@ -247,6 +248,9 @@ TEST_F(CliCommands, ListAndShowGiveTheWindowsTexts)
         << list.out;
     EXPECT_NE(std::string::npos, list.out.find("\"width\":1,\"height\":1,\"bit_depth\":8,\"size\":"));
     EXPECT_NE(std::string::npos, list.err.find("2 files: 1 fine, 0 changed, 0 with damage or left as they were, 1 unreadable"));
+    CliResult folder = run_cli({"list", dir.root, input});
+    EXPECT_EQ(2, folder.status);
+    EXPECT_NE(std::string::npos, folder.err.find(": is a folder; add -r to walk it")) << folder.err;
 
     CliResult text = run_cli({"list", "--lang", "ja", input});
     EXPECT_NE(std::string::npos, text.out.find(u8"  3 gAMA       4 FC2250DB -- ○ -- -- -- ○ -- ガンマ値")) << text.out;
@@ -298,6 +302,165 @@ TEST_F(CliCommands, MoveAndSplitAsTheWindowDoes)
         for (int32_t i = 0; i < g_document.count; i++) order += std::string((const char*)g_document.records[i].type, 4) + " ";
         EXPECT_EQ(c.order, order);
         release_document();
+    }
+    EXPECT_EQ(slim_fixture(), read_file(input));
+}
+
+// An argument as the system hands it over: UTF-8 natively, the ANSI code page
+// (932) on Windows.
+#ifdef _WIN32
+#define NIHON_ARGUMENT "Title=\x93\xFA\x96\x7B"
+#else
+#define NIHON_ARGUMENT u8"Title=日本"
+#endif
+
+// set, insert and import as the window's editors, Insert and import leave the
+// file: each case names the order written and the data of one chunk of it.
+TEST_F(CliCommands, SetInsertAndImportWriteTheCheckedFields)
+{
+    struct Case {
+        std::vector<std::string> arguments;   // IN stands for the fixture
+        int status;
+        const char* order;   // of the output, when written
+        int32_t row;         // from 1: the chunk whose data follows
+        std::string data;
+    } cases[] = {
+        {{"set", "IN", "3", "gamma=2.2"}, 0, "IHDR tEXt gAMA prVt IDAT IDAT IDAT tIME IEND ", 3, std::string("\0\0\xB1\x8F", 4)},
+        {{"set", "IN", "3", "gamma=0"}, 3, nullptr, 0, ""},
+        {{"set", "IN", "3", "colour=1"}, 3, nullptr, 0, ""},
+        {{"set", "IN", "4", "x=1"}, 3, nullptr, 0, ""},   // prVt has no fields
+        {{"set", "IN", "2", "keyword= Title"}, 3, nullptr, 0, ""},
+        {{"set", "IN", "--dpi", "300"}, 0, "IHDR pHYs tEXt gAMA prVt IDAT IDAT IDAT tIME IEND ", 2,
+         std::string("\0\0\x2E\x23\0\0\x2E\x23\x01", 9)},
+        {{"set", "IN", "--text", "Title=y"}, 0, "IHDR tEXt gAMA prVt IDAT IDAT IDAT tIME IEND ", 2, std::string("Title\0y", 7)},
+        {{"set", "IN", "--text", NIHON_ARGUMENT}, 0, "IHDR iTXt gAMA prVt IDAT IDAT IDAT tIME IEND ", 2,
+         std::string("Title\0\0\0\0\0", 10) + u8"日本"},
+        {{"set", "IN", "--text", "Author=Me", "--time", "2024-02-29T12:00:00"}, 0,
+         "IHDR tEXt tEXt gAMA prVt IDAT IDAT IDAT tIME IEND ", 9, std::string("\x07\xE8\x02\x1D\x0C\0\0", 7)},
+        {{"set", "IN", "--text", "Bad  key=v"}, 3, nullptr, 0, ""},
+        {{"insert", "IN", "sRGB", "intent=1"}, 0, "IHDR sRGB tEXt gAMA prVt IDAT IDAT IDAT tIME IEND ", 2, "\x01"},
+        {{"insert", "IN", "sRGB", "intent=9"}, 3, nullptr, 0, ""},
+        {{"insert", "IN", "IHDR"}, 3, nullptr, 0, ""},
+        {{"import", "IN", "CHUNK"}, 0, "IHDR ruSt tEXt gAMA prVt IDAT IDAT IDAT tIME IEND ", 2, "\x01\x02"},
+        {{"import", "IN", "NOISE"}, 3, nullptr, 0, ""},
+        {{"import", "IN", "NOISE.icc"}, 3, nullptr, 0, ""},
+    };
+    std::string input = put("in.png", slim_fixture());
+    put("chunk.bin", Bytes{0, 0, 0, 2, 'r', 'u', 'S', 't', 1, 2, 0xBB, 0x4F, 0x52, 0x7B});
+    put("noise.bin", text_bytes("not a chunk"));
+    put("noise.icc", text_bytes("not a profile"));
+    for (const Case& c : cases) {
+        std::vector<std::string> arguments;
+        for (const std::string& word : c.arguments) {
+            arguments.push_back(word == "IN" ? input : word == "CHUNK" ? dir.path("chunk.bin")
+                                : word == "NOISE" ? dir.path("noise.bin") : word == "NOISE.icc" ? dir.path("noise.icc") : word);
+        }
+        arguments.insert(arguments.end(), {"-o", dir.path("out.png")});
+        remove(dir.path("out.png").c_str());
+        CliResult result = run_cli(arguments);
+        std::string line = c.arguments[2] + " " + c.arguments[c.arguments.size() - 1];
+        EXPECT_EQ(c.status, result.status) << line << result.err << result.out;
+        EXPECT_EQ(c.order != nullptr, file_exists(dir.path("out.png"))) << line;
+        if (!c.order) continue;
+        ASSERT_EQ(LOAD_OK, load_png(dir.path("out.png").c_str()));
+        std::string order;
+        for (int32_t i = 0; i < g_document.count; i++) order += std::string((const char*)g_document.records[i].type, 4) + " ";
+        EXPECT_EQ(c.order, order) << line;
+        const ChunkRecord& record = g_document.records[c.row - 1];
+        EXPECT_EQ(c.data, std::string((const char*)record.data, record.length)) << line;
+        EXPECT_FALSE(is_damaged(c.row - 1)) << line;
+        release_document();
+    }
+    EXPECT_EQ(slim_fixture(), read_file(input));
+}
+
+TEST_F(CliCommands, ExportWritesTheRawChunkAndStripPrivateWhatTheReviewNames)
+{
+    Bytes fixture = slim_fixture();
+    std::string input = put("in.png", fixture);
+    EXPECT_EQ(0, run_cli({"export", input, "3", dir.path("gama.chunk")}).status);
+    EXPECT_EQ(Bytes(fixture.begin() + 8 + 25 + 19, fixture.begin() + 8 + 25 + 19 + 16), read_file(dir.path("gama.chunk")));
+    EXPECT_EQ(3, run_cli({"export", input, "3", dir.path("gama.icc"), "--profile"}).status);
+    EXPECT_EQ(3, run_cli({"export", input, "3", input}).status);
+    EXPECT_EQ(fixture, read_file(input));
+
+    Bytes author = make_simple_png({make_chunk("tEXt", text_bytes(std::string("Author\0Jane Doe", 15))),
+                                    make_chunk("gAMA", {0, 0, 0, 1}), make_chunk("IDAT", deflated({0, 1, 2, 3}))});
+    input = put("author.png", author);
+    CliResult stripped = run_cli({"strip", "--private", "-o", dir.path("out.png"), input});
+    EXPECT_EQ(0, stripped.status) << stripped.err;
+    EXPECT_EQ(window_edit(author, ROW_EDIT_DELETE, [](int32_t r) { return type_is(r, "tEXt"); }), read_file(dir.path("out.png")));
+}
+
+// An ICC profile travels both ways: imported by its extension or, under another
+// name, by its content, and exported again byte for byte; a compressed text set by
+// --text stays compressed; the JSON lists each edit and each refusal.
+TEST_F(CliCommands, ProfilesTextsAndTheirReports)
+{
+    Bytes profile(132, 0);   // a header and an empty tag table
+    profile[3] = 132;
+    memcpy(&profile[36], "acsp", 4);
+    std::string input = put("in.png", slim_fixture());
+    for (const char* name : {"p.icc", "p.bin"}) {
+        CliResult imported = run_cli({"import", "--json", input, put(name, profile), "-o", dir.path("icc.png")});
+        EXPECT_EQ(0, imported.status) << name << imported.err;
+        EXPECT_NE(std::string::npos, imported.out.find("\"edits\":[{\"done\":\"inserted\",\"number\":2,\"type\":\"iCCP\"}]"))
+            << imported.out;
+        EXPECT_EQ(0, run_cli({"export", "--profile", dir.path("icc.png"), "2", dir.path("back.icc")}).status);
+        EXPECT_EQ(profile, read_file(dir.path("back.icc"))) << name;
+    }
+
+    Bytes ztxt = text_bytes(std::string("Comment\0\0", 9)), old = deflated(text_bytes("old"));
+    ztxt.insert(ztxt.end(), old.begin(), old.end());
+    Bytes compressed = make_simple_png({make_chunk("zTXt", ztxt), make_chunk("IDAT", deflated({0, 1, 2, 3}))});
+    CliResult texts = run_cli({"set", "--json", put("z.png", compressed), "--text", "Comment=new", "--dpi", "0x",
+                               "-o", dir.path("z-out.png")});
+    EXPECT_EQ(3, texts.status);   // --dpi 0x refused before any file is read
+    texts = run_cli({"set", "--json", dir.path("z.png"), "--text", "Comment=new", "--text", "bad  key=v",
+                     "-o", dir.path("z-out.png")});
+    EXPECT_EQ(3, texts.status);
+    EXPECT_NE(std::string::npos, texts.out.find("\"edits\":[{\"done\":\"rewritten\",\"number\":2,\"type\":\"zTXt\"},"
+                                                "{\"error\":\"FIELD_BAD_KEYWORD\"}],\"changed\":false,\"result\":\"refused\""))
+        << texts.out;
+    EXPECT_FALSE(file_exists(dir.path("z-out.png")));
+    EXPECT_EQ(0, run_cli({"set", dir.path("z.png"), "--text", "Comment=new", "-o", dir.path("z-out.png")}).status);
+    ASSERT_EQ(LOAD_OK, load_png(dir.path("z-out.png").c_str()));
+    const ChunkRecord& text = g_document.records[1];
+    ASSERT_EQ(std::string("zTXt"), std::string((const char*)text.type, 4));
+    ASSERT_EQ(0, memcmp(text.data, "Comment\0\0", 9));
+    char inflated[8] = {0};
+    uLongf size = sizeof inflated;
+    EXPECT_EQ(Z_OK, uncompress((Bytef*)inflated, &size, text.data + 9, text.length - 9));
+    EXPECT_EQ("new", std::string(inflated, size));
+}
+
+// Each refusal leaves the file and says why, in the user's language.
+TEST_F(CliCommands, RefusalsNameTheirReason)
+{
+    Bytes good = slim_fixture(), damaged = good;
+    damaged[8 + 25 + 19 + 8 + 4] ^= 0x01;   // the stored CRC of gAMA
+    std::string input = put("in.png", good), broken = put("broken.png", damaged);
+    put("ihdr.chunk", Bytes(good.begin() + 8, good.begin() + 8 + 25));
+    const struct {
+        std::vector<std::string> arguments;
+        int status;
+        const char* said;
+    } cases[] = {
+        {{"set", broken, "3", "gamma=1"}, 3, "chunk 3 is damaged: repair it first"},
+        {{"set", input, "3", "gamma=0", "--lang", "ja"}, 3, u8"gamma=0 (1 から 2147483647 まで 1/100000)"},
+        {{"set", input, "2", "keyword=a  b", "--lang", "ja"}, 3, u8"キーワードは 1 から 79 文字"},
+        {{"set", input, "3", "colour=1"}, 3, "no such field; the fields are: gamma"},
+        {{"import", input, dir.path("ihdr.chunk")}, 3, "the ordering rules allow a IHDR chunk nowhere"},
+        {{"import", input, dir.path("none.chunk")}, 3, "could not be read"},
+        {{"export", input, "3", dir.path("no/such/folder/x.chunk")}, 4, "could not be written"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> arguments = c.arguments;
+        if (arguments[0] != "export") arguments.insert(arguments.end(), {"-o", dir.path("out.png")});
+        CliResult result = run_cli(arguments);
+        EXPECT_EQ(c.status, result.status) << c.said;
+        EXPECT_NE(std::string::npos, result.err.find(c.said)) << result.err;
+        EXPECT_FALSE(file_exists(dir.path("out.png"))) << c.said;
     }
     EXPECT_EQ(slim_fixture(), read_file(input));
 }

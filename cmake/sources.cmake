@@ -77,7 +77,9 @@ set(VELMORA_CORE_SOURCES
     src/rescue/rescue_text.cpp src/rescue/rescue_text.h
     src/rescue/rescue_texts.h
     src/rescue/rescue_walk.cpp
-    src/rescue/rescue_zlib.cpp src/rescue/rescue_zlib.h)
+    src/rescue/rescue_zlib.cpp src/rescue/rescue_zlib.h
+    # The editors' choices beside the fields by name.
+    src/fields/editor_fields.cpp src/fields/editor_fields.h)
 # The core's file layer: one per platform.
 set(VELMORA_CORE_POSIX_SOURCES src/document/file_layer_posix.cpp src/present/code_page_posix.cpp)
 set(VELMORA_CORE_WIN_SOURCES src/document/file_layer_win.cpp src/present/code_page_win.cpp)
@@ -118,6 +120,13 @@ list(APPEND VELMORA_APP_SOURCES
     src/app/chunk_commands.cpp
     src/app/split_dialog.cpp src/app/split_dialog.h
     src/document/chunk_clipboard_win.cpp src/document/chunk_clipboard_win.h)
+list(APPEND VELMORA_APP_SOURCES
+    # The chunk editors and their commands.
+    src/app/editor_commands.cpp
+    src/fields/editor_dialogs_win.h src/fields/editor_texts.h
+    src/fields/field_dialog_win.cpp
+    src/fields/palette_dialog_win.cpp
+    src/fields/text_dialog_win.cpp)
 set(VELMORA_MAIN_SOURCE src/app/win_main.cpp)
 
 # Helpers that the unit tests, the GUI tests, the benchmark and the fuzz targets share.
@@ -175,6 +184,7 @@ set(VELMORA_GUI_TEST_SOURCES
     tests/app/gui_single_instance_win.cpp
     tests/app/gui_check_win.cpp)
 list(APPEND VELMORA_GUI_TEST_SOURCES tests/app/gui_chunk_commands_win.cpp)
+list(APPEND VELMORA_GUI_TEST_SOURCES tests/app/gui_editor_win.cpp)
 
 # The command line (velmora-cli): the commands and their parser, portable, and the
 # console layer of each platform; main() apart so that the tests link the rest.
@@ -230,3 +240,4 @@ list(APPEND VELMORA_GUI_TEST_SOURCES tests/app/gui_rescue_win.cpp)
 list(APPEND VELMORA_HELP_SOURCES help/rescue.html)
 list(APPEND VELMORA_CORE_TEST_SOURCES tests/rescue/rescue_report_test.cpp)
 list(APPEND VELMORA_HELP_SOURCES help/check.html help/privacy.html)
+list(APPEND VELMORA_HELP_SOURCES help/editors.html)

@@ -110,5 +110,36 @@
 #define IDC_RESCUE_CANCEL   1211
 #define RES_RESCUE_DIALOG   "DIALOG_RESCUE"
 #define RES_RESCUE_PROGRESS_DIALOG "DIALOG_RESCUE_PROGRESS"
+/* Chunk editors: the commands of the Edit and context menus (the Insert submenu's
+   items are IDM_INSERT_FIRST + the type's place in it), and the editors' dialogs
+   (DIALOG_FIELDS, DIALOG_TEXT, DIALOG_PALETTE). Field rows are numbered from
+   their firsts, one per field. */
+#define IDM_EDIT_CHUNK      40401
+#define IDM_INSERT_CHUNK    40402
+#define IDM_INSERT_FILE     40419
+#define IDM_INSERT_FIRST    40420
+#define IDC_EDITOR_NOTE     1300
+#define IDC_EDITOR_REASON   1301
+#define IDC_EDITOR_PRESET   1302
+#define IDC_EDITOR_NOW      1306
+#define IDC_EDITOR_AMOUNT   1307
+#define IDC_EDITOR_DPI      1308
+#define IDC_EDITOR_PER_CM   1309
+#define IDC_EDITOR_SECONDS  1310
+#define IDC_FIELD_NAME      1320
+#define IDC_FIELD_VALUE     1340
+#define IDC_FIELD_UNIT      1360
+#define IDC_TEXT_KEYWORD    1380
+#define IDC_TEXT_VALUE      1381
+#define IDC_TEXT_LANGUAGE   1382
+#define IDC_TEXT_TRANSLATED 1383
+#define IDC_TEXT_COMPRESSED 1384
+#define IDC_PALETTE_SWATCHES 1390
+#define IDC_PALETTE_ENTRY   1391
+#define IDC_PALETTE_COUNT   1392
+#define IDC_PALETTE_ALPHA   1393
+#define RES_FIELD_DIALOG    "DIALOG_FIELDS"
+#define RES_TEXT_DIALOG     "DIALOG_TEXT"
+#define RES_PALETTE_DIALOG  "DIALOG_PALETTE"
 
 #endif

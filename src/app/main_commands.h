@@ -51,6 +51,11 @@ extern const CommandTable CHECK_COMMANDS;
 // export (chunk_commands.cpp).
 extern const CommandTable CHUNK_COMMANDS;
 
+// The chunk editors and the Insert submenu (editor_commands.cpp).
+extern const CommandTable EDITOR_COMMANDS;
+// Gives the Insert submenu's item in `menu` its command id, when `menu` holds it.
+void number_insert_submenu(HMENU menu);
+
 // Undo and redo offered only when there is a step, each naming it (edit_commands.cpp).
 void name_undo_items(HMENU menu);
 

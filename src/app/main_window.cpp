@@ -33,6 +33,7 @@ const CommandTable* const COMMAND_GROUPS[] = {
     &CHUNK_COMMANDS,
     &RESCUE_COMMANDS,
     &CHECK_COMMANDS,
+    &EDITOR_COMMANDS,
 };
 
 // While a repair or a load runs, nothing may change or replace the document.
@@ -187,6 +188,7 @@ INT_PTR on_drop_files(HDROP drop)
 INT_PTR on_init_menu_popup(HMENU menu)
 {
     name_undo_items(menu);
+    number_insert_submenu(menu);
     return TRUE;
 }
 

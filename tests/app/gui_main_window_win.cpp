@@ -175,13 +175,19 @@ static std::vector<std::string> edit_menu_tail(const std::string& indent)
 {
     std::vector<std::string> items = {u8"すべて選択(&A)\tCtrl-A=40003", u8"選択を反転\tCtrl+I=40008",
                                       undo_item("") + "=40101", redo_item("") + "=40102", "-", u8"チャンクの内容(&I)...\tEnter=40201",
-                                      u8"メタデータを選択(&M)=40202", "-",
-                                      u8"上へ移動(&P)\tAlt+Up=40403", u8"下へ移動(&O)\tAlt+Down=40404",
+                                      u8"メタデータを選択(&M)=40202", "-", u8"チャンクを編集(&E)...\tF2=40401",
+                                      u8"チャンクを挿入(&N)>"};
+    const char* types[] = {"IHDR", "PLTE", "tRNS", "bKGD", "gAMA", "cHRM", "sRGB", "iCCP", "sBIT",
+                           "pHYs", "tIME", "tEXt", "zTXt", "iTXt", "cICP", "mDCV", "cLLI", "acTL",
+                           "fcTL", "oFFs", "pCAL", "sCAL", "sTER", "gIFg", "gIFx"};
+    for (int k = 0; k < 25; k++) items.push_back("  " + std::string(types[k]) + "=" + std::to_string(40420 + k));
+    items.insert(items.end(), {"  -", u8"  ファイルから(&F)...=40419"});
+    items.insert(items.end(), {u8"上へ移動(&P)\tAlt+Up=40403", u8"下へ移動(&O)\tAlt+Down=40404",
                                       u8"コピー(&C)\tCtrl+C=40405", u8"切り取り(&T)\tCtrl+X=40406",
                                       u8"貼り付け(&V)\tCtrl+V=40407", u8"IDAT を分割(&S)...=40408",
                                       u8"チャンクをファイルに書き出す(&X)...=40409",
                                       u8"ICC プロファイルを読み込む(&L)...=40410",
-                                      u8"ICC プロファイルを書き出す(&F)...=40411"};
+                                      u8"ICC プロファイルを書き出す(&F)...=40411"});
     for (std::string& item : items) item = indent + item;
     return items;
 }

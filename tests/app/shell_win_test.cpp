@@ -98,7 +98,8 @@ TEST(Resources, AcceleratorTableAsStored)
               "0B 58 40406\n"
               "0B 56 40407\n"
               "0B 52 40301\n"
-              "83 74 40501\n",
+              "03 74 40501\n"
+              "83 71 40401\n",
               table);
 }
 

@@ -292,6 +292,31 @@ TEST_F(ChunkOps, RunningOutOfMemoryChangesNothing)
     EXPECT_EQ("IHDR IDAT IDAT IDAT IDAT tEXt IEND ", types());
 }
 
+// The last text chunk carries a damaged CRC: a write leaves a fresh one, a refusal the damage.
+TEST_F(ChunkOps, ReplaceWritesTheBytesWithAFreshCrcUnlessTheOrderBreaks)
+{
+    struct Case {
+        int32_t row;
+        const char* type;
+        int result;
+        const char* order;
+    } cases[] = {
+        {5, "tEXt", OP_DONE, "IHDR PLTE tRNS IDAT IDAT tEXt IEND "},
+        {5, "iTXt", OP_DONE, "IHDR PLTE tRNS IDAT IDAT iTXt IEND "},
+        {5, "pHYs", OP_REFUSED, "IHDR PLTE tRNS IDAT IDAT tEXt* IEND "},
+        {7, "tEXt", OP_NO_ROW, "IHDR PLTE tRNS IDAT IDAT tEXt* IEND "},
+    };
+    for (const Case& c : cases) {
+        load(PALETTE_IMAGE);
+        g_document.records[5].stored_crc ^= 1;
+        EXPECT_EQ(c.result, replace_chunk(&g_document, c.row, T(c.type), T("key\0v"), 5, nullptr)) << c.type;
+        EXPECT_EQ(c.order, types()) << c.type;
+        EXPECT_EQ(c.result == OP_DONE, g_document.changed == 1) << c.type;
+        EXPECT_EQ(c.result == OP_DONE ? 5u : 3u, g_document.records[5].length) << c.type;
+        release_document();
+    }
+}
+
 TEST_F(ChunkOps, PasteOfTenThousandChunks)
 {
     load({make_chunk("IDAT", {1})});

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "fields/editor_fields.h"
 #include "fields/field_names.h"
 #include "fields/field_zlib.h"
 #include "support/test_support.h"
@@ -155,6 +156,67 @@ TEST(FieldNames, Conveniences)
             EXPECT_STREQ(t.type, type);
         }
         field_bytes_free(&out);
+    }
+}
+
+// Every preset applies cleanly, and each colour type shows exactly its samples.
+TEST(FieldNames, EditorPresetsAndLayouts)
+{
+    for (int kind = 1; kind < KIND_COUNT; kind++) {
+        size_t count = 0;
+        const FieldPreset* presets = field_presets(kind, &count);
+        for (size_t k = 0; k < count; k++) {
+            AnyFields fields;
+            default_fields(kind, nullptr, &fields);
+            FieldStore store = {};
+            std::string all = presets[k].assignments;
+            for (size_t at = 0, end; at <= all.size(); at = end + 1) {
+                end = all.find(';', at);
+                if (end == std::string::npos) end = all.size();
+                FieldTextError error;
+                EXPECT_EQ(1, apply_field_assignment(kind, &fields, &store, all.substr(at, end - at).c_str(), &error))
+                    << presets[k].label;
+            }
+            FieldBytes out = {};
+            EXPECT_EQ(FIELD_OK, serialize_fields(fields, UNKNOWN_LAYOUT, &out)) << presets[k].label;
+            field_bytes_free(&out);
+            field_store_free(&store);
+        }
+    }
+    struct Case {
+        int kind, colour_type;
+        const char* shown;
+    } cases[] = {
+        {KIND_BKGD, 0, "gray "}, {KIND_BKGD, 3, "index "}, {KIND_BKGD, 6, "red green blue "},
+        {KIND_TRNS, 2, "red green blue "}, {KIND_TRNS, 3, ""}, {KIND_TRNS, 4, ""},
+        {KIND_SBIT, 4, "bits1 bits2 "}, {KIND_SBIT, -1, "bits1 bits2 bits3 bits4 "}, {KIND_PHYS, 3, "x y unit "},
+    };
+    for (const Case& c : cases) {
+        size_t count = 0;
+        const FieldSpec* specs = field_specs(c.kind, &count);
+        std::string shown;
+        for (size_t k = 0; k < count; k++) {
+            if (field_in_layout(c.kind, specs[k], ImageLayout{c.colour_type, 8, -1})) shown += std::string(specs[k].name) + " ";
+        }
+        EXPECT_EQ(c.shown, shown) << field_kind_type(c.kind) << " " << c.colour_type;
+    }
+    EXPECT_EQ(KIND_TEXT, text_kind_for("J\xC3\xB6rg", TEXT_STORED, SCRIPT_LATIN1_IF_POSSIBLE));
+    EXPECT_EQ(KIND_ZTXT, text_kind_for("a\nb", TEXT_COMPRESSED, SCRIPT_LATIN1_IF_POSSIBLE));
+    EXPECT_EQ(KIND_ITXT, text_kind_for("\xE5\xA4\x95", TEXT_STORED, SCRIPT_LATIN1_IF_POSSIBLE));
+    EXPECT_EQ(KIND_ITXT, text_kind_for("plain", TEXT_STORED, SCRIPT_INTERNATIONAL));
+    struct Delay {
+        const char* seconds;
+        int result;
+        const char* fraction;
+    } delays[] = {
+        {"0.1", FIELD_OK, "1/10"}, {"2", FIELD_OK, "2/1"}, {"1.25", FIELD_OK, "5/4"}, {"0", FIELD_OK, "0/1"},
+        {".5", FIELD_OK, "1/2"},   {"65536", FIELD_TOO_LARGE, ""}, {"0.0001", FIELD_TOO_LARGE, ""},
+        {"1e3", FIELD_BAD_NUMBER, ""}, {".", FIELD_BAD_NUMBER, ""}, {"", FIELD_BAD_NUMBER, ""},
+    };
+    for (const Delay& d : delays) {
+        uint16_t numerator = 0, denominator = 0;
+        EXPECT_EQ(d.result, delay_from_seconds(d.seconds, &numerator, &denominator)) << d.seconds;
+        if (d.result == FIELD_OK) EXPECT_EQ(d.fraction, std::to_string(numerator) + "/" + std::to_string(denominator));
     }
 }
 

@@ -3,6 +3,7 @@
 // The reasons for a refused value come from field_result_texts.h and these.
 #pragma once
 #include "field_names.h"
+#include "app/chunk_command_texts.h"
 
 #define CAPTION_EDITOR          "チャンクの編集"
 #define CAPTION_EDITOR_FORMAT   "%s の編集"
@@ -59,19 +60,10 @@ inline const char* editor_note(int kind)
     }
 }
 
-// The order rules' reasons (OrderVerdict, check/chunk_order.h).
+// The order rules' reasons (OrderVerdict, check/chunk_order.h), as the chunk
+// commands give them.
 inline const char* order_refusal(int verdict)
 {
-    static const char* const TEXTS[] = {
-        "",
-        "IHDR は先頭に一つだけ置けます。",
-        "IEND は末尾に一つだけ置けます。",
-        "PLTE より前に置く必要があります。",
-        "PLTE より後に置く必要があります。",
-        "IDAT より前に置く必要があります。",
-        "IDAT より後に置く必要があります。",
-        "IDAT の並びを分けることはできません。",
-        "この種類のチャンクは一つしか置けません。",
-    };
+    static const char* const TEXTS[] = {ORDER_VERDICT_TEXT_LIST};
     return verdict >= 0 && verdict < (int)(sizeof TEXTS / sizeof TEXTS[0]) ? TEXTS[verdict] : "";
 }

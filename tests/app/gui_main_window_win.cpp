@@ -546,6 +546,9 @@ TEST_F(MainWindow, ContextMenuOpensAtTheClickOnTheRowPointedAt)
 {
     TempDir dir;
     ASSERT_TRUE(gui_start(quote_path(png_file(dir, "context.png", sample_chunks()))));
+    // At the top of the screen, so that the whole menu fits below every click and
+    // the system has no reason to move it up.
+    SetWindowPos(gui_main(), nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     HMENU resource = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_CONTEXT_MENU));
     EXPECT_EQ(menu_items(resource),
               lines({{u8"(ﾟДﾟ)>"}, context_menu_items("  ")}));

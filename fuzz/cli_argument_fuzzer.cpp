@@ -2,7 +2,7 @@
 // the command), taken apart by parse_cli_arguments. Checks that a parse ends,
 // that every operand is one of the arguments, in order, and that an accepted
 // command line holds together: a command that runs, a destination for a command
-// that changes files (or --dry-run), a single input with -o, a chunk number for show.
+// that changes files (or --dry-run), a single input file with -o, a chunk number for show.
 #include <stddef.h>
 #include <stdint.h>
 #include <stdlib.h>
@@ -45,7 +45,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
     const CliCommand* command = options.command;
     if (!command || !command->run || options.operand_count < 1) abort();
     if ((command->traits & COMMAND_CHANGES_FILES) && options.destination == DESTINATION_NONE && !options.dry_run) abort();
-    if (options.destination == DESTINATION_FILE && (options.operand_count != 1 || !options.output)) abort();
+    // -o names one output: one input file, which for the chunk commands (move, split,
+    // set, insert, import) is the first of their operands.
+    if (options.destination == DESTINATION_FILE &&
+        (!options.output || (takes_files_only(&options) && options.operand_count != 1))) abort();
     if ((command->traits & COMMAND_FILE_AND_CHUNK) && (options.operand_count != 2 || atol(options.operands[1]) < 1)) abort();
     if (options.types && !is_type_list(options.types)) abort();
     return 0;

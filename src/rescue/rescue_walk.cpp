@@ -13,6 +13,8 @@
 // Framing searches over the whole rest of the file; later ones look this far only.
 static const uint32_t FULL_ROLLING_SCANS = 64;
 static const uint64_t SHORT_ROLLING_REACH = 1 << 20;
+// How far past a stated end that looks right another end is looked for.
+static const uint64_t NEAR_ROLLING_REACH = 1 << 16;
 static const int32_t FIXES_MAX = 4;
 
 // Takes the chunk at `header` with `length` data bytes as the file holds them.
@@ -34,11 +36,15 @@ static int32_t chunk_finding(Scan& scan, int32_t kind, int32_t certainty, int32_
     return add_finding(scan.result, finding);
 }
 
-// A damaged length: the one end the rolling CRC confirms.
-static int mend_length(Scan& scan, uint64_t header, uint64_t* next)
+// A damaged length: the one end the rolling CRC confirms, looked for up to `end`
+// (the file's size for a length that leads nowhere). Only the scans that run to
+// the end of the file count against FULL_ROLLING_SCANS.
+static int mend_length(Scan& scan, uint64_t header, uint64_t end, uint64_t* next)
 {
     ScanBytes reach = scan.file;
-    if (scan.rolling_scans++ >= FULL_ROLLING_SCANS && reach.size - header > SHORT_ROLLING_REACH) {
+    if (end < reach.size) {
+        reach.size = end;
+    } else if (scan.rolling_scans++ >= FULL_ROLLING_SCANS && reach.size - header > SHORT_ROLLING_REACH) {
         reach.size = header + SHORT_ROLLING_REACH;
     }
     uint32_t lengths[2];
@@ -149,7 +155,10 @@ static int framing_holds(Scan& scan, uint64_t header, uint64_t* next)
     if (!crc_ok && !plausible_header(scan.file, header + 12 + length)) return 0;
     // A CRC that fails where the next header looks right may still be a length
     // that points at something header-like: a CRC confirming another end wins.
-    if (!crc_ok && mend_length(scan, header, next)) return 1;
+    // Such a chunk's fault is far likelier in its data, so the other end is looked
+    // for near the stated one only: a file of many damaged chunks stays linear.
+    uint64_t near_end = header + 12 + (uint64_t)length + NEAR_ROLLING_REACH;
+    if (!crc_ok && mend_length(scan, header, near_end, next)) return 1;
     take_chunk(scan, header, length);
     *next = header + 12 + length;
     return 1;
@@ -164,7 +173,7 @@ static int walk_step(Scan& scan, uint64_t header, uint64_t* next)
         return 0;
     }
     if (scan.line_endings != RESCUE_LINE_ENDINGS_NONE) return restore_chunk_line_endings(scan, header, next);
-    if (framing_holds(scan, header, next) || mend_length(scan, header, next) ||
+    if (framing_holds(scan, header, next) || mend_length(scan, header, scan.file.size, next) ||
         mend_shift(scan, header, RESCUE_BYTE_LOST, next) || mend_shift(scan, header, RESCUE_BYTE_ADDED, next)) {
         return 1;
     }

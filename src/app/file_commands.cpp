@@ -127,7 +127,6 @@ void load_and_show(MainContext& main, const char* path)
     keep_findings_of_loaded_file();
     fill_table(main.table);
     preview_document_changed();
-    findings_document_changed();
     main.loading = 0;
     look_for_handed_over_file(main);
 }

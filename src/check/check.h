@@ -45,6 +45,8 @@ enum CheckLanguage {
 void add_finding(FindingList* list, int32_t rule, int32_t chunk, const uint8_t* type, uint32_t first = 0,
                  uint32_t second = 0);
 void findings_free(FindingList* list);
+// `to` (empty) becomes a copy of `from`; 0 when memory runs out (`to` stays empty).
+int  copy_findings(const FindingList& from, FindingList* to);
 
 int32_t finding_severity(const Finding& finding);
 // "エラー" / "error" and so on.

@@ -95,15 +95,22 @@ void write_counts(HWND window, const FindingList& list)
     SetDlgItemTextA(window, IDC_FINDINGS_COUNTS, text);
 }
 
-void check_again(HWND window)
+// The list shows `known` when given (the loaded file's findings, already made),
+// else the document checked anew.
+void show_findings_of(HWND window, const FindingList* known)
 {
     FindingsState* state = state_of(window);
     findings_free(&state->list);
-    check_document(&state->list);
+    if (!known || !copy_findings(*known, &state->list)) check_document(&state->list);
     HWND list = GetDlgItem(window, IDC_FINDINGS_LIST);
     SendMessageA(list, LVM_SETITEMCOUNT, (WPARAM)state->list.count, 0);
     InvalidateRect(list, NULL, TRUE);
     write_counts(window, state->list);
+}
+
+void check_again(HWND window)
+{
+    show_findings_of(window, nullptr);
 }
 
 // A double click (or Enter) on a finding selects its chunk in the main table;
@@ -241,6 +248,9 @@ void keep_findings_of_loaded_file()
 {
     findings_free(&s_loaded);
     check_document(&s_loaded);
+    if (s_findings) {
+        show_findings_of(s_findings, &s_loaded);
+    }
 }
 
 // A count the check could not make (memory ran out) asks nothing: the save

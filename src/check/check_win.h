@@ -12,7 +12,8 @@ void findings_document_changed();
 INT_PTR CALLBACK findings_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
 // At every load, failed or not: the findings of the file as it was loaded, which
-// the question before Save As compares with.
+// the question before Save As compares with; an open findings list shows them
+// (one check per load).
 void keep_findings_of_loaded_file();
 // Before Save As writes: when the document has errors the loaded file did not
 // have, a Yes/No box names how many and the first of them. 1 to go on (Yes, or

@@ -59,6 +59,19 @@ void findings_free(FindingList* list)
     *list = FindingList();
 }
 
+int copy_findings(const FindingList& from, FindingList* to)
+{
+    *to = FindingList();
+    if (from.count > 0) {
+        to->items = (Finding*)zero_alloc((size_t)from.count * sizeof(Finding));
+        if (!to->items) return 0;
+        memcpy(to->items, from.items, (size_t)from.count * sizeof(Finding));
+    }
+    to->count = to->capacity = from.count;
+    to->out_of_memory = from.out_of_memory;
+    return 1;
+}
+
 int32_t finding_severity(const Finding& finding)
 {
     return finding.rule >= 0 && finding.rule < CHECK_RULE_COUNT ? RULE_TEXTS[finding.rule].severity

@@ -82,16 +82,21 @@ void report_line(FileReport* report, const CliContext& cli, CliText text, ...)
     text_add(&report->lines, "\n");
 }
 
+// A file that could not be read: the reasons, `hint` the way on, and the JSON error.
+static int report_unreadable(CliContext& cli, FileReport* report, CliText hint)
+{
+    add_reasons(report, cli, CLI_TEXT_UNREADABLE, CLI_TEXT_OUT_OF_MEMORY, hint);
+    json_key(&report->json, "error");
+    json_string(&report->json, "unreadable");
+    return 0;
+}
+
 int load_for_command(CliContext& cli, const char* path, FileReport* report)
 {
     begin_catching();
     int result = load_png(path);
     set_alert_hook(nullptr);
-    if (result == LOAD_OK) return 1;
-    add_reasons(report, cli, CLI_TEXT_UNREADABLE, CLI_TEXT_OUT_OF_MEMORY, CLI_TEXT_RESCUE_HINT);
-    json_key(&report->json, "error");
-    json_string(&report->json, "unreadable");
-    return 0;
+    return result == LOAD_OK ? 1 : report_unreadable(cli, report, CLI_TEXT_RESCUE_HINT);
 }
 
 int read_for_command(CliContext& cli, const char* path, FileReport* report, uint8_t** bytes, uint32_t* size)
@@ -99,11 +104,7 @@ int read_for_command(CliContext& cli, const char* path, FileReport* report, uint
     begin_catching();
     int result = read_file_bytes(path, bytes, size);
     set_alert_hook(nullptr);
-    if (result == LOAD_OK) return 1;
-    add_reasons(report, cli, CLI_TEXT_UNREADABLE, CLI_TEXT_OUT_OF_MEMORY, CLI_TEXT_EDIT_HINT);
-    json_key(&report->json, "error");
-    json_string(&report->json, "unreadable");
-    return 0;
+    return result == LOAD_OK ? 1 : report_unreadable(cli, report, CLI_TEXT_EDIT_HINT);
 }
 
 int write_for_command(CliContext& cli, const char* path, FileReport* report, const uint8_t* bytes, uint32_t size)

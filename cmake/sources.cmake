@@ -65,7 +65,9 @@ set(VELMORA_CORE_SOURCES
     src/check/privacy_exif.cpp
     src/check/privacy_scan.h
     src/check/privacy_sources.cpp
+    src/rescue/crc_toggles.cpp src/rescue/crc_toggles.h
     src/rescue/line_endings.cpp src/rescue/line_endings.h
+    src/rescue/line_groups.cpp src/rescue/line_search.h
     src/rescue/rescue.cpp src/rescue/rescue.h
     src/rescue/rescue_checks.cpp
     src/rescue/rescue_explain.cpp src/rescue/rescue_explain.h
@@ -161,6 +163,7 @@ set(VELMORA_CORE_TEST_SOURCES
     tests/repair/structure_check_test.cpp
     tests/check/check_test.cpp
     tests/check/privacy_test.cpp
+    tests/rescue/crc_toggles_test.cpp
     tests/rescue/rescue_test.cpp)
 # Tests of one platform only.
 set(VELMORA_POSIX_TEST_SOURCES)

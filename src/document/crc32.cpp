@@ -3,6 +3,7 @@
 #include "chunk_file.h"
 
 uint32_t g_crc_table[256];
+uint32_t g_crc_zero_powers[64];
 
 void build_crc_table()
 {
@@ -13,6 +14,29 @@ void build_crc_table()
         }
         g_crc_table[n] = c;
     }
+    g_crc_zero_powers[0] = 0x00800000u;  // x^8
+    for (int k = 1; k < 64; k++) g_crc_zero_powers[k] = crc_multiply(g_crc_zero_powers[k - 1], g_crc_zero_powers[k - 1]);
+}
+
+uint32_t crc_multiply(uint32_t a, uint32_t b)
+{
+    uint32_t product = 0;
+    for (uint32_t bit = 0x80000000u; bit && a; bit >>= 1) {
+        if (a & bit) {
+            product ^= b;
+            a ^= bit;
+        }
+        b = (b & 1) ? (b >> 1) ^ 0xEDB88320u : b >> 1;
+    }
+    return product;
+}
+
+uint32_t crc_zero_bytes(uint32_t reg, uint64_t bytes)
+{
+    for (int k = 0; bytes; k++, bytes >>= 1) {
+        if (bytes & 1) reg = crc_multiply(g_crc_zero_powers[k], reg);
+    }
+    return reg;
 }
 
 uint32_t crc_step(uint32_t reg, uint8_t byte)

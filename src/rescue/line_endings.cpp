@@ -20,28 +20,32 @@
 // What the rows cannot show: Huffman codes find their step again a few symbols
 // after a wrong byte, so a wrong choice that a second wrong one within the same
 // row makes up for leaves the rows as long as before and passes every filter
-// byte. Only the CRC and the Adler-32 at the end tell; the chunk then stays as
-// converted and is reported as not restored, never restored wrongly. In a stored
-// block nothing but those two checks ever tells the choices apart.
+// byte. Only the CRC and the Adler-32 at the end tell. So when no path ends
+// right, the path that came furthest is taken to the chunk's end and the one or
+// two places where it went wrong are solved for from the CRC (which is linear in
+// the bytes), then proved as any path is, by inflating it. Failing that the chunk
+// stays as converted and is reported as not restored, never restored wrongly. In
+// a stored block nothing but those two checks ever tells the choices apart.
 #include "line_endings.h"
 
 #include <string.h>
 
+#include "crc_toggles.h"
 #include "document/byte_order.h"
 #include "document/crc32.h"
 #include "document/memory.h"
+#include "line_search.h"
 
-static const uint8_t CR = 0x0D;
-static const uint8_t LF = 0x0A;
-// Alternatives kept open at once; older ones are given up (the search then
-// cannot claim it saw every path).
-static const int32_t PENDING_MAX = 384;
 // An alternative is settled once its path has inflated this many rows beyond it
 // (or, without the image's rows, this many bytes).
 static const uint64_t SETTLE_ROWS = 8;
 static const uint64_t SETTLE_BYTES_MIN = 4096;
 static const uint64_t SETTLE_BYTES_NO_ROWS = 65536;
 static const int32_t VARIANTS_MAX = 8;
+// The solving of the furthest path: places of choice it follows at most (beyond
+// them the chunk is not solved), the sets of places it proves at most.
+static const int32_t SOLVE_PLACES_MAX = 1 << 19;
+static const int32_t SOLVE_SETS_MAX = 4;
 
 enum ChoiceKind { CHOICE_NONE, CHOICE_BRANCH, CHOICE_FORCED };
 
@@ -60,21 +64,7 @@ static int32_t choice_at(const ScanBytes& file, int32_t direction, uint64_t q, i
     return before == CR ? CHOICE_NONE : CHOICE_BRANCH;
 }
 
-// One path through the converted bytes.
-struct Walker {
-    uint64_t    at;         // converted position
-    uint32_t    produced;   // original bytes so far
-    uint32_t    reg;        // CRC register over the type and the original bytes
-    int32_t     inserted;   // a CR was put back in front of the byte at `at`
-    uint32_t    unlikely;   // choices taken against the likelier one
-    int32_t     last_taken; // the path's last choice taken up from an alternative (a Taken), or -1
-    uint64_t    broke_at;   // inflated bytes where the path it was taken up from broke; 0: not yet passed
-    // For IDAT: the path's own stream, on the heap since zlib's state points back
-    // at it; null otherwise.
-    StreamCheck* stream;
-};
-
-static void free_stream(StreamCheck* stream)
+void free_walker_stream(StreamCheck* stream)
 {
     if (!stream) return;
     stream_finish(*stream);
@@ -82,7 +72,7 @@ static void free_stream(StreamCheck* stream)
 }
 
 // A copy of the stream for another path; null when memory runs out.
-static StreamCheck* stream_copy(const StreamCheck& from)
+StreamCheck* copy_walker_stream(const StreamCheck& from)
 {
     StreamCheck* copy = (StreamCheck*)zero_alloc(sizeof(StreamCheck));
     if (copy && stream_copy(*copy, from) == STREAM_NO_MEMORY) {
@@ -117,50 +107,6 @@ static void field_variants(const ScanBytes& file, int32_t direction, uint64_t at
     if (literal) field_variants(file, direction, at + 1, 0, value << 8 | file.bytes[at], n + 1, out, count);
 }
 
-struct Pending {
-    Walker  state;
-    int32_t changed;  // the option still to take: 1 the conversion undone here, 0 the byte as it is
-};
-
-// A choice a path took when an alternative was taken up; the path's bytes are
-// the converted ones with the likelier choice everywhere else, so these records
-// are all it takes to write them out again once a path comes out right.
-struct Taken {
-    uint64_t at;
-    int32_t  changed;
-    int32_t  before;  // the path's previous Taken, or -1
-};
-
-struct LineSearch {
-    Scan*     scan;
-    uint32_t  length;       // original data bytes
-    uint64_t  settle;       // inflated bytes after which an alternative is settled; 0: never
-    uint8_t*  out;          // while replaying the winning path: its original bytes
-    Taken*    taken;        // every choice taken up, by every path
-    int32_t   taken_count;
-    int32_t   taken_capacity;
-    // The winner's choices in order, while it is replayed; null while searching.
-    const Taken* replay;
-    int32_t   replay_count;
-    int32_t   replay_next;
-    Pending   pending[PENDING_MAX];  // in the order they were kept
-    int32_t   pending_count;
-    int32_t   given_up;     // an alternative was dropped unseen
-    uint32_t  branches;
-    uint64_t  broke_at;     // inflated bytes where the last path broke
-    int32_t   bound_hit;
-    int32_t   solutions;
-    uint8_t*  solution;     // the first path that ended right, `length` bytes (or fewer when cut)
-    int32_t   solution_taken;  // its last Taken
-    uint32_t  solution_size;
-    uint32_t  solution_crc;
-    uint64_t  solution_end;
-    int32_t   solution_cut;
-    StreamCheck* winner;    // for IDAT: the winning path's stream
-};
-
-enum Advance { ADVANCE_FAILED, ADVANCE_ENDED, ADVANCE_CUT };
-
 static int emit(LineSearch& search, Walker& w, const uint8_t* bytes, uint32_t count)
 {
     if (search.replay) memcpy(search.out + w.produced, bytes, count);
@@ -190,7 +136,7 @@ static int take(LineSearch& search, Walker& w, int32_t direction, int32_t change
 
 static void drop_pending(Pending& pending)
 {
-    free_stream(pending.state.stream);
+    free_walker_stream(pending.state.stream);
     pending.state.stream = nullptr;
 }
 
@@ -248,7 +194,7 @@ static int keep_alternative(LineSearch& search, Walker& w, int32_t changed, int3
     slot.state = w;
     slot.changed = changed;
     slot.state.unlikely += changed != likely;
-    if (w.stream && !(slot.state.stream = stream_copy(*w.stream))) return 0;
+    if (w.stream && !(slot.state.stream = copy_walker_stream(*w.stream))) return 0;
     search.pending_count++;
     search.branches++;
     return 1;
@@ -284,8 +230,10 @@ static int32_t advance(LineSearch& search, Walker& w)
     int32_t direction = search.scan->line_endings;
     for (;;) {
         if (w.produced == search.length) return data_ended(search, w);
+        if (search.stop_at && w.at >= search.stop_at) return ADVANCE_PAUSED;
         if (w.at >= file.size) return w.stream && w.stream->state == STREAM_OPEN ? ADVANCE_CUT : ADVANCE_FAILED;
         uint64_t choice = w.inserted ? w.at : next_choice(file, direction, w.at);
+        if (search.stop_at && choice > search.stop_at) choice = search.stop_at;
         uint64_t run = choice - w.at;
         if (run > search.length - w.produced) run = search.length - w.produced;
         if (run > 0) {
@@ -366,12 +314,12 @@ static int resume(LineSearch& search, Walker& w)
         w.broke_at = search.broke_at;
         if (!note_taken(search, w, next.changed)) {
             search.scan->result->out_of_memory = 1;
-            free_stream(w.stream);
+            free_walker_stream(w.stream);
             w.stream = nullptr;
             break;
         }
         if (take(search, w, search.scan->line_endings, next.changed)) return 1;
-        free_stream(w.stream);
+        free_walker_stream(w.stream);
         w.stream = nullptr;
     }
     return 0;
@@ -390,17 +338,21 @@ static void search_paths(LineSearch& search, Walker start)
             if (search.winner || search.solutions > 1 || ended == ADVANCE_CUT) break;
         }
         search.broke_at = inflated(w);
-        free_stream(w.stream);
+        if (w.at > search.best_at) {
+            search.best_at = w.at;
+            search.best_taken = w.last_taken;
+        }
+        free_walker_stream(w.stream);
         w.stream = nullptr;
         if (!resume(search, w)) break;
     }
-    free_stream(w.stream);
+    free_walker_stream(w.stream);
     while (search.pending_count > 0) drop_pending(search.pending[--search.pending_count]);
 }
 
 // The path's start: the register over the type, and for IDAT the stream as the
 // IDAT chunks before this one left it.
-static int start_walker(Scan& scan, uint64_t data_at, const uint8_t* type, Walker* w)
+int start_walker(Scan& scan, uint64_t data_at, const uint8_t* type, Walker* w)
 {
     *w = Walker();
     w->last_taken = -1;
@@ -408,7 +360,7 @@ static int start_walker(Scan& scan, uint64_t data_at, const uint8_t* type, Walke
     w->reg = 0xFFFFFFFFu;
     for (int k = 0; k < 4; k++) w->reg = crc_step(w->reg, type[k]);
     if (!is_chunk_type(type, "IDAT")) return 1;
-    if (scan.line_stream) return (w->stream = stream_copy(*scan.line_stream)) != nullptr;
+    if (scan.line_stream) return (w->stream = copy_walker_stream(*scan.line_stream)) != nullptr;
     w->stream = (StreamCheck*)zero_alloc(sizeof(StreamCheck));
     if (!w->stream) return 0;
     stream_begin(*w->stream, scan.line_layout_known ? &scan.line_layout : nullptr, nullptr);
@@ -426,7 +378,7 @@ static void take_restored(Scan& scan, LineSearch& search, uint64_t header, const
     if (chunk < 0) return;
     if (is_chunk_type(type, "IHDR")) scan.line_layout_known = layout_from_ihdr(record.data, record.length, &scan.line_layout);
     if (search.winner) {
-        free_stream(scan.line_stream);
+        free_walker_stream(scan.line_stream);
         scan.line_stream = search.winner;
         search.winner = nullptr;
     }
@@ -443,25 +395,223 @@ static void take_restored(Scan& scan, LineSearch& search, uint64_t header, const
     }
 }
 
+// The choices a path took up, from its last Taken back, in the order of the
+// walk; null when memory runs out.
+static Taken* choices_in_order(const LineSearch& search, int32_t last, int32_t* count)
+{
+    *count = 0;
+    for (int32_t k = last; k >= 0; k = search.taken[k].before) (*count)++;
+    Taken* order = (Taken*)zero_alloc((size_t)(*count + 1) * sizeof(Taken));
+    if (!order) return nullptr;
+    int32_t slot = *count;
+    for (int32_t k = last; k >= 0; k = search.taken[k].before) order[--slot] = search.taken[k];
+    return order;
+}
+
+int32_t replay_path(LineSearch& search, Walker& w, const Taken* order, int32_t count, uint8_t* out,
+                    uint64_t stop_at)
+{
+    // Behind a CR put back at w.at, the choice there is made.
+    int32_t next = 0;
+    while (next < count && (order[next].at < w.at || (order[next].at == w.at && w.inserted))) next++;
+    search.replay = order;
+    search.replay_count = count;
+    search.replay_next = next;
+    search.out = out;
+    search.stop_at = stop_at;
+    int32_t ended = advance(search, w);
+    search.replay = nullptr;
+    search.stop_at = 0;
+    return ended;
+}
+
 // Writes the winning path's bytes into `out`: the walk from `start` once more,
 // without a stream, with the choices it took up.
 static int replay_solution(LineSearch& search, Walker start, uint8_t* out)
 {
     int32_t count = 0;
-    for (int32_t k = search.solution_taken; k >= 0; k = search.taken[k].before) count++;
-    Taken* order = (Taken*)zero_alloc((size_t)(count ? count : 1) * sizeof(Taken));
+    Taken* order = choices_in_order(search, search.solution_taken, &count);
     if (!order) return 0;
-    int32_t slot = count;
-    for (int32_t k = search.solution_taken; k >= 0; k = search.taken[k].before) order[--slot] = search.taken[k];
-    search.replay = order;
-    search.replay_count = count;
-    search.out = out;
     start.stream = nullptr;
-    advance(search, start);
-    search.replay = nullptr;
+    replay_path(search, start, order, count, out, 0);
     zero_free(order);
     search.solution = out;
     return start.produced == search.solution_size;
+}
+
+void free_trace(PathTrace& trace)
+{
+    zero_free(trace.toggles);
+    zero_free(trace.places);
+    zero_free(trace.chosen);
+    trace = PathTrace();
+}
+
+int trace_path(LineSearch& search, Walker w, uint64_t end, const Taken* order, int32_t order_count,
+                      PathTrace* trace)
+{
+    const ScanBytes& file = search.scan->file;
+    int32_t direction = search.scan->line_endings;
+    int32_t likely = direction == RESCUE_LF_TURNED_CRLF;
+    int32_t capacity = 0, next = 0;
+    *trace = PathTrace();
+    w.stream = nullptr;
+    while (w.at < end) {
+        uint64_t choice = w.inserted ? w.at : next_choice(file, direction, w.at);
+        if (choice > end) choice = end;
+        if (choice > w.at) {
+            w.inserted = 0;
+            emit(search, w, file.bytes + w.at, (uint32_t)(choice - w.at));
+            w.at = choice;
+            continue;
+        }
+        int32_t kind = choice_at(file, direction, w.at, w.inserted);
+        int32_t changed = kind == CHOICE_FORCED;
+        if (kind == CHOICE_BRANCH) {
+            changed = likely;
+            if (next < order_count && order[next].at == w.at) changed = order[next++].changed;
+            if (trace->count == capacity) {
+                if (capacity == SOLVE_PLACES_MAX) break;
+                capacity = capacity ? capacity * 2 : 4096;
+                CrcToggle* toggles = (CrcToggle*)zero_alloc((size_t)capacity * sizeof(CrcToggle));
+                uint64_t* places = (uint64_t*)zero_alloc((size_t)capacity * sizeof(uint64_t));
+                int32_t* chosen = (int32_t*)zero_alloc((size_t)capacity * sizeof(int32_t));
+                if (toggles && places && chosen && trace->count) {
+                    memcpy(toggles, trace->toggles, (size_t)trace->count * sizeof(CrcToggle));
+                    memcpy(places, trace->places, (size_t)trace->count * sizeof(uint64_t));
+                    memcpy(chosen, trace->chosen, (size_t)trace->count * sizeof(int32_t));
+                }
+                int32_t kept = trace->count;
+                free_trace(*trace);
+                trace->count = kept;
+                trace->toggles = toggles;
+                trace->places = places;
+                trace->chosen = chosen;
+                if (!toggles || !places || !chosen) break;
+            }
+            // Undoing the conversion here put a CR in (CR LF -> LF) or took one
+            // out (LF -> CR LF); the other way does the opposite.
+            int32_t delta = changed == (direction == RESCUE_CRLF_TURNED_LF) ? -1 : 1;
+            trace->toggles[trace->count] = CrcToggle{w.reg, w.produced, delta};
+            trace->places[trace->count] = w.at;
+            trace->chosen[trace->count++] = changed;
+        }
+        take(search, w, direction, changed);
+    }
+    if (w.at != end || !trace->toggles) {
+        free_trace(*trace);
+        return 0;
+    }
+    for (int32_t k = 0; k < trace->count; k++) {
+        CrcToggle& t = trace->toggles[k];
+        t.after = w.produced - t.after - (t.delta < 0);
+    }
+    trace->reg = w.reg;
+    trace->produced = w.produced;
+    return 1;
+}
+
+// Where the chunk may end near `around`: a CRC field, a length field and a
+// registered type in a row, in any converted form of the two fields.
+struct ChunkEnd {
+    uint64_t end;  // converted position behind the data
+    uint32_t crc;
+};
+
+static int32_t chunk_ends_near(const Scan& scan, uint64_t data_at, uint64_t around, ChunkEnd* out, int32_t max)
+{
+    const ScanBytes& file = scan.file;
+    int32_t found = 0;
+    uint64_t from = around > data_at + 32 ? around - 32 : data_at;
+    for (uint64_t type = from; type + 4 <= file.size && type <= around + 48 && found < max; type++) {
+        if (!registered_type(file.bytes + type)) continue;
+        for (uint64_t end = type >= data_at + 16 ? type - 16 : data_at; end + 4 <= type && found < max; end++) {
+            FieldVariant crcs[VARIANTS_MAX], lengths[VARIANTS_MAX];
+            int32_t crc_count = 0;
+            field_variants(file, scan.line_endings, end, 0, 0, 0, crcs, &crc_count);
+            for (int32_t c = 0; c < crc_count && found < max; c++) {
+                int32_t length_count = 0;
+                field_variants(file, scan.line_endings, crcs[c].end, 0, 0, 0, lengths, &length_count);
+                for (int32_t l = 0; l < length_count && found < max; l++) {
+                    if (lengths[l].end == type) out[found++] = ChunkEnd{end, crcs[c].value};
+                }
+            }
+        }
+    }
+    return found;
+}
+
+Taken* toggled_choices(const Taken* order, int32_t count, const PathTrace& trace, const int32_t* places,
+                       int32_t place_count, int32_t* toggled_count)
+{
+    Taken* out = (Taken*)zero_alloc((size_t)(count + place_count + 1) * sizeof(Taken));
+    if (!out) return nullptr;
+    int32_t n = 0, k = 0;
+    for (int32_t p = 0; p < place_count; p++) {
+        uint64_t at = trace.places[places[p]];
+        while (k < count && order[k].at < at) out[n++] = order[k++];
+        if (k < count && order[k].at == at) k++;
+        out[n++] = Taken{at, !trace.chosen[places[p]], -1};
+    }
+    while (k < count) out[n++] = order[k++];
+    *toggled_count = n;
+    return out;
+}
+
+int prove_path(Scan& scan, LineSearch& search, uint64_t data_at, const uint8_t* type, const Taken* order,
+               int32_t count, uint8_t* out)
+{
+    Walker w;
+    if (!start_walker(scan, data_at, type, &w)) return 0;
+    if (replay_path(search, w, order, count, out, 0) == ADVANCE_ENDED) {
+        search.solutions = 1;
+        search.solution = out;
+        search.solution_size = w.produced;
+        search.winner = w.stream;
+        w.stream = nullptr;
+    }
+    free_walker_stream(w.stream);
+    return search.solutions > 0;
+}
+
+// No path ended right: the furthest one, taken on to each place where the chunk
+// may end, is solved for the one or two choices that give the stored CRC, and
+// each answer is proved by inflating it. Keeps the first that proves itself.
+static int solve_furthest(Scan& scan, LineSearch& search, uint64_t data_at, const uint8_t* type, uint8_t* out)
+{
+    Walker start;
+    if (!search.best_at || !is_chunk_type(type, "IDAT") || !start_walker(scan, data_at, type, &start)) return 0;
+    int32_t count = 0;
+    Taken* order = choices_in_order(search, search.best_taken, &count);
+    ChunkEnd ends[8];
+    int32_t end_count = order ? chunk_ends_near(scan, data_at, search.best_at, ends, 8) : 0;
+    for (int32_t e = 0; e < end_count && !search.solutions && !scan_cancelled(scan); e++) {
+        PathTrace trace;
+        if (!trace_path(search, start, ends[e].end, order, count, &trace)) continue;
+        int64_t net = (int64_t)search.length - trace.produced;
+        ToggleSet sets[SOLVE_SETS_MAX];
+        int32_t set_count = 0;
+        if (net >= -2 && net <= 2) {
+            set_count = find_crc_toggles(trace.toggles, trace.count, CR, (int32_t)net,
+                                         (ends[e].crc ^ 0xFFFFFFFFu) ^ trace.reg, sets, SOLVE_SETS_MAX);
+        }
+        for (int32_t k = 0; k < set_count && !search.solutions; k++) {
+            int32_t toggled_count = 0;
+            int32_t places[2] = {sets[k].first, sets[k].second};
+            Taken* toggled = toggled_choices(order, count, trace, places, places[1] < 0 ? 1 : 2, &toggled_count);
+            if (!toggled) break;
+            prove_path(scan, search, data_at, type, toggled, toggled_count, out);
+            zero_free(toggled);
+        }
+        if (!search.solutions && net == 0) {
+            solve_choice_groups(scan, search, data_at, type, order, count, trace,
+                                (ends[e].crc ^ 0xFFFFFFFFu) ^ trace.reg, out);
+        }
+        free_trace(trace);
+    }
+    free_walker_stream(start.stream);
+    zero_free(order);
+    return search.solutions > 0;
 }
 
 // How far behind its path an alternative is settled; 0 for a chunk without a stream.
@@ -494,16 +644,20 @@ static int try_reading(Scan& scan, uint64_t header, uint32_t length, uint64_t da
         search->settle = settle_distance(scan, start);
         Walker replay_start = start;
         search_paths(*search, start);
-        found = search->solutions > 0 && replay_solution(*search, replay_start, out);
+        if (search->solutions > 0) {
+            found = replay_solution(*search, replay_start, out);
+        } else {
+            found = solve_furthest(scan, *search, data_at, type, out);
+        }
         if (search->bound_hit) {
             add_finding(scan.result, file_finding(RESCUE_BOUND_HIT, RESCUE_NONE, header, search->branches));
         }
         if (found) take_restored(scan, *search, header, type);
         *next = search->solution_cut ? scan.file.size : search->solution_end;
     } else {
-        free_stream(start.stream);
+        free_walker_stream(start.stream);
     }
-    if (search) free_stream(search->winner);
+    if (search) free_walker_stream(search->winner);
     if (search) zero_free(search->taken);
     zero_free(search);
     zero_free(out);
@@ -551,7 +705,7 @@ int restore_chunk_line_endings(Scan& scan, uint64_t header, uint64_t* next)
 
 void finish_line_endings(Scan& scan)
 {
-    free_stream(scan.line_stream);
+    free_walker_stream(scan.line_stream);
     scan.line_stream = nullptr;
     if (scan.line_finding < 0) return;
     RescueFinding& finding = scan.result->findings[scan.line_finding];

@@ -39,3 +39,19 @@ TEST(Crc32, HighBitTypeBytesAndDataMatchPlainCrc)
     record.length = 10;
     EXPECT_EQ(bitwise_crc(all, 14), chunk_crc(record));
 }
+
+// The register over A || B is the register over A times x^(8 |B|) plus B's own.
+TEST(Crc32, ZeroBytesAdvanceTheRegisterAsBytesDo)
+{
+    build_crc_table();
+    for (uint32_t count : {0u, 1u, 7u, 300u, 65537u}) {
+        uint32_t reg = 0x12345678u, zeros = reg, b = 0;
+        for (uint32_t i = 0; i < count; i++) {
+            zeros = crc_step(zeros, 0);
+            b = crc_step(b, (uint8_t)(i * 13 + 1));
+            reg = crc_step(reg, (uint8_t)(i * 13 + 1));
+        }
+        EXPECT_EQ(zeros, crc_zero_bytes(0x12345678u, count)) << count;
+        EXPECT_EQ(reg, crc_zero_bytes(0x12345678u, count) ^ b) << count;
+    }
+}

@@ -1,0 +1,221 @@
+#include "crc_toggles.h"
+
+#include <algorithm>
+
+#include "document/crc32.h"
+#include "document/memory.h"
+
+uint32_t crc_toggle_term(const CrcToggle& toggle, uint8_t byte)
+{
+    return crc_zero_bytes(crc_step(toggle.reg, byte) ^ toggle.reg, toggle.after);
+}
+
+// x^-1 modulo the polynomial: x times (G(x) - 1) / x is G(x) - 1, which is 1.
+static const uint32_t X_INVERSE = (0xEDB88320u << 1) | 1;
+
+uint32_t crc_term_moved(uint32_t term, int32_t delta)
+{
+    if (delta > 0) return crc_multiply(term, g_crc_zero_powers[0]);
+    for (int k = 0; k < 8; k++) term = crc_multiply(term, X_INVERSE);
+    return term;
+}
+
+struct Keyed {
+    uint32_t key;
+    int32_t  index;
+};
+
+static bool key_less(const Keyed& a, const Keyed& b)
+{
+    return a.key < b.key || (a.key == b.key && a.index < b.index);
+}
+
+// Pairs first < second with delta (first_delta, second_delta): a later place
+// moves the earlier one's term by x^(8 second_delta). For a later byte put in,
+// term(first) x^8 + term(second) = diff; for one taken out, with both sides times
+// x^8, term(first) + term(second) x^8 = diff x^8.
+static int32_t find_pairs(const uint32_t* terms, const CrcToggle* toggles, int32_t count, int32_t first_delta,
+                          int32_t second_delta, uint32_t diff, Keyed* keyed, ToggleSet* out, int32_t found,
+                          int32_t max)
+{
+    const uint32_t x8 = g_crc_zero_powers[0];
+    int32_t keys = 0;
+    for (int32_t j = 0; j < count; j++) {
+        if (toggles[j].delta != second_delta) continue;
+        keyed[keys++] = Keyed{second_delta > 0 ? terms[j] : crc_multiply(terms[j], x8), j};
+    }
+    std::sort(keyed, keyed + keys, key_less);
+    uint32_t wanted = second_delta > 0 ? diff : crc_multiply(diff, x8);
+    for (int32_t i = 0; i < count && found < max; i++) {
+        if (toggles[i].delta != first_delta) continue;
+        uint32_t key = wanted ^ (second_delta > 0 ? crc_multiply(terms[i], x8) : terms[i]);
+        Keyed probe = {key, i + 1};
+        for (const Keyed* k = std::lower_bound(keyed, keyed + keys, probe, key_less);
+             k < keyed + keys && k->key == key && found < max; k++) {
+            out[found++] = ToggleSet{i, k->index};
+        }
+    }
+    return found;
+}
+
+int32_t find_crc_toggles(const CrcToggle* toggles, int32_t count, uint8_t byte, int32_t net, uint32_t diff,
+                         ToggleSet* out, int32_t max)
+{
+    uint32_t* terms = (uint32_t*)zero_alloc((size_t)(count ? count : 1) * sizeof(uint32_t));
+    Keyed* keyed = (Keyed*)zero_alloc((size_t)(count ? count : 1) * sizeof(Keyed));
+    if (!terms || !keyed) {
+        zero_free(terms);
+        zero_free(keyed);
+        return -1;
+    }
+    int32_t found = 0;
+    for (int32_t i = 0; i < count; i++) {
+        const CrcToggle& t = toggles[i];
+        terms[i] = crc_toggle_term(t, byte);
+        if (t.delta == net && terms[i] == diff && found < max) out[found++] = ToggleSet{i, -1};
+    }
+    for (int32_t second = -1; second <= 1; second += 2) {
+        int32_t first = net - second;
+        if (first == 1 || first == -1) {
+            found = find_pairs(terms, toggles, count, first, second, diff, keyed, out, found, max);
+        }
+    }
+    zero_free(terms);
+    zero_free(keyed);
+    return found;
+}
+
+static const uint32_t ADLER_BASE = 65521;
+// Combinations of the first half kept at most, of the second looked through.
+static const uint64_t COMBINATIONS_KEPT_MAX = 1u << 19;
+static const uint64_t COMBINATIONS_LOOKED_MAX = 1u << 24;
+
+uint32_t adler_move_add(uint32_t a, uint32_t b)
+{
+    uint32_t low = ((a & 0xFFFF) + (b & 0xFFFF)) % ADLER_BASE, high = ((a >> 16) + (b >> 16)) % ADLER_BASE;
+    return low | high << 16;
+}
+
+uint32_t adler_move_between(uint32_t from, uint32_t to)
+{
+    uint32_t low = ((to & 0xFFFF) + ADLER_BASE - (from & 0xFFFF) % ADLER_BASE) % ADLER_BASE;
+    uint32_t high = ((to >> 16) + ADLER_BASE - (from >> 16) % ADLER_BASE) % ADLER_BASE;
+    return low | high << 16;
+}
+
+// One half's clusters counted through like the digits of a number, each digit
+// an option of its cluster (0: none), with the XOR and the sum of what is picked.
+struct Odometer {
+    const uint32_t* vectors;
+    const uint32_t* adler_moves;
+    const int32_t*  first;    // each cluster's first option
+    const int32_t*  options;  // each cluster's number of options
+    int32_t         from, to; // the half's clusters
+    int32_t         digit[COMBINATION_CLUSTERS_MAX];
+    uint32_t        vector;
+    uint32_t        adler;
+};
+
+// What option `digit` of cluster `c` adds (or takes away).
+static void odometer_turn(Odometer& o, int32_t c, int32_t digit, int add)
+{
+    if (digit == 0) return;
+    int32_t option = o.first[c] + digit - 1;
+    o.vector ^= o.vectors[option];
+    if (!o.adler_moves) return;
+    o.adler = adler_move_add(o.adler, add ? o.adler_moves[option] : adler_move_between(o.adler_moves[option], 0));
+}
+
+// The next combination; 0 after the last.
+static int odometer_next(Odometer& o)
+{
+    for (int32_t c = o.from; c < o.to; c++) {
+        odometer_turn(o, c, o.digit[c], 0);
+        if (++o.digit[c] <= o.options[c]) {
+            odometer_turn(o, c, o.digit[c], 1);
+            return 1;
+        }
+        o.digit[c] = 0;
+    }
+    return 0;
+}
+
+struct Kept {
+    uint32_t vector;
+    uint32_t adler;
+    uint32_t number;  // the combination, as the first half's digits in mixed radix
+};
+
+static uint32_t slot_of(uint32_t vector, uint32_t mask)
+{
+    return (vector * 2654435761u) & mask;
+}
+
+int32_t find_crc_combinations(const uint32_t* vectors, const uint32_t* adler_moves, const int32_t* clusters,
+                              int32_t count, uint32_t wanted, uint32_t wanted_adler, int32_t* picks, int32_t max)
+{
+    int32_t first[COMBINATION_CLUSTERS_MAX], options[COMBINATION_CLUSTERS_MAX], cluster_count = 0;
+    for (int32_t i = 0; i < count; i++) {
+        if (i == 0 || clusters[i] != clusters[i - 1]) {
+            if (cluster_count == COMBINATION_CLUSTERS_MAX) return -1;
+            first[cluster_count] = i;
+            options[cluster_count++] = 0;
+        }
+        options[cluster_count - 1]++;
+    }
+    // The first half as large as it may be kept, the rest looked through.
+    uint64_t kept = 1, looked = 1;
+    int32_t split = 0;
+    while (split < cluster_count && kept * (uint64_t)(options[split] + 1) <= COMBINATIONS_KEPT_MAX) {
+        kept *= (uint64_t)(options[split++] + 1);
+    }
+    for (int32_t c = split; c < cluster_count; c++) {
+        looked *= (uint64_t)(options[c] + 1);
+        if (looked > COMBINATIONS_LOOKED_MAX) return -1;
+    }
+    uint32_t slots = 1;
+    while (slots < 2 * kept) slots <<= 1;
+    Kept* table = (Kept*)zero_alloc((size_t)kept * sizeof(Kept));
+    int32_t* heads = (int32_t*)zero_alloc((size_t)slots * sizeof(int32_t));
+    int32_t* next = (int32_t*)zero_alloc((size_t)kept * sizeof(int32_t));
+    if (!table || !heads || !next) {
+        zero_free(table);
+        zero_free(heads);
+        zero_free(next);
+        return -1;
+    }
+    Odometer low = {vectors, adler_moves, first, options, 0, split, {0}, 0, 0};
+    uint32_t number = 0;
+    do {
+        table[number] = Kept{low.vector, low.adler, number};
+        uint32_t slot = slot_of(low.vector, slots - 1);
+        next[number] = heads[slot] - 1;
+        heads[slot] = (int32_t)number + 1;
+        number++;
+    } while (odometer_next(low));
+    Odometer high = {vectors, adler_moves, first, options, split, cluster_count, {0}, 0, 0};
+    int32_t found = 0;
+    do {
+        uint32_t lacking = wanted ^ high.vector;
+        uint32_t adler_lacking = adler_moves ? adler_move_between(high.adler, wanted_adler) : 0;
+        for (int32_t k = heads[slot_of(lacking, slots - 1)] - 1; k >= 0 && found < max; k = next[k]) {
+            if (table[k].vector != lacking || (adler_moves && table[k].adler != adler_lacking)) continue;
+            int32_t* answer = picks + (size_t)found++ * cluster_count;
+            uint32_t rest = table[k].number;
+            for (int32_t c = 0; c < cluster_count; c++) {
+                int32_t digit = 0;
+                if (c < split) {
+                    digit = (int32_t)(rest % (uint32_t)(options[c] + 1));
+                    rest /= (uint32_t)(options[c] + 1);
+                } else {
+                    digit = high.digit[c];
+                }
+                answer[c] = digit ? first[c] + digit - 1 : -1;
+            }
+        }
+    } while (found < max && odometer_next(high));
+    zero_free(table);
+    zero_free(heads);
+    zero_free(next);
+    return found;
+}

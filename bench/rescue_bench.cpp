@@ -1,7 +1,9 @@
 // Times the rescue on files just under the size limit, one file per kind of
-// damage, and the undoing of either line-ending conversion. Two originals, each a
-// single IDAT: random pixels of 1150 x 1150 RGB, which deflate stores as they are,
-// and 1250 x 1250 RGB of 100 levels, which it codes.
+// damage, and the undoing of either line-ending conversion. Three originals, each
+// a single IDAT: random pixels of 1150 x 1150 RGB, which deflate stores as they
+// are, 1250 x 1250 RGB of 100 levels, which it codes bytes by bytes, and a
+// picture of flat blocks of 1800 x 1800, which it codes with long matches. Then
+// the undoing of line endings in pictures of flat blocks of growing size.
 // Each case runs in a child process, so that its peak resident memory can be
 // told apart; prints one line per case: milliseconds (wall and processor), peak
 // memory, whether the original came back, the findings.
@@ -102,7 +104,7 @@ uint32_t bench_clock(void*)
 }
 
 // "restored" when the final chunk list saves as the original, byte for byte.
-void run_case(const Case& c, const Bytes& original, const Bytes& damaged)
+void run_case(const char* name, const Bytes& original, const Bytes& damaged)
 {
     long before = peak_kib();
     RescuePorts ports = {nullptr, nullptr, nullptr, bench_clock};
@@ -115,9 +117,23 @@ void run_case(const Case& c, const Bytes& original, const Bytes& damaged)
     cpu = cpu_ms() - cpu;
     long peak = peak_kib() - before;
     const char* restored = rescued_file(result) == original ? "restored" : "not restored";
-    printf("%-24s %8zu bytes %7.1f ms (cpu %7.1f)  peak +%5ld KiB  %-12s outcome %d  %s\n", c.name, damaged.size(),
+    printf("%-24s %8zu bytes %7.1f ms (cpu %7.1f)  peak +%5ld KiB  %-12s outcome %d  %s\n", name, damaged.size(),
            ms, cpu, peak, restored, result.outcome, rescue_summary(result).c_str());
     release_rescue_result(&result);
+}
+
+// Runs one case in a child process.
+void run_apart(const char* name, const Bytes& original, const Bytes& damaged)
+{
+    fflush(stdout);
+    pid_t child = fork();
+    if (child == 0) {
+        run_case(name, original, damaged);
+        fflush(stdout);
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
 }
 
 }  // namespace
@@ -125,21 +141,24 @@ void run_case(const Case& c, const Bytes& original, const Bytes& damaged)
 int main()
 {
     // Random bytes deflate stores as they are; fewer levels give coded blocks.
-    const BigFile files[] = {big_file(1150, 256), big_file(1250, 100)};
+    BigFile blocks;
+    blocks.file = blocky_png(1800, 1);
+    blocks.idat = 33;
+    const BigFile files[] = {big_file(1150, 256), big_file(1250, 100), blocks};
     for (const BigFile& big : files) {
         printf("file of %zu bytes (limit %u), one IDAT of %zu bytes\n", big.file.size(), PNG_SIZE_LIMIT,
                big.file.size() - big.idat - 24);
-        for (const Case& c : CASES) {
-            Bytes damaged = c.damage(big);
-            fflush(stdout);
-            pid_t child = fork();
-            if (child == 0) {
-                run_case(c, big.file, damaged);
-                fflush(stdout);
-                _exit(0);
-            }
-            int status = 0;
-            waitpid(child, &status, 0);
+        for (const Case& c : CASES) run_apart(c.name, big.file, c.damage(big));
+    }
+    printf("line endings in pictures of flat blocks, one IDAT\n");
+    for (uint32_t side : {512u, 768u, 1024u, 1250u, 1500u, 1800u}) {
+        for (uint32_t seed = 1; seed <= 3; seed++) {
+            Bytes original = blocky_png(side, seed);
+            char name[64];
+            snprintf(name, sizeof name, "%u, seed %u, CR LF -> LF", side, seed);
+            run_apart(name, original, crlf_to_lf(original));
+            snprintf(name, sizeof name, "%u, seed %u, LF -> CR LF", side, seed);
+            run_apart(name, original, lf_to_crlf(original));
         }
     }
     return 0;

@@ -1,5 +1,7 @@
 #include "crc_toggles.h"
 
+#include <string.h>
+
 #include <algorithm>
 
 #include "document/crc32.h"
@@ -87,19 +89,23 @@ int32_t find_crc_toggles(const CrcToggle* toggles, int32_t count, uint8_t byte, 
 
 static const uint32_t ADLER_BASE = 65521;
 // Combinations of the first half kept at most, of the second looked through.
-static const uint64_t COMBINATIONS_KEPT_MAX = 1u << 19;
-static const uint64_t COMBINATIONS_LOOKED_MAX = 1u << 24;
+static const uint64_t COMBINATIONS_KEPT_MAX = 1u << 20;
+static const uint64_t COMBINATIONS_LOOKED_MAX = 1u << 22;
 
+// Both halves are below 65521, so each sum needs one subtraction at most.
 uint32_t adler_move_add(uint32_t a, uint32_t b)
 {
-    uint32_t low = ((a & 0xFFFF) + (b & 0xFFFF)) % ADLER_BASE, high = ((a >> 16) + (b >> 16)) % ADLER_BASE;
+    uint32_t low = (a & 0xFFFF) + (b & 0xFFFF), high = (a >> 16) + (b >> 16);
+    if (low >= ADLER_BASE) low -= ADLER_BASE;
+    if (high >= ADLER_BASE) high -= ADLER_BASE;
     return low | high << 16;
 }
 
 uint32_t adler_move_between(uint32_t from, uint32_t to)
 {
-    uint32_t low = ((to & 0xFFFF) + ADLER_BASE - (from & 0xFFFF) % ADLER_BASE) % ADLER_BASE;
-    uint32_t high = ((to >> 16) + ADLER_BASE - (from >> 16) % ADLER_BASE) % ADLER_BASE;
+    uint32_t low = (to & 0xFFFF) + ADLER_BASE - (from & 0xFFFF), high = (to >> 16) + ADLER_BASE - (from >> 16);
+    if (low >= ADLER_BASE) low -= ADLER_BASE;
+    if (high >= ADLER_BASE) high -= ADLER_BASE;
     return low | high << 16;
 }
 
@@ -110,8 +116,9 @@ struct Odometer {
     const uint32_t* adler_moves;
     const int32_t*  first;    // each cluster's first option
     const int32_t*  options;  // each cluster's number of options
-    int32_t         from, to; // the half's clusters
-    int32_t         digit[COMBINATION_CLUSTERS_MAX];
+    const int32_t*  half;     // the half's clusters
+    int32_t         half_count;
+    int32_t         digit[COMBINATION_CLUSTERS_MAX];  // by cluster
     uint32_t        vector;
     uint32_t        adler;
 };
@@ -129,7 +136,8 @@ static void odometer_turn(Odometer& o, int32_t c, int32_t digit, int add)
 // The next combination; 0 after the last.
 static int odometer_next(Odometer& o)
 {
-    for (int32_t c = o.from; c < o.to; c++) {
+    for (int32_t h = 0; h < o.half_count; h++) {
+        int32_t c = o.half[h];
         odometer_turn(o, c, o.digit[c], 0);
         if (++o.digit[c] <= o.options[c]) {
             odometer_turn(o, c, o.digit[c], 1);
@@ -140,11 +148,13 @@ static int odometer_next(Odometer& o)
     return 0;
 }
 
+// A combination of the kept half in an open-addressed table by its vector.
 struct Kept {
     uint32_t vector;
     uint32_t adler;
-    uint32_t number;  // the combination, as the first half's digits in mixed radix
+    uint32_t number;  // the combination, as the kept half's digits in mixed radix; EMPTY: a free slot
 };
+static const uint32_t EMPTY = 0xFFFFFFFFu;
 
 static uint32_t slot_of(uint32_t vector, uint32_t mask)
 {
@@ -163,59 +173,62 @@ int32_t find_crc_combinations(const uint32_t* vectors, const uint32_t* adler_mov
         }
         options[cluster_count - 1]++;
     }
-    // The first half as large as it may be kept, the rest looked through.
-    uint64_t kept = 1, looked = 1;
-    int32_t split = 0;
-    while (split < cluster_count && kept * (uint64_t)(options[split] + 1) <= COMBINATIONS_KEPT_MAX) {
-        kept *= (uint64_t)(options[split++] + 1);
+    // The largest clusters first into the half that is kept, as far as it may
+    // be kept; the rest are looked through.
+    int32_t by_size[COMBINATION_CLUSTERS_MAX], kept_half[COMBINATION_CLUSTERS_MAX], looked_half[COMBINATION_CLUSTERS_MAX];
+    int32_t kept_count = 0, looked_count = 0;
+    for (int32_t c = 0; c < cluster_count; c++) {
+        int32_t slot = c;
+        while (slot > 0 && options[by_size[slot - 1]] < options[c]) {
+            by_size[slot] = by_size[slot - 1];
+            slot--;
+        }
+        by_size[slot] = c;
     }
-    for (int32_t c = split; c < cluster_count; c++) {
-        looked *= (uint64_t)(options[c] + 1);
-        if (looked > COMBINATIONS_LOOKED_MAX) return -1;
+    uint64_t kept = 1, looked = 1;
+    for (int32_t k = 0; k < cluster_count; k++) {
+        int32_t c = by_size[k];
+        uint64_t radix = (uint64_t)(options[c] + 1);
+        if (kept * radix <= COMBINATIONS_KEPT_MAX) {
+            kept *= radix;
+            kept_half[kept_count++] = c;
+        } else {
+            looked *= radix;
+            looked_half[looked_count++] = c;
+            if (looked > COMBINATIONS_LOOKED_MAX) return -1;
+        }
     }
     uint32_t slots = 1;
     while (slots < 2 * kept) slots <<= 1;
-    Kept* table = (Kept*)zero_alloc((size_t)kept * sizeof(Kept));
-    int32_t* heads = (int32_t*)zero_alloc((size_t)slots * sizeof(int32_t));
-    int32_t* next = (int32_t*)zero_alloc((size_t)kept * sizeof(int32_t));
-    if (!table || !heads || !next) {
-        zero_free(table);
-        zero_free(heads);
-        zero_free(next);
-        return -1;
-    }
-    Odometer low = {vectors, adler_moves, first, options, 0, split, {0}, 0, 0};
+    Kept* table = (Kept*)zero_alloc((size_t)slots * sizeof(Kept));
+    if (!table) return -1;
+    for (uint32_t k = 0; k < slots; k++) table[k].number = EMPTY;
+    Odometer low = {vectors, adler_moves, first, options, kept_half, kept_count, {0}, 0, 0};
     uint32_t number = 0;
     do {
-        table[number] = Kept{low.vector, low.adler, number};
         uint32_t slot = slot_of(low.vector, slots - 1);
-        next[number] = heads[slot] - 1;
-        heads[slot] = (int32_t)number + 1;
-        number++;
+        while (table[slot].number != EMPTY) slot = (slot + 1) & (slots - 1);
+        table[slot] = Kept{low.vector, low.adler, number++};
     } while (odometer_next(low));
-    Odometer high = {vectors, adler_moves, first, options, split, cluster_count, {0}, 0, 0};
+    Odometer high = {vectors, adler_moves, first, options, looked_half, looked_count, {0}, 0, 0};
     int32_t found = 0;
     do {
         uint32_t lacking = wanted ^ high.vector;
         uint32_t adler_lacking = adler_moves ? adler_move_between(high.adler, wanted_adler) : 0;
-        for (int32_t k = heads[slot_of(lacking, slots - 1)] - 1; k >= 0 && found < max; k = next[k]) {
+        for (uint32_t k = slot_of(lacking, slots - 1); table[k].number != EMPTY && found < max; k = (k + 1) & (slots - 1)) {
             if (table[k].vector != lacking || (adler_moves && table[k].adler != adler_lacking)) continue;
             int32_t* answer = picks + (size_t)found++ * cluster_count;
+            int32_t digits[COMBINATION_CLUSTERS_MAX];
+            memcpy(digits, high.digit, sizeof digits);
             uint32_t rest = table[k].number;
-            for (int32_t c = 0; c < cluster_count; c++) {
-                int32_t digit = 0;
-                if (c < split) {
-                    digit = (int32_t)(rest % (uint32_t)(options[c] + 1));
-                    rest /= (uint32_t)(options[c] + 1);
-                } else {
-                    digit = high.digit[c];
-                }
-                answer[c] = digit ? first[c] + digit - 1 : -1;
+            for (int32_t h = 0; h < kept_count; h++) {
+                int32_t c = kept_half[h];
+                digits[c] = (int32_t)(rest % (uint32_t)(options[c] + 1));
+                rest /= (uint32_t)(options[c] + 1);
             }
+            for (int32_t c = 0; c < cluster_count; c++) answer[c] = digits[c] ? first[c] + digits[c] - 1 : -1;
         }
     } while (found < max && odometer_next(high));
     zero_free(table);
-    zero_free(heads);
-    zero_free(next);
     return found;
 }

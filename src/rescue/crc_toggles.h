@@ -30,7 +30,8 @@ uint32_t crc_toggle_term(const CrcToggle& toggle, uint8_t byte);
 uint32_t crc_term_moved(uint32_t term, int32_t delta);
 
 // A change to an Adler-32, as what it adds to each of its two sums modulo
-// 65521 (the first in the low half): additive where the CRC is linear.
+// 65521 (the first in the low half): additive where the CRC is linear. Both
+// halves of every move and Adler-32 given are below 65521.
 uint32_t adler_move_add(uint32_t a, uint32_t b);
 uint32_t adler_move_between(uint32_t from, uint32_t to);  // what takes `from` to `to`
 

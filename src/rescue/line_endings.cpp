@@ -260,7 +260,7 @@ static int32_t advance(LineSearch& search, Walker& w)
     }
 }
 
-static int out_of_bounds(LineSearch& search)
+int out_of_bounds(LineSearch& search)
 {
     const Scan& scan = *search.scan;
     uint32_t branch_limit = scan.options->branch_limit ? scan.options->branch_limit : RESCUE_DEFAULT_BRANCHES;

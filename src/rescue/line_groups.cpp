@@ -27,7 +27,7 @@ static const uint64_t GROUP_MARGIN = 8192;
 // The steps (converted bytes) at which a swap's stream is compared with the
 // path's, and how many steps past the margin a swap may take to be level.
 static const uint64_t LEVEL_STEP = 4096;
-static const int32_t LEVEL_STEPS_AFTER = 8;
+static const int32_t LEVEL_STEPS_AFTER = 32;
 static const int32_t LEVEL_STEPS = (int32_t)((2 * GROUP_REACH + GROUP_MARGIN) / LEVEL_STEP) + LEVEL_STEPS_AFTER + 2;
 static const int32_t GROUPS_MAX = 256;
 static const int32_t PASSERS_MAX = 16;
@@ -78,12 +78,16 @@ static int begin_run(const Walker& from, const Taken* order, int32_t count, cons
 }
 
 // Walks the run on to `until` (or the end of the data); whether its stream
-// inflated that far without a break.
+// inflated that far without a break. At the end of the data only the image must
+// be complete: the Adler-32 is wrong while any other group is.
 static int run_holds(LineSearch& search, SwapRun& run, uint64_t until, uint8_t* out)
 {
     int32_t ended = replay_path(search, run.w, run.order, run.count, out, until);
-    int open = run.w.stream->state == STREAM_OPEN || run.w.stream->state == STREAM_ENDED;
-    return open && (ended != ADVANCE_FAILED || run.w.produced == search.length);
+    int32_t state = run.w.stream->state;
+    if (ended != ADVANCE_FAILED) return state == STREAM_OPEN || state == STREAM_ENDED;
+    const Scan& scan = *search.scan;
+    int complete = scan.line_layout_known && zlib_produced(run.w.stream->reader) == scan.line_layout.size;
+    return run.w.produced == search.length && (state == STREAM_OPEN || state == STREAM_ENDED || complete);
 }
 
 static uint64_t run_inflated(const SwapRun& run)
@@ -150,6 +154,7 @@ struct GroupSolve {
     uInt          window_sizes[LEVEL_STEPS + 1];
     uint64_t      window_inflated[LEVEL_STEPS + 1];
     int32_t       steps_known;
+    int32_t       reference_broke;  // the path broke within them
     uint8_t*      scratch;
     int32_t       unlevel;   // a swap was not level within the steps: its Adler-32 move is unknown
     int32_t       overflow;
@@ -171,7 +176,9 @@ static void reference_to(GroupSolve& solve, SwapRun& reference, const Group& gro
 {
     for (; solve.steps_known < step; solve.steps_known++) {
         int32_t k = solve.steps_known + 1;
-        run_holds(*solve.search, reference, group.start.at + (uint64_t)k * LEVEL_STEP, solve.out);
+        if (!run_holds(*solve.search, reference, group.start.at + (uint64_t)k * LEVEL_STEP, solve.out)) {
+            solve.reference_broke = 1;
+        }
         solve.window_sizes[k] = run_window(reference, solve.windows + (size_t)k * WINDOW);
         solve.window_inflated[k] = run_inflated(reference);
     }
@@ -190,11 +197,13 @@ static void find_passers(GroupSolve& solve, Group& group)
     SwapRun reference;
     if (!begin_run(group.start, solve.order, solve.count, trace, nullptr, 0, &reference)) return;
     solve.steps_known = 0;
+    solve.reference_broke = 0;
     solve.window_inflated[0] = run_inflated(reference);
     reference_to(solve, reference, group, until);
-    int reference_holds = reference.w.stream->state == STREAM_OPEN || reference.w.stream->state == STREAM_ENDED;
+    int reference_holds = !solve.reference_broke;
     group.start_inflated = UINT64_MAX;
     for (int32_t q = 0; reference_holds && q < trace.count && trace.places[q] <= at + GROUP_REACH; q++) {
+        if (out_of_bounds(search)) break;
         if (trace.places[q] < group.start.at || trace.toggles[q].delta != -trace.toggles[group.taken].delta) continue;
         int32_t pair[2] = {q < group.taken ? q : group.taken, q < group.taken ? group.taken : q};
         uint64_t earliest = trace.places[pair[0]], later = trace.places[pair[1]];
@@ -205,8 +214,11 @@ static void find_passers(GroupSolve& solve, Group& group)
             reference_to(solve, reference, group, step);
             holds = run_holds(search, swapped, group.start.at + (uint64_t)step * LEVEL_STEP, solve.out);
             uInt size = group.start.at + (uint64_t)step * LEVEL_STEP > later ? run_window(swapped, solve.scratch) : 0;
-            if (size && size == solve.window_sizes[step] && run_inflated(swapped) == solve.window_inflated[step] &&
-                memcmp(solve.scratch, solve.windows + (size_t)step * WINDOW, size) == 0) {
+            // At the end of the data both are level once they inflated as much.
+            int ended = swapped.w.produced == search.length;
+            if (run_inflated(swapped) == solve.window_inflated[step] &&
+                (ended || (size && size == solve.window_sizes[step] &&
+                           memcmp(solve.scratch, solve.windows + (size_t)step * WINDOW, size) == 0))) {
                 level = step;
             }
             if (step == until && run_inflated(swapped) != solve.window_inflated[step]) holds = 0;
@@ -268,7 +280,8 @@ static void add_option(GroupSolve& solve, const Group* groups, int32_t cluster_f
         int holds = run_holds(*solve.search, reference, level_at, solve.out) &&
                     run_holds(*solve.search, swapped, level_at, solve.out);
         uInt size = holds ? run_window(reference, solve.windows) : 0;
-        if (holds && !run_level(swapped, reference, solve.windows, size, solve.scratch)) solve.unlevel = 1;
+        int ended = swapped.w.produced == solve.search->length && reference.w.produced == solve.search->length;
+        if (holds && !ended && !run_level(swapped, reference, solve.windows, size, solve.scratch)) solve.unlevel = 1;
         if (holds) {
             solve.adler_moves[k] = final_adler_move(reference, swapped, solve.scan->line_layout.size);
             measured = 1;
@@ -298,7 +311,7 @@ static void add_cluster(GroupSolve& solve, const Group* groups, int32_t first, i
     for (;;) {
         int32_t g = 0;
         while (g < count && ++digit[g] > groups[first + g].passer_count) digit[g++] = 0;
-        if (g == count || solve.overflow) return;
+        if (g == count || solve.overflow || out_of_bounds(*solve.search)) return;
         for (int32_t k = 0; k < count; k++) {
             picked[k] = digit[k] ? groups[first + k].passers[digit[k] - 1] : -1;
         }
@@ -371,7 +384,7 @@ int solve_choice_groups(Scan& scan, LineSearch& search, uint64_t data_at, const 
         solve->out = out;
         solve->windows = windows;
         solve->scratch = windows + (size_t)(LEVEL_STEPS + 1) * WINDOW;
-        for (int32_t g = 0; g < count && !solve->overflow && !scan_cancelled(scan); g++) {
+        for (int32_t g = 0; g < count && !solve->overflow && !out_of_bounds(search); g++) {
             int32_t taken = place_index(trace, order[g].at);
             if (taken < 0) continue;
             uint64_t from = order[g].at > data_at + GROUP_REACH ? order[g].at - GROUP_REACH : data_at;
@@ -386,7 +399,7 @@ int solve_choice_groups(Scan& scan, LineSearch& search, uint64_t data_at, const 
             else free_walker_stream(group.start.stream);
         }
         // Groups whose differences meet in one window make one cluster.
-        for (int32_t first = 0, cluster = 0; first < group_count && !solve->overflow; cluster++) {
+        for (int32_t first = 0, cluster = 0; first < group_count && !solve->overflow && !search.bound_hit; cluster++) {
             int32_t last = first;
             uint64_t level = groups[first].level_inflated;
             while (last + 1 < group_count && groups[last + 1].start_inflated < level) {
@@ -397,9 +410,9 @@ int solve_choice_groups(Scan& scan, LineSearch& search, uint64_t data_at, const 
             first = last + 1;
         }
         uint32_t wanted_adler = 0;
-        int adler = !solve->overflow && !solve->unlevel && solve->option_count > 0 &&
+        int adler = !solve->overflow && !search.bound_hit && !solve->unlevel && solve->option_count > 0 &&
                     adler_wanted(scan, search, w, order, count, out, &wanted_adler);
-        if (!solve->overflow && solve->option_count > 0) {
+        if (!solve->overflow && !search.bound_hit && solve->option_count > 0) {
             int32_t found = find_crc_combinations(solve->vectors, adler ? solve->adler_moves : nullptr,
                                                   solve->clusters, solve->option_count, diff, wanted_adler,
                                                   solve->picks, COMBINATIONS_MAX);

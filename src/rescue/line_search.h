@@ -86,6 +86,9 @@ struct PathTrace {
     uint32_t   produced;
 };
 
+// Whether the search has used up its branches or its time (then noted), or was
+// cancelled.
+int out_of_bounds(LineSearch& search);
 // A walker's stream, on the heap: a copy for another path (null when memory
 // runs out), and its release (null is fine).
 StreamCheck* copy_walker_stream(const StreamCheck& from);

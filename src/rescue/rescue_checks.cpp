@@ -25,13 +25,33 @@ DocumentLoan::~DocumentLoan()
     g_document = saved;
 }
 
+// An IHDR is borne out by the image data: the IDAT chunks as they stand inflate
+// to exactly its rows, every filter byte right. A stream that does not end
+// cleanly says nothing either way; one that ends on other rows refutes it.
+static int32_t ihdr_check(const RescueResult& result, const ChunkRecord& candidate)
+{
+    ImageLayout layout;
+    if (!layout_from_ihdr(candidate.data, candidate.length, &layout)) return REPAIR_CHECK_FAILED;
+    StreamCheck stream;
+    stream_begin(stream, &layout, nullptr);
+    stream.row_fault_mode = ROW_FAULT_NOTED;
+    int fed = 0;
+    for (int32_t i = 0; i < result.chunk_count && stream.state == STREAM_OPEN; i++) {
+        if (!is_chunk_type(result.chunks[i].type, "IDAT")) continue;
+        stream_feed(stream, result.chunks[i].data, result.chunks[i].length);
+        fed = 1;
+    }
+    int32_t check = REPAIR_CHECK_NONE;
+    if (fed && stream.state == STREAM_ENDED) {
+        check = !stream.row_fault && stream_size_right(stream) ? REPAIR_CHECK_PASSED : REPAIR_CHECK_FAILED;
+    }
+    stream_finish(stream);
+    return check;
+}
+
 int32_t record_check(const RescueResult& result, int32_t index, const ChunkRecord& candidate)
 {
-    if (is_chunk_type(candidate.type, "IHDR")) {
-        ImageLayout layout;
-        return layout_from_ihdr(candidate.data, candidate.length, &layout) ? REPAIR_CHECK_PASSED
-                                                                            : REPAIR_CHECK_FAILED;
-    }
+    if (is_chunk_type(candidate.type, "IHDR")) return ihdr_check(result, candidate);
     int stream_type = is_chunk_type(candidate.type, "IDAT") || is_chunk_type(candidate.type, "zTXt") ||
                       is_chunk_type(candidate.type, "iCCP") || is_chunk_type(candidate.type, "iTXt");
     if (!stream_type || candidate.length == 0) return REPAIR_CHECK_NONE;

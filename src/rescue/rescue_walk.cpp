@@ -106,11 +106,12 @@ static int mend_shift(Scan& scan, uint64_t header, int32_t kind, uint64_t* next)
     return 1;
 }
 
-// The first offset from `from` where a registered chunk with a matching CRC begins.
-static uint64_t resynchronise(Scan& scan, uint64_t from)
+// The first offset from `from` (and before `until`) where a registered chunk with
+// a matching CRC begins; the file's size when there is none.
+static uint64_t resynchronise(Scan& scan, uint64_t from, uint64_t until)
 {
     const ScanBytes& file = scan.file;
-    for (uint64_t q = from; q + 12 <= file.size; q++) {
+    for (uint64_t q = from; q + 12 <= file.size && q < until; q++) {
         const uint8_t* at = file.bytes + q;
         if (!registered_type(at + 4)) continue;
         uint32_t length = read_u32(at);
@@ -164,6 +165,22 @@ static int framing_holds(Scan& scan, uint64_t header, uint64_t* next)
     return 1;
 }
 
+// A chunk whose header looks right but whose CRC and the next header are gone (a
+// zeroed or overwritten block right behind its data) is kept as found, unless a
+// chunk that proves itself begins inside its data (then its length is what is
+// wrong); the walk resynchronises behind it, and its CRC is explained later.
+static int keep_before_loss(Scan& scan, uint64_t header, uint64_t* next)
+{
+    const uint8_t* at = scan.file.bytes + header;
+    uint32_t length = read_u32(at);
+    if (!registered_type(at + 4) || scan.file.size - header - 12 < length) return 0;
+    uint64_t end = header + 12 + (uint64_t)length;
+    if (resynchronise(scan, header + 1, end) < end) return 0;
+    if (take_chunk(scan, header, length) < 0) return 0;
+    *next = end;
+    return 1;
+}
+
 // One chunk from `header`; 0 when the walk ends.
 static int walk_step(Scan& scan, uint64_t header, uint64_t* next)
 {
@@ -174,10 +191,11 @@ static int walk_step(Scan& scan, uint64_t header, uint64_t* next)
     }
     if (scan.line_endings != RESCUE_LINE_ENDINGS_NONE) return restore_chunk_line_endings(scan, header, next);
     if (framing_holds(scan, header, next) || mend_length(scan, header, scan.file.size, next) ||
-        mend_shift(scan, header, RESCUE_BYTE_LOST, next) || mend_shift(scan, header, RESCUE_BYTE_ADDED, next)) {
+        mend_shift(scan, header, RESCUE_BYTE_LOST, next) || mend_shift(scan, header, RESCUE_BYTE_ADDED, next) ||
+        keep_before_loss(scan, header, next)) {
         return 1;
     }
-    uint64_t again = resynchronise(scan, header + 1);
+    uint64_t again = resynchronise(scan, header + 1, scan.file.size);
     if (again < scan.file.size) {
         add_finding(scan.result, file_finding(RESCUE_LOST_REGION, RESCUE_NONE, header, (uint32_t)(again - header)));
         *next = again;

@@ -172,14 +172,29 @@ TEST(Rescue, CutFileKeepsItsChunksAndTheRowsThatInflate)
 TEST(Rescue, ZeroedBlockIsSkippedAndTheChunksAfterItComeBack)
 {
     RescueFixture fixture = rescue_fixture();
-    Bytes damaged = fixture.file;
-    std::fill(damaged.begin() + fixture.at[1] + 4, damaged.begin() + fixture.at[2] + 6, 0);
-    Rescued rescued(damaged);
-    EXPECT_EQ(rescue_summary(rescued.result), "lost:none");
-    Bytes expected = spliced(fixture.file, fixture.at[1], fixture.at[2] - fixture.at[1], Bytes());
-    // The zTXt header is zeroed too: only IDAT and IEND come back after IHDR.
-    expected = spliced(fixture.file, fixture.at[1], fixture.at[3] - fixture.at[1], Bytes());
-    EXPECT_TRUE(rescued_file(rescued.result) == expected);
+    const std::vector<size_t>& at = fixture.at;
+    struct Case {
+        const char* name;
+        size_t from, to;  // the zeroed block
+        const char* findings;
+        Bytes expected;   // empty: not compared
+    } cases[] = {
+        // The zTXt header is zeroed too: only IDAT and IEND come back after IHDR.
+        {"tEXt and the zTXt header", at[1] + 4, at[2] + 6, "lost:none",
+         spliced(fixture.file, at[1], at[3] - at[1], Bytes())},
+        // IHDR stays: the image data bears out its fields, so its CRC is sure.
+        {"IHDR's CRC and the next header", at[1] - 4, at[1] + 8, "lost:none crc:sure",
+         spliced(fixture.file, at[1], at[2] - at[1], Bytes())},
+        // IHDR's last fields gone with its CRC: the rows refute it, nothing is sure.
+        {"IHDR's last fields and CRC", at[1] - 8, at[1], "damaged:none forced-crc:probable completed:none", Bytes()},
+    };
+    for (const Case& c : cases) {
+        Bytes damaged = fixture.file;
+        std::fill(damaged.begin() + c.from, damaged.begin() + c.to, 0);
+        Rescued rescued(damaged);
+        EXPECT_EQ(rescue_summary(rescued.result), c.findings) << c.name;
+        if (!c.expected.empty()) EXPECT_TRUE(rescued_file(rescued.result) == c.expected) << c.name;
+    }
 }
 
 // Every IDAT chunk lost: zero rows stand in for the image in front of IEND,

@@ -131,11 +131,12 @@ static void move_last_to(RescueResult* result, int32_t at)
     }
 }
 
-// Damage took every IDAT chunk: an image of filter-0 zero rows stands in for it,
-// in front of IEND, so that the chunks kept still make a file every viewer shows.
+// Damage took every IDAT chunk, or the file ends before the first: an image of
+// filter-0 zero rows stands in for it, in front of IEND, so that the chunks kept
+// still make a file every viewer shows.
 static void replace_lost_image_data(RescueResult* result, const ImageLayout& layout, int32_t mode)
 {
-    int lost = 0;
+    int lost = first_iend(*result) == result->chunk_count;
     for (int32_t f = 0; f < result->finding_count; f++) {
         lost |= result->findings[f].kind == RESCUE_LOST_REGION || result->findings[f].kind == RESCUE_CUT_CHUNK;
     }

@@ -169,6 +169,18 @@ TEST(Rescue, CutFileKeepsItsChunksAndTheRowsThatInflate)
                                                 (fixture.at[4] - fixture.at[3] - 12)));
 }
 
+// Cut where the image data would begin: every chunk before it comes back, and
+// zero rows stand in for the image.
+TEST(Rescue, FileCutBeforeTheImageDataGetsZeroRows)
+{
+    RescueFixture fixture = rescue_fixture(16, 8);
+    Rescued rescued(Bytes(fixture.file.begin(), fixture.file.begin() + fixture.at[3]));
+    EXPECT_EQ(rescue_summary(rescued.result), "completed:none truncated:none");
+    Bytes out = rescued_file(rescued.result);
+    EXPECT_TRUE(std::equal(fixture.file.begin(), fixture.file.begin() + fixture.at[3], out.begin()));
+    EXPECT_EQ(inflated(image_data(out)), Bytes(rescue_rows(16, 8, 1).size(), 0));
+}
+
 TEST(Rescue, ZeroedBlockIsSkippedAndTheChunksAfterItComeBack)
 {
     RescueFixture fixture = rescue_fixture();

@@ -359,7 +359,9 @@ int start_walker(Scan& scan, uint64_t data_at, const uint8_t* type, Walker* w)
     w->at = data_at;
     w->reg = 0xFFFFFFFFu;
     for (int k = 0; k < 4; k++) w->reg = crc_step(w->reg, type[k]);
-    if (!is_chunk_type(type, "IDAT")) return 1;
+    // After an IDAT chunk that could not be restored the stream cannot be
+    // followed: the later ones are searched by their CRC alone.
+    if (!is_chunk_type(type, "IDAT") || scan.line_stream_lost) return 1;
     if (scan.line_stream) return (w->stream = copy_walker_stream(*scan.line_stream)) != nullptr;
     w->stream = (StreamCheck*)zero_alloc(sizeof(StreamCheck));
     if (!w->stream) return 0;
@@ -377,15 +379,16 @@ static void take_restored(Scan& scan, LineSearch& search, uint64_t header, const
     int32_t chunk = add_chunk(scan.result, record, header, RESCUE_FROM_FILE);
     if (chunk < 0) return;
     if (is_chunk_type(type, "IHDR")) scan.line_layout_known = layout_from_ihdr(record.data, record.length, &scan.line_layout);
+    // A path that inflates right proves itself; without a stream only a search
+    // that saw every path and found one is sure, not the solving of one.
+    int proven = search.solution_cut ||
+                 (search.solutions == 1 && (search.winner || (!search.given_up && !search.solved)));
     if (search.winner) {
         free_walker_stream(scan.line_stream);
         scan.line_stream = search.winner;
         search.winner = nullptr;
     }
     scan.line_restored++;
-    // A path that inflates right and matches the CRC proves itself; without a
-    // stream only a search that saw every path and found one is sure.
-    int proven = search.solution_cut || (search.solutions == 1 && (is_chunk_type(type, "IDAT") || !search.given_up));
     if (!proven || search.bound_hit) scan.line_unsure++;
     if (search.solution_cut) {
         RescueFinding cut = file_finding(RESCUE_CUT_CHUNK, RESCUE_NONE, header, record.length, search.length,
@@ -565,6 +568,7 @@ int prove_path(Scan& scan, LineSearch& search, uint64_t data_at, const uint8_t* 
     if (!start_walker(scan, data_at, type, &w)) return 0;
     if (replay_path(search, w, order, count, out, 0) == ADVANCE_ENDED) {
         search.solutions = 1;
+        search.solved = 1;
         search.solution = out;
         search.solution_size = w.produced;
         search.winner = w.stream;
@@ -580,9 +584,11 @@ int prove_path(Scan& scan, LineSearch& search, uint64_t data_at, const uint8_t* 
 static int solve_furthest(Scan& scan, LineSearch& search, uint64_t data_at, const uint8_t* type, uint8_t* out)
 {
     Walker start;
-    if (!search.best_at || !is_chunk_type(type, "IDAT") || !start_walker(scan, data_at, type, &start)) return 0;
+    if (!search.best_at || !start_walker(scan, data_at, type, &start)) return 0;
+    // Without a stream no path came further than another: the likelier choice
+    // everywhere needs the fewest changes.
     int32_t count = 0;
-    Taken* order = choices_in_order(search, search.best_taken, &count);
+    Taken* order = choices_in_order(search, start.stream ? search.best_taken : -1, &count);
     ChunkEnd ends[8];
     int32_t end_count = order ? chunk_ends_near(scan, data_at, search.best_at, ends, 8) : 0;
     for (int32_t e = 0; e < end_count && !search.solutions && !scan_cancelled(scan); e++) {
@@ -595,6 +601,8 @@ static int solve_furthest(Scan& scan, LineSearch& search, uint64_t data_at, cons
             set_count = find_crc_toggles(trace.toggles, trace.count, CR, (int32_t)net,
                                          (ends[e].crc ^ 0xFFFFFFFFu) ^ trace.reg, sets, SOLVE_SETS_MAX);
         }
+        // The CRC alone cannot choose among several answers.
+        if (!start.stream && set_count > 1) set_count = 0;
         for (int32_t k = 0; k < set_count && !search.solutions; k++) {
             int32_t toggled_count = 0;
             int32_t places[2] = {sets[k].first, sets[k].second};
@@ -603,7 +611,7 @@ static int solve_furthest(Scan& scan, LineSearch& search, uint64_t data_at, cons
             prove_path(scan, search, data_at, type, toggled, toggled_count, out);
             zero_free(toggled);
         }
-        if (!search.solutions && net == 0) {
+        if (!search.solutions && net == 0 && start.stream) {
             solve_choice_groups(scan, search, data_at, type, order, count, trace,
                                 (ends[e].crc ^ 0xFFFFFFFFu) ^ trace.reg, out);
         }
@@ -684,6 +692,7 @@ static int keep_converted(Scan& scan, uint64_t header, uint64_t* next)
     }
     RescueFinding finding = file_finding(RESCUE_CHUNK_NOT_RESTORED, RESCUE_NONE, header);
     finding.chunk = add_chunk(scan.result, record, header, RESCUE_FROM_FILE);
+    if (is_chunk_type(type, "IDAT")) scan.line_stream_lost = 1;
     add_finding(scan.result, finding);
     *next = q;
     return 1;

@@ -70,6 +70,7 @@ struct LineSearch {
     StreamCheck* winner;    // for IDAT: the winning path's stream
     uint64_t  best_at;      // converted position where the furthest failed path stopped; 0: none
     int32_t   best_taken;   // its last Taken
+    int32_t   solved;       // the solution was solved for from the checks, not walked to
 };
 
 // How a walk stopped: failed, data complete with its CRC right, file cut, or at `stop_at`.

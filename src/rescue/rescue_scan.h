@@ -22,6 +22,7 @@ struct Scan {
     StreamCheck*         line_stream;
     ImageLayout          line_layout;
     int32_t              line_layout_known;
+    int32_t              line_stream_lost;  // an IDAT chunk was not restored: the stream is not followed
     uint32_t             line_restored;
     uint32_t             line_unsure;
     uint32_t             line_failed;

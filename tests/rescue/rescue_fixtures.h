@@ -5,6 +5,7 @@
 #include <stdint.h>
 #include <string.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -149,9 +150,10 @@ inline RescueFixture line_ending_fixture(uint32_t width, uint32_t height)
 }
 
 // A picture of flat blocks with a sprinkle of noise, its rows behind filter
-// bytes 0 to 4 in turn, as one IDAT: deflate codes it with long matches, so a
-// wrong byte in the stream garbles little and rarely shows in the rows.
-inline Bytes blocky_png(uint32_t side, uint32_t seed)
+// bytes 0 to 4 in turn, as one IDAT (or IDAT chunks of `piece` bytes): deflate
+// codes it with long matches, so a wrong byte in the stream garbles little and
+// rarely shows in the rows.
+inline Bytes blocky_png(uint32_t side, uint32_t seed, size_t piece = 0)
 {
     Bytes rows;
     uint32_t noise = seed * 2654435761u;
@@ -163,8 +165,14 @@ inline Bytes blocky_png(uint32_t side, uint32_t seed)
             rows.push_back((uint8_t)((x / 97) * 31 + (y / 23) * 17 + sprinkle));
         }
     }
-    return make_png({make_chunk("IHDR", ihdr_data(side, side, 8)), make_chunk("IDAT", deflated(rows)),
-                     make_chunk("IEND", Bytes())});
+    Bytes stream = deflated(rows);
+    std::vector<Bytes> chunks = {make_chunk("IHDR", ihdr_data(side, side, 8))};
+    if (piece == 0) piece = stream.size();
+    for (size_t at = 0; at < stream.size(); at += piece) {
+        chunks.push_back(make_chunk("IDAT", Bytes(stream.begin() + at, stream.begin() + std::min(stream.size(), at + piece))));
+    }
+    chunks.push_back(make_chunk("IEND", Bytes()));
+    return make_png(chunks);
 }
 
 // The file with `count` bytes from `at` replaced by `bytes` (a changed byte, a lost

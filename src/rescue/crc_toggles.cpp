@@ -12,6 +12,64 @@ uint32_t crc_toggle_term(const CrcToggle& toggle, uint8_t byte)
     return crc_zero_bytes(crc_step(toggle.reg, byte) ^ toggle.reg, toggle.after);
 }
 
+struct PairKey {
+    uint32_t key;
+    int32_t  a, b;
+};
+
+static bool pair_less(const PairKey& x, const PairKey& y)
+{
+    return x.key < y.key || (x.key == y.key && (x.a < y.a || (x.a == y.a && x.b < y.b)));
+}
+
+int32_t find_crc_insertions(const CrcToggle* toggles, int32_t count_of_toggles, uint8_t byte, int32_t count,
+                            uint32_t diff, InsertionSet* out, int32_t max)
+{
+    if (count_of_toggles > INSERTION_PLACES_MAX || count < 1 || count > 3) return -1;
+    int32_t* places = (int32_t*)zero_alloc((size_t)(count_of_toggles + 1) * sizeof(int32_t));
+    uint32_t* terms = (uint32_t*)zero_alloc((size_t)(count_of_toggles + 1) * sizeof(uint32_t));
+    int32_t n = 0;
+    for (int32_t i = 0; places && terms && i < count_of_toggles; i++) {
+        if (toggles[i].delta != 1) continue;
+        places[n] = i;
+        terms[n++] = crc_toggle_term(toggles[i], byte);
+    }
+    // The last place's term as it is, the one before moved by one byte, the
+    // first by two: term(p1) x^16 + term(p2) x^8 + term(p3).
+    const uint32_t x8 = g_crc_zero_powers[0], x16 = g_crc_zero_powers[1];
+    size_t pair_count = count == 3 ? (size_t)n * (size_t)(n > 0 ? n - 1 : 0) / 2 : 0;
+    PairKey* pairs = pair_count ? (PairKey*)zero_alloc(pair_count * sizeof(PairKey)) : nullptr;
+    int32_t found = (places && terms && (pairs || !pair_count)) ? 0 : -1;
+    for (int32_t i = 0; found >= 0 && count == 1 && i < n && found < max; i++) {
+        if (terms[i] == diff) out[found++] = InsertionSet{{places[i], -1, -1}};
+    }
+    for (int32_t i = 0; found >= 0 && count == 2 && i < n && found < max; i++) {
+        uint32_t lacking = diff ^ crc_multiply(terms[i], x8);
+        for (int32_t j = i + 1; j < n && found < max; j++) {
+            if (terms[j] == lacking) out[found++] = InsertionSet{{places[i], places[j], -1}};
+        }
+    }
+    if (found >= 0 && count == 3) {
+        size_t k = 0;
+        for (int32_t i = 0; i < n; i++) {
+            uint32_t moved = crc_multiply(terms[i], x8);
+            for (int32_t j = i + 1; j < n; j++) pairs[k++] = PairKey{moved ^ terms[j], i, j};
+        }
+        std::sort(pairs, pairs + pair_count, pair_less);
+        for (int32_t i = 0; i < n && found < max; i++) {
+            PairKey probe = {diff ^ crc_multiply(terms[i], x16), i + 1, -1};
+            for (const PairKey* p = std::lower_bound(pairs, pairs + pair_count, probe, pair_less);
+                 p < pairs + pair_count && p->key == probe.key && found < max; p++) {
+                out[found++] = InsertionSet{{places[i], places[p->a], places[p->b]}};
+            }
+        }
+    }
+    zero_free(pairs);
+    zero_free(places);
+    zero_free(terms);
+    return found;
+}
+
 // x^-1 modulo the polynomial: x times (G(x) - 1) / x is G(x) - 1, which is 1.
 static const uint32_t X_INVERSE = (0xEDB88320u << 1) | 1;
 

@@ -23,6 +23,19 @@ struct ToggleSet {
 int32_t find_crc_toggles(const CrcToggle* toggles, int32_t count, uint8_t byte, int32_t net, uint32_t diff,
                          ToggleSet* out, int32_t max);
 
+// Every set of exactly `count` (1 to 3) of the places that put `byte` in (delta
+// +1), each place's term moved by the bytes the later ones put in, that changes
+// the register by `diff`: a complete look at a path short of `count` bytes.
+// Places at most INSERTION_PLACES_MAX. Writes up to `max` sets (indices
+// ascending, -1 past `count`) and returns how many it wrote, or -1 when there
+// are too many places or memory runs out.
+const int32_t INSERTION_PLACES_MAX = 2048;
+struct InsertionSet {
+    int32_t at[3];
+};
+int32_t find_crc_insertions(const CrcToggle* toggles, int32_t count_of_toggles, uint8_t byte, int32_t count,
+                            uint32_t diff, InsertionSet* out, int32_t max);
+
 // What one toggle adds to the register of the whole path, as if no other changed
 // the length behind it.
 uint32_t crc_toggle_term(const CrcToggle& toggle, uint8_t byte);

@@ -521,12 +521,13 @@ struct ChunkEnd {
     uint32_t crc;
 };
 
-static int32_t chunk_ends_near(const Scan& scan, uint64_t data_at, uint64_t around, ChunkEnd* out, int32_t max)
+// Next types from `from` to `to`; adds to the `found` ends already in `out`.
+static int32_t chunk_ends_within(const Scan& scan, uint64_t data_at, uint64_t from, uint64_t to, ChunkEnd* out,
+                                 int32_t found, int32_t max)
 {
     const ScanBytes& file = scan.file;
-    int32_t found = 0;
-    uint64_t from = around > data_at + 32 ? around - 32 : data_at;
-    for (uint64_t type = from; type + 4 <= file.size && type <= around + 48 && found < max; type++) {
+    if (from < data_at) from = data_at;
+    for (uint64_t type = from; type + 4 <= file.size && type <= to && found < max; type++) {
         if (!registered_type(file.bytes + type)) continue;
         for (uint64_t end = type >= data_at + 16 ? type - 16 : data_at; end + 4 <= type && found < max; end++) {
             FieldVariant crcs[VARIANTS_MAX], lengths[VARIANTS_MAX];
@@ -536,7 +537,9 @@ static int32_t chunk_ends_near(const Scan& scan, uint64_t data_at, uint64_t arou
                 int32_t length_count = 0;
                 field_variants(file, scan.line_endings, crcs[c].end, 0, 0, 0, lengths, &length_count);
                 for (int32_t l = 0; l < length_count && found < max; l++) {
-                    if (lengths[l].end == type) out[found++] = ChunkEnd{end, crcs[c].value};
+                    int known = 0;
+                    for (int32_t k = 0; k < found; k++) known |= out[k].end == end && out[k].crc == crcs[c].value;
+                    if (lengths[l].end == type && !known) out[found++] = ChunkEnd{end, crcs[c].value};
                 }
             }
         }
@@ -578,6 +581,32 @@ int prove_path(Scan& scan, LineSearch& search, uint64_t data_at, const uint8_t* 
     return search.solutions > 0;
 }
 
+// The likelier choice everywhere, taken to `end`: a path short of one to three
+// bytes is looked at whole, every set of places that would put them in and give
+// the stored CRC, each proved as any path is (without a stream, only one set
+// may give it).
+static void solve_from_likely(Scan& scan, LineSearch& search, uint64_t data_at, const uint8_t* type,
+                              const Walker& start, const ChunkEnd& end, uint8_t* out)
+{
+    PathTrace trace;
+    if (!trace_path(search, start, end.end, nullptr, 0, &trace)) return;
+    int64_t missing = (int64_t)search.length - trace.produced;
+    if (missing >= 1 && missing <= 3 && trace.count <= INSERTION_PLACES_MAX) {
+        InsertionSet sets[SOLVE_SETS_MAX];
+        int32_t found = find_crc_insertions(trace.toggles, trace.count, CR, (int32_t)missing,
+                                            (end.crc ^ 0xFFFFFFFFu) ^ trace.reg, sets, SOLVE_SETS_MAX);
+        if (!start.stream && found > 1) found = 0;
+        for (int32_t k = 0; k < found && !search.solutions; k++) {
+            int32_t toggled_count = 0;
+            Taken* toggled = toggled_choices(nullptr, 0, trace, sets[k].at, (int32_t)missing, &toggled_count);
+            if (!toggled) break;
+            prove_path(scan, search, data_at, type, toggled, toggled_count, out);
+            zero_free(toggled);
+        }
+    }
+    free_trace(trace);
+}
+
 // No path ended right: the furthest one, taken on to each place where the chunk
 // may end, is solved for the one or two choices that give the stored CRC, and
 // each answer is proved by inflating it. Keeps the first that proves itself.
@@ -589,9 +618,23 @@ static int solve_furthest(Scan& scan, LineSearch& search, uint64_t data_at, cons
     // everywhere needs the fewest changes.
     int32_t count = 0;
     Taken* order = choices_in_order(search, start.stream ? search.best_taken : -1, &count);
+    // Near where the furthest path stopped, and near where the stated length
+    // ends as converted (CR LF -> LF takes bytes away, LF -> CR LF adds them).
     ChunkEnd ends[8];
-    int32_t end_count = order ? chunk_ends_near(scan, data_at, search.best_at, ends, 8) : 0;
+    int32_t end_count = 0;
+    if (order) {
+        uint64_t around = search.best_at, stated = data_at + search.length + 8, reach = 256 + search.length / 256;
+        end_count = chunk_ends_within(scan, data_at, around > 32 ? around - 32 : 0, around + 48, ends, 0, 8);
+        if (scan.line_endings == RESCUE_CRLF_TURNED_LF) {
+            end_count = chunk_ends_within(scan, data_at, stated > reach ? stated - reach : 0, stated + 8, ends,
+                                          end_count, 8);
+        } else {
+            end_count = chunk_ends_within(scan, data_at, stated, stated + reach + 8, ends, end_count, 8);
+        }
+    }
     for (int32_t e = 0; e < end_count && !search.solutions && !scan_cancelled(scan); e++) {
+        solve_from_likely(scan, search, data_at, type, start, ends[e], out);
+        if (search.solutions) break;
         PathTrace trace;
         if (!trace_path(search, start, ends[e].end, order, count, &trace)) continue;
         int64_t net = (int64_t)search.length - trace.produced;

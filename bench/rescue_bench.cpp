@@ -3,7 +3,8 @@
 // a single IDAT: random pixels of 1150 x 1150 RGB, which deflate stores as they
 // are, 1250 x 1250 RGB of 100 levels, which it codes bytes by bytes, and a
 // picture of flat blocks of 1800 x 1800, which it codes with long matches. Then
-// the undoing of line endings in pictures of flat blocks of growing size.
+// the undoing of line endings in that picture split into IDAT chunks as encoders
+// write them, and in pictures of flat blocks of growing size in one IDAT.
 // Each case runs in a child process, so that its peak resident memory can be
 // told apart; prints one line per case: milliseconds (wall and processor), peak
 // memory, whether the original came back, the findings.
@@ -149,6 +150,17 @@ int main()
         printf("file of %zu bytes (limit %u), one IDAT of %zu bytes\n", big.file.size(), PNG_SIZE_LIMIT,
                big.file.size() - big.idat - 24);
         for (const Case& c : CASES) run_apart(c.name, big.file, c.damage(big));
+    }
+    printf("line endings in pictures of flat blocks of 1800 x 1800, IDAT chunks of 8 and 64 KiB\n");
+    for (size_t piece : {(size_t)8192, (size_t)65536}) {
+        for (uint32_t seed = 1; seed <= 3; seed++) {
+            Bytes original = blocky_png(1800, seed, piece);
+            char name[64];
+            snprintf(name, sizeof name, "%zu KiB, seed %u, CR LF -> LF", piece / 1024, seed);
+            run_apart(name, original, crlf_to_lf(original));
+            snprintf(name, sizeof name, "%zu KiB, seed %u, LF -> CR LF", piece / 1024, seed);
+            run_apart(name, original, lf_to_crlf(original));
+        }
     }
     printf("line endings in pictures of flat blocks, one IDAT\n");
     for (uint32_t side : {512u, 768u, 1024u, 1250u, 1500u, 1800u}) {

@@ -25,7 +25,7 @@ static bool pair_less(const PairKey& x, const PairKey& y)
 int32_t find_crc_insertions(const CrcToggle* toggles, int32_t count_of_toggles, uint8_t byte, int32_t count,
                             uint32_t diff, InsertionSet* out, int32_t max)
 {
-    if (count_of_toggles > INSERTION_PLACES_MAX || count < 1 || count > 3) return -1;
+    if (count_of_toggles > INSERTION_PLACES_MAX || count < 1 || count > 4) return -1;
     int32_t* places = (int32_t*)zero_alloc((size_t)(count_of_toggles + 1) * sizeof(int32_t));
     uint32_t* terms = (uint32_t*)zero_alloc((size_t)(count_of_toggles + 1) * sizeof(uint32_t));
     int32_t n = 0;
@@ -34,22 +34,25 @@ int32_t find_crc_insertions(const CrcToggle* toggles, int32_t count_of_toggles, 
         places[n] = i;
         terms[n++] = crc_toggle_term(toggles[i], byte);
     }
-    // The last place's term as it is, the one before moved by one byte, the
-    // first by two: term(p1) x^16 + term(p2) x^8 + term(p3).
+    if (count == 4 && n > INSERTION_PLACES_FOR_FOUR) n = -1;
+    // The last place's term as it is, the one before moved by one byte, and so
+    // on: term(p1) x^24 + term(p2) x^16 + term(p3) x^8 + term(p4) for four.
     const uint32_t x8 = g_crc_zero_powers[0], x16 = g_crc_zero_powers[1];
-    size_t pair_count = count == 3 ? (size_t)n * (size_t)(n > 0 ? n - 1 : 0) / 2 : 0;
+    const uint32_t x24 = crc_multiply(x16, x8);
+    size_t pair_count = count >= 3 && n > 0 ? (size_t)n * (size_t)(n - 1) / 2 : 0;
     PairKey* pairs = pair_count ? (PairKey*)zero_alloc(pair_count * sizeof(PairKey)) : nullptr;
-    int32_t found = (places && terms && (pairs || !pair_count)) ? 0 : -1;
+    int32_t found = (places && terms && n >= 0 && (pairs || !pair_count)) ? 0 : -1;
     for (int32_t i = 0; found >= 0 && count == 1 && i < n && found < max; i++) {
-        if (terms[i] == diff) out[found++] = InsertionSet{{places[i], -1, -1}};
+        if (terms[i] == diff) out[found++] = InsertionSet{{places[i], -1, -1, -1}};
     }
     for (int32_t i = 0; found >= 0 && count == 2 && i < n && found < max; i++) {
         uint32_t lacking = diff ^ crc_multiply(terms[i], x8);
         for (int32_t j = i + 1; j < n && found < max; j++) {
-            if (terms[j] == lacking) out[found++] = InsertionSet{{places[i], places[j], -1}};
+            if (terms[j] == lacking) out[found++] = InsertionSet{{places[i], places[j], -1, -1}};
         }
     }
-    if (found >= 0 && count == 3) {
+    if (found >= 0 && count >= 3) {
+        // The last two places as pairs, looked up by what the first ones lack.
         size_t k = 0;
         for (int32_t i = 0; i < n; i++) {
             uint32_t moved = crc_multiply(terms[i], x8);
@@ -57,10 +60,16 @@ int32_t find_crc_insertions(const CrcToggle* toggles, int32_t count_of_toggles, 
         }
         std::sort(pairs, pairs + pair_count, pair_less);
         for (int32_t i = 0; i < n && found < max; i++) {
-            PairKey probe = {diff ^ crc_multiply(terms[i], x16), i + 1, -1};
-            for (const PairKey* p = std::lower_bound(pairs, pairs + pair_count, probe, pair_less);
-                 p < pairs + pair_count && p->key == probe.key && found < max; p++) {
-                out[found++] = InsertionSet{{places[i], places[p->a], places[p->b]}};
+            uint32_t first = crc_multiply(terms[i], count == 3 ? x16 : x24);
+            for (int32_t j = count == 3 ? i : i + 1; j < n && found < max; j++) {
+                uint32_t second = count == 3 ? 0 : crc_multiply(terms[j], x16);
+                PairKey probe = {diff ^ first ^ second, j + 1, -1};
+                for (const PairKey* p = std::lower_bound(pairs, pairs + pair_count, probe, pair_less);
+                     p < pairs + pair_count && p->key == probe.key && found < max; p++) {
+                    if (count == 3) out[found++] = InsertionSet{{places[i], places[p->a], places[p->b], -1}};
+                    else out[found++] = InsertionSet{{places[i], places[j], places[p->a], places[p->b]}};
+                }
+                if (count == 3) break;
             }
         }
     }

@@ -23,15 +23,17 @@ struct ToggleSet {
 int32_t find_crc_toggles(const CrcToggle* toggles, int32_t count, uint8_t byte, int32_t net, uint32_t diff,
                          ToggleSet* out, int32_t max);
 
-// Every set of exactly `count` (1 to 3) of the places that put `byte` in (delta
+// Every set of exactly `count` (1 to 4) of the places that put `byte` in (delta
 // +1), each place's term moved by the bytes the later ones put in, that changes
 // the register by `diff`: a complete look at a path short of `count` bytes.
-// Places at most INSERTION_PLACES_MAX. Writes up to `max` sets (indices
-// ascending, -1 past `count`) and returns how many it wrote, or -1 when there
-// are too many places or memory runs out.
+// Places at most INSERTION_PLACES_MAX (for four, INSERTION_PLACES_FOR_FOUR,
+// where chance matches stay few). Writes up to `max` sets (indices ascending,
+// -1 past `count`) and returns how many it wrote, or -1 when there are too many
+// places or memory runs out.
 const int32_t INSERTION_PLACES_MAX = 2048;
+const int32_t INSERTION_PLACES_FOR_FOUR = 400;
 struct InsertionSet {
-    int32_t at[3];
+    int32_t at[4];
 };
 int32_t find_crc_insertions(const CrcToggle* toggles, int32_t count_of_toggles, uint8_t byte, int32_t count,
                             uint32_t diff, InsertionSet* out, int32_t max);

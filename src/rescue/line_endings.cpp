@@ -381,15 +381,15 @@ static void take_restored(Scan& scan, LineSearch& search, uint64_t header, const
     if (is_chunk_type(type, "IHDR")) scan.line_layout_known = layout_from_ihdr(record.data, record.length, &scan.line_layout);
     // A path that inflates right proves itself; without a stream only a search
     // that saw every path and found one is sure, not the solving of one.
-    int proven = search.solution_cut ||
-                 (search.solutions == 1 && (search.winner || (!search.given_up && !search.solved)));
+    int streamed = search.winner != nullptr;
+    int proven = search.solution_cut || (search.solutions == 1 && (streamed || (!search.given_up && !search.solved)));
     if (search.winner) {
         free_walker_stream(scan.line_stream);
         scan.line_stream = search.winner;
         search.winner = nullptr;
     }
     scan.line_restored++;
-    if (!proven || search.bound_hit) scan.line_unsure++;
+    if (!proven || (search.bound_hit && !streamed)) scan.line_unsure++;
     if (search.solution_cut) {
         RescueFinding cut = file_finding(RESCUE_CUT_CHUNK, RESCUE_NONE, header, record.length, search.length,
                                          type_word(type));
@@ -581,7 +581,7 @@ int prove_path(Scan& scan, LineSearch& search, uint64_t data_at, const uint8_t* 
     return search.solutions > 0;
 }
 
-// The likelier choice everywhere, taken to `end`: a path short of one to three
+// The likelier choice everywhere, taken to `end`: a path short of one to four
 // bytes is looked at whole, every set of places that would put them in and give
 // the stored CRC, each proved as any path is (without a stream, only one set
 // may give it).
@@ -591,7 +591,7 @@ static void solve_from_likely(Scan& scan, LineSearch& search, uint64_t data_at, 
     PathTrace trace;
     if (!trace_path(search, start, end.end, nullptr, 0, &trace)) return;
     int64_t missing = (int64_t)search.length - trace.produced;
-    if (missing >= 1 && missing <= 3 && trace.count <= INSERTION_PLACES_MAX) {
+    if (missing >= 1 && missing <= 4 && trace.count <= INSERTION_PLACES_MAX) {
         InsertionSet sets[SOLVE_SETS_MAX];
         int32_t found = find_crc_insertions(trace.toggles, trace.count, CR, (int32_t)missing,
                                             (end.crc ^ 0xFFFFFFFFu) ^ trace.reg, sets, SOLVE_SETS_MAX);
@@ -700,7 +700,8 @@ static int try_reading(Scan& scan, uint64_t header, uint32_t length, uint64_t da
         } else {
             found = solve_furthest(scan, *search, data_at, type, out);
         }
-        if (search->bound_hit) {
+        // A bound the search hit says nothing once a path inflated right.
+        if (search->bound_hit && !(found && search->winner)) {
             add_finding(scan.result, file_finding(RESCUE_BOUND_HIT, RESCUE_NONE, header, search->branches));
         }
         if (found) take_restored(scan, *search, header, type);

@@ -118,3 +118,34 @@ TEST(CrcToggles, CombinationsMeetInTheMiddle)
         EXPECT_EQ(std::vector<int32_t>(picks.begin(), picks.begin() + clusters), planted);
     }
 }
+
+// A path short of one to four CRs before its LFs: every set of places that puts
+// them back and gives the CRC is found, and that is the one taken out.
+TEST(CrcToggles, InsertionsOfOneToFourBytesAreFoundWhole)
+{
+    build_crc_table();
+    std::mt19937 rng(11);
+    Bytes truth(3000);
+    for (uint8_t& b : truth) b = (uint8_t)(rng() % 12 == 0 ? LF : rng());
+    std::vector<size_t> crs;
+    for (size_t k = 1; k < truth.size(); k++) {
+        if (truth[k] == LF && truth[k - 1] != CR && crs.size() < 4 && k % 7 == 0) {
+            truth[k - 1] = CR;
+            crs.push_back(k - 1);
+        }
+    }
+    ASSERT_EQ(crs.size(), 4u);
+    for (size_t taken = 1; taken <= 4; taken++) {
+        Bytes path;
+        for (size_t k = 0; k < truth.size(); k++) {
+            if (std::find(crs.begin(), crs.begin() + taken, k) == crs.begin() + taken) path.push_back(truth[k]);
+        }
+        std::vector<size_t> at;
+        std::vector<CrcToggle> toggles = places_of(path, &at);
+        InsertionSet sets[4];
+        int32_t found = find_crc_insertions(toggles.data(), (int32_t)toggles.size(), CR, (int32_t)taken,
+                                            register_over(truth) ^ register_over(path), sets, 4);
+        ASSERT_EQ(found, 1) << taken;
+        for (size_t k = 0; k < taken; k++) EXPECT_EQ(at[sets[0].at[k]], crs[k] - k) << taken;
+    }
+}

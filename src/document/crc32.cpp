@@ -15,7 +15,9 @@ void build_crc_table()
         g_crc_table[n] = c;
     }
     g_crc_zero_powers[0] = 0x00800000u;  // x^8
-    for (int k = 1; k < 64; k++) g_crc_zero_powers[k] = crc_multiply(g_crc_zero_powers[k - 1], g_crc_zero_powers[k - 1]);
+    for (int k = 1; k < 64; k++) {
+        g_crc_zero_powers[k] = crc_multiply(g_crc_zero_powers[k - 1], g_crc_zero_powers[k - 1]);
+    }
 }
 
 uint32_t crc_multiply(uint32_t a, uint32_t b)

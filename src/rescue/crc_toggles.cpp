@@ -242,7 +242,8 @@ int32_t find_crc_combinations(const uint32_t* vectors, const uint32_t* adler_mov
     }
     // The largest clusters first into the half that is kept, as far as it may
     // be kept; the rest are looked through.
-    int32_t by_size[COMBINATION_CLUSTERS_MAX], kept_half[COMBINATION_CLUSTERS_MAX], looked_half[COMBINATION_CLUSTERS_MAX];
+    int32_t by_size[COMBINATION_CLUSTERS_MAX];
+    int32_t kept_half[COMBINATION_CLUSTERS_MAX], looked_half[COMBINATION_CLUSTERS_MAX];
     int32_t kept_count = 0, looked_count = 0;
     for (int32_t c = 0; c < cluster_count; c++) {
         int32_t slot = c;
@@ -282,7 +283,8 @@ int32_t find_crc_combinations(const uint32_t* vectors, const uint32_t* adler_mov
     do {
         uint32_t lacking = wanted ^ high.vector;
         uint32_t adler_lacking = adler_moves ? adler_move_between(high.adler, wanted_adler) : 0;
-        for (uint32_t k = slot_of(lacking, slots - 1); table[k].number != EMPTY && found < max; k = (k + 1) & (slots - 1)) {
+        uint32_t k = slot_of(lacking, slots - 1);
+        for (; table[k].number != EMPTY && found < max; k = (k + 1) & (slots - 1)) {
             if (table[k].vector != lacking || (adler_moves && table[k].adler != adler_lacking)) continue;
             int32_t* answer = picks + (size_t)found++ * cluster_count;
             int32_t digits[COMBINATION_CLUSTERS_MAX];

@@ -271,6 +271,14 @@ int out_of_bounds(LineSearch& search)
     return search.bound_hit || scan_cancelled(*search.scan);
 }
 
+int out_of_time(LineSearch& search)
+{
+    const Scan& scan = *search.scan;
+    uint32_t time_limit = scan.options->time_limit_ms ? scan.options->time_limit_ms : RESCUE_DEFAULT_TIME_MS;
+    if ((uint32_t)(scan_clock(scan) - scan.clock_start) > time_limit) search.bound_hit = 1;
+    return (uint32_t)(scan_clock(scan) - scan.clock_start) > time_limit || scan_cancelled(*search.scan);
+}
+
 static void keep_solution(LineSearch& search, Walker& w, int32_t ended)
 {
     search.solutions++;
@@ -589,7 +597,7 @@ static void solve_from_likely(Scan& scan, LineSearch& search, uint64_t data_at, 
                               const Walker& start, const ChunkEnd& end, uint8_t* out)
 {
     PathTrace trace;
-    if (!trace_path(search, start, end.end, nullptr, 0, &trace)) return;
+    if (out_of_time(search) || !trace_path(search, start, end.end, nullptr, 0, &trace)) return;
     int64_t missing = (int64_t)search.length - trace.produced;
     if (missing >= 1 && missing <= 4 && trace.count <= INSERTION_PLACES_MAX) {
         InsertionSet sets[SOLVE_SETS_MAX];
@@ -632,7 +640,7 @@ static int solve_furthest(Scan& scan, LineSearch& search, uint64_t data_at, cons
             end_count = chunk_ends_within(scan, data_at, stated, stated + reach + 8, ends, end_count, 8);
         }
     }
-    for (int32_t e = 0; e < end_count && !search.solutions && !scan_cancelled(scan); e++) {
+    for (int32_t e = 0; e < end_count && !search.solutions && !out_of_time(search); e++) {
         solve_from_likely(scan, search, data_at, type, start, ends[e], out);
         if (search.solutions) break;
         PathTrace trace;

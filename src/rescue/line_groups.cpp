@@ -203,7 +203,7 @@ static void find_passers(GroupSolve& solve, Group& group)
     int reference_holds = !solve.reference_broke;
     group.start_inflated = UINT64_MAX;
     for (int32_t q = 0; reference_holds && q < trace.count && trace.places[q] <= at + GROUP_REACH; q++) {
-        if (out_of_bounds(search)) break;
+        if (out_of_time(search)) break;
         if (trace.places[q] < group.start.at || trace.toggles[q].delta != -trace.toggles[group.taken].delta) continue;
         int32_t pair[2] = {q < group.taken ? q : group.taken, q < group.taken ? group.taken : q};
         uint64_t earliest = trace.places[pair[0]], later = trace.places[pair[1]];
@@ -234,7 +234,9 @@ static void find_passers(GroupSolve& solve, Group& group)
             }
             // Where the swap's difference may begin: the path's stream at the step before it.
             int32_t before = (int32_t)((earliest - group.start.at) / LEVEL_STEP);
-            if (solve.window_inflated[before] < group.start_inflated) group.start_inflated = solve.window_inflated[before];
+            if (solve.window_inflated[before] < group.start_inflated) {
+                group.start_inflated = solve.window_inflated[before];
+            }
         }
         end_run(swapped);
     }
@@ -260,7 +262,8 @@ static void add_option(GroupSolve& solve, const Group* groups, int32_t cluster_f
         const Group& group = groups[cluster_first + g];
         if (group.level_at > level_at) level_at = group.level_at;
         if (picked[g] < 0) continue;
-        int32_t a = picked[g] < group.taken ? picked[g] : group.taken, b = picked[g] < group.taken ? group.taken : picked[g];
+        int32_t a = picked[g] < group.taken ? picked[g] : group.taken;
+        int32_t b = picked[g] < group.taken ? group.taken : picked[g];
         vector ^= swap_vector(trace, a, b);
         int32_t pair[2] = {a, b};
         for (int32_t place : pair) {
@@ -311,7 +314,7 @@ static void add_cluster(GroupSolve& solve, const Group* groups, int32_t first, i
     for (;;) {
         int32_t g = 0;
         while (g < count && ++digit[g] > groups[first + g].passer_count) digit[g++] = 0;
-        if (g == count || solve.overflow || out_of_bounds(*solve.search)) return;
+        if (g == count || solve.overflow || out_of_time(*solve.search)) return;
         for (int32_t k = 0; k < count; k++) {
             picked[k] = digit[k] ? groups[first + k].passers[digit[k] - 1] : -1;
         }
@@ -384,7 +387,7 @@ int solve_choice_groups(Scan& scan, LineSearch& search, uint64_t data_at, const 
         solve->out = out;
         solve->windows = windows;
         solve->scratch = windows + (size_t)(LEVEL_STEPS + 1) * WINDOW;
-        for (int32_t g = 0; g < count && !solve->overflow && !out_of_bounds(search); g++) {
+        for (int32_t g = 0; g < count && !solve->overflow && !out_of_time(search); g++) {
             int32_t taken = place_index(trace, order[g].at);
             if (taken < 0) continue;
             uint64_t from = order[g].at > data_at + GROUP_REACH ? order[g].at - GROUP_REACH : data_at;
@@ -399,7 +402,8 @@ int solve_choice_groups(Scan& scan, LineSearch& search, uint64_t data_at, const 
             else free_walker_stream(group.start.stream);
         }
         // Groups whose differences meet in one window make one cluster.
-        for (int32_t first = 0, cluster = 0; first < group_count && !solve->overflow && !search.bound_hit; cluster++) {
+        for (int32_t first = 0, cluster = 0; first < group_count && !solve->overflow && !out_of_time(search);
+             cluster++) {
             int32_t last = first;
             uint64_t level = groups[first].level_inflated;
             while (last + 1 < group_count && groups[last + 1].start_inflated < level) {
@@ -410,9 +414,9 @@ int solve_choice_groups(Scan& scan, LineSearch& search, uint64_t data_at, const 
             first = last + 1;
         }
         uint32_t wanted_adler = 0;
-        int adler = !solve->overflow && !search.bound_hit && !solve->unlevel && solve->option_count > 0 &&
+        int adler = !solve->overflow && !out_of_time(search) && !solve->unlevel && solve->option_count > 0 &&
                     adler_wanted(scan, search, w, order, count, out, &wanted_adler);
-        if (!solve->overflow && !search.bound_hit && solve->option_count > 0) {
+        if (!solve->overflow && !out_of_time(search) && solve->option_count > 0) {
             int32_t found = find_crc_combinations(solve->vectors, adler ? solve->adler_moves : nullptr,
                                                   solve->clusters, solve->option_count, diff, wanted_adler,
                                                   solve->picks, COMBINATIONS_MAX);

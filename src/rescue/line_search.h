@@ -90,6 +90,9 @@ struct PathTrace {
 // Whether the search has used up its branches or its time (then noted), or was
 // cancelled.
 int out_of_bounds(LineSearch& search);
+// Whether the time is used up (then noted as a bound) or the scan cancelled: the
+// solving of a path goes on past the search's bound on branches.
+int out_of_time(LineSearch& search);
 // A walker's stream, on the heap: a copy for another path (null when memory
 // runs out), and its release (null is fine).
 StreamCheck* copy_walker_stream(const StreamCheck& from);

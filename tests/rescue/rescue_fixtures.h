@@ -169,7 +169,8 @@ inline Bytes blocky_png(uint32_t side, uint32_t seed, size_t piece = 0)
     std::vector<Bytes> chunks = {make_chunk("IHDR", ihdr_data(side, side, 8))};
     if (piece == 0) piece = stream.size();
     for (size_t at = 0; at < stream.size(); at += piece) {
-        chunks.push_back(make_chunk("IDAT", Bytes(stream.begin() + at, stream.begin() + std::min(stream.size(), at + piece))));
+        size_t end = std::min(stream.size(), at + piece);
+        chunks.push_back(make_chunk("IDAT", Bytes(stream.begin() + at, stream.begin() + end)));
     }
     chunks.push_back(make_chunk("IEND", Bytes()));
     return make_png(chunks);

@@ -490,7 +490,8 @@ TEST(Rescue, LineEndingsOfLaterImageDataChunksAfterOneNotRestored)
     for (size_t k = 0; k < 2; k++) second_idat += 12 + chunks[k].data.size();
     Bytes damaged = original;
     size_t at = second_idat + 8 + 5000;
-    while (damaged[at] == 0x0D || damaged[at] == 0x0A || (damaged[at] ^ 0x20) == 0x0D || (damaged[at] ^ 0x20) == 0x0A) at++;
+    auto line_byte = [](uint8_t b) { return b == 0x0D || b == 0x0A; };
+    while (line_byte(damaged[at]) || line_byte(damaged[at] ^ 0x20)) at++;
     damaged[at] ^= 0x20;
     Rescued rescued(crlf_to_lf(damaged), RESCUE_KEEP_CUT_STREAM);
     int32_t not_restored = 0;

@@ -504,3 +504,18 @@ TEST(Rescue, LineEndingsOfLaterImageDataChunksAfterOneNotRestored)
     ASSERT_EQ(restored.size(), chunks.size());
     for (size_t k = 3; k < chunks.size(); k++) EXPECT_TRUE(restored[k].data == chunks[k].data) << k;
 }
+
+// A search cut short by its bound on branches still ends in the solving of its
+// path, and a chunk its stream proves is beyond doubt: the bound is not reported.
+TEST(Rescue, LineEndingsPastTheBranchBoundAreSolvedAndProved)
+{
+    Bytes original = blocky_png(512, 1, 16384);
+    for (const Bytes& converted : {crlf_to_lf(original), lf_to_crlf(original)}) {
+        RescueOptions options = {RESCUE_COMPLETE_STREAM, 4, 0};
+        RescueResult result;
+        rescue_bytes(converted.data(), converted.size(), options, nullptr, &result);
+        EXPECT_EQ(rescue_summary(result), "line-endings:sure");
+        EXPECT_TRUE(rescued_file(result) == original);
+        release_rescue_result(&result);
+    }
+}

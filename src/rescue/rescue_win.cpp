@@ -181,7 +181,9 @@ void show_boxes(Report* report)
 {
     hold_redraw(report, 1);
     for (int32_t row = 0; row < report->result->finding_count; row++) {
-        set_box(report->list, row, box_of(report->result->findings[finding_at(report->list, row)]));
+        int box = box_of(report->result->findings[finding_at(report->list, row)]);
+        UINT shown = (UINT)SendMessageA(report->list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK);
+        if (shown != (UINT)INDEXTOSTATEIMAGEMASK(box)) set_box(report->list, row, box);
     }
     hold_redraw(report, 0);
 }
@@ -208,6 +210,7 @@ void fill_rows(Report* report)
         });
     }
     hold_redraw(report, 1);
+    SendMessageA(report->list, LVM_SETITEMCOUNT, (WPARAM)result.finding_count, LVSICF_NOINVALIDATEALL);
     for (int32_t row = 0; row < result.finding_count; row++) {
         int32_t index = order ? order[row] : row;
         add_row(report->list, row, result.findings[index], index);

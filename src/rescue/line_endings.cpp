@@ -210,6 +210,7 @@ static int32_t data_ended(LineSearch& search, Walker& w)
     for (int32_t k = 0; k < count; k++) {
         if ((w.reg ^ 0xFFFFFFFFu) != variants[k].value) continue;
         search.solution_end = variants[k].end;
+        search.solution_data_end = w.at;
         search.solution_crc = variants[k].value;
         return ADVANCE_ENDED;
     }
@@ -378,26 +379,45 @@ int start_walker(Scan& scan, uint64_t data_at, const uint8_t* type, Walker* w)
 }
 
 // The restored chunk into the result; for IDAT its stream is carried on.
-static void take_restored(Scan& scan, LineSearch& search, uint64_t header, const uint8_t* type)
+static void take_restored(Scan& scan, LineSearch& search, uint64_t header, uint64_t data_at, const uint8_t* type)
 {
-    ChunkRecord record;
-    uint32_t stored = search.solution_cut ? 0 : search.solution_crc;
-    if (!make_record(type, search.solution, search.solution_size, stored, &record)) return;
-    if (search.solution_cut) record.stored_crc = record.computed_crc;
-    int32_t chunk = add_chunk(scan.result, record, header, RESCUE_FROM_FILE);
-    if (chunk < 0) return;
-    if (is_chunk_type(type, "IHDR")) scan.line_layout_known = layout_from_ihdr(record.data, record.length, &scan.line_layout);
     // A path that inflates right proves itself; without a stream only a search
     // that saw every path and found one is sure, not the solving of one.
     int streamed = search.winner != nullptr;
     int proven = search.solution_cut || (search.solutions == 1 && (streamed || (!search.given_up && !search.solved)));
+    int unsure = !proven || (search.bound_hit && !streamed);
+    ChunkRecord record;
+    uint32_t stored = search.solution_cut ? 0 : search.solution_crc;
+    if (!make_record(type, search.solution, search.solution_size, stored, &record)) return;
+    if (search.solution_cut) record.stored_crc = record.computed_crc;
+    // What is not sure is only offered: the chunk stays as converted unless the
+    // user takes the bytes found.
+    ChunkRecord converted;
+    if (unsure && !make_record(type, scan.file.bytes + data_at, (uint32_t)(search.solution_data_end - data_at),
+                               stored, &converted)) {
+        zero_free(record.data);
+        return;
+    }
+    int32_t chunk = add_chunk(scan.result, unsure ? converted : record, header, RESCUE_FROM_FILE);
+    if (chunk < 0) {
+        if (unsure) zero_free(record.data);
+        return;
+    }
+    if (is_chunk_type(type, "IHDR")) scan.line_layout_known = layout_from_ihdr(record.data, record.length, &scan.line_layout);
+    if (unsure) {
+        RescueFinding offer = file_finding(RESCUE_CHUNK_BY_CRC, RESCUE_PROBABLE, header);
+        offer.chunk = chunk;
+        offer.has_replacement = 1;
+        offer.replacement = record;
+        add_finding(scan.result, offer);
+    }
     if (search.winner) {
         free_walker_stream(scan.line_stream);
         scan.line_stream = search.winner;
         search.winner = nullptr;
     }
     scan.line_restored++;
-    if (!proven || (search.bound_hit && !streamed)) scan.line_unsure++;
+    if (unsure) scan.line_unsure++;
     if (search.solution_cut) {
         RescueFinding cut = file_finding(RESCUE_CUT_CHUNK, RESCUE_NONE, header, record.length, search.length,
                                          type_word(type));
@@ -712,7 +732,7 @@ static int try_reading(Scan& scan, uint64_t header, uint32_t length, uint64_t da
         if (search->bound_hit && !(found && search->winner)) {
             add_finding(scan.result, file_finding(RESCUE_BOUND_HIT, RESCUE_NONE, header, search->branches));
         }
-        if (found) take_restored(scan, *search, header, type);
+        if (found) take_restored(scan, *search, header, data_at, type);
         *next = search->solution_cut ? scan.file.size : search->solution_end;
     } else {
         free_walker_stream(start.stream);

@@ -66,6 +66,7 @@ struct LineSearch {
     uint32_t  solution_size;
     uint32_t  solution_crc;
     uint64_t  solution_end;
+    uint64_t  solution_data_end;  // converted position where its CRC field begins
     int32_t   solution_cut;
     StreamCheck* winner;    // for IDAT: the winning path's stream
     uint64_t  best_at;      // converted position where the furthest failed path stopped; 0: none

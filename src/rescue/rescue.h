@@ -41,6 +41,7 @@ enum RescueKind {
     RESCUE_BOUND_HIT,         // detail: branches tried; the search stopped at its bound
     RESCUE_TRAILING,          // detail: bytes after IEND (kept as file facts, never written)
     RESCUE_CANCELLED,         // the user stopped the search; the rest is as found
+    RESCUE_CHUNK_BY_CRC,      // line endings: this chunk's original bytes as its CRC alone has them (probable)
     RESCUE_KIND_COUNT,
 };
 

@@ -33,6 +33,7 @@ static const KindTexts KIND_TEXTS[RESCUE_KIND_COUNT] = {
     {{TEXT_BOUND_HIT_JA, TEXT_BOUND_HIT_EN}, {FIX_BOUND_HIT_JA, FIX_BOUND_HIT_EN}},
     {{TEXT_TRAILING_JA, TEXT_TRAILING_EN}, {FIX_TRAILING_JA, FIX_TRAILING_EN}},
     {{TEXT_CANCELLED_JA, TEXT_CANCELLED_EN}, {FIX_CANCELLED_JA, FIX_CANCELLED_EN}},
+    {{TEXT_CHUNK_BY_CRC_JA, TEXT_CHUNK_BY_CRC_EN}, {FIX_CHUNK_BY_CRC_JA, FIX_CHUNK_BY_CRC_EN}},
 };
 
 // A type word as four characters, anything unprintable as '?'.
@@ -88,7 +89,7 @@ const char* rescue_kind_key(int32_t kind)
         "signature", "prefix", "line_endings", "seven_bit", "not_png", "length", "type", "crc_field",
         "forced_crc", "data_byte", "byte_lost", "byte_added", "damaged_chunk", "lost_region", "cut_chunk",
         "truncated", "stream_completed", "stream_unreadable", "chunk_not_restored", "bound_hit", "trailing",
-        "cancelled",
+        "cancelled", "chunk_by_crc",
     };
     return kind >= 0 && kind < RESCUE_KIND_COUNT ? KEYS[kind] : "unknown";
 }

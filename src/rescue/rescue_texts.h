@@ -106,6 +106,10 @@
 #define TEXT_CANCELLED_EN            "The search was cancelled"
 #define FIX_CANCELLED_JA             "残りは見つかったままです"
 #define FIX_CANCELLED_EN             "The rest stays as found"
+#define TEXT_CHUNK_BY_CRC_JA         "改行コード変換前のバイトをCRCだけで見つけました"
+#define TEXT_CHUNK_BY_CRC_EN         "The bytes from before the line-ending conversion were found by the CRC alone"
+#define FIX_CHUNK_BY_CRC_JA          "見つかったバイトに戻します"
+#define FIX_CHUNK_BY_CRC_EN          "Restore the bytes found"
 
 /* What an acceptance leaves lost (rescue_loss_text), one line each, and a chunk's
    finding at the top of the inspector's text (describe_rescue_notes). */

@@ -92,7 +92,7 @@ inline const char* rescue_kind_name(int32_t kind)
     static const char* const names[RESCUE_KIND_COUNT] = {
         "signature", "prefix",  "line-endings", "7-bit",     "not-png",   "length",    "type",      "crc",
         "forced-crc", "byte",   "lost-byte",    "added-byte", "damaged",  "lost",      "cut",       "truncated",
-        "completed", "no-stream", "not-restored", "bound",   "trailing",  "cancelled"};
+        "completed", "no-stream", "not-restored", "bound",   "trailing",  "cancelled", "by-crc"};
     return kind >= 0 && kind < RESCUE_KIND_COUNT ? names[kind] : "?";
 }
 

@@ -26,6 +26,13 @@ int32_t find_crc_insertions(const CrcToggle* toggles, int32_t count_of_toggles, 
                             uint32_t diff, InsertionSet* out, int32_t max)
 {
     if (count_of_toggles > INSERTION_PLACES_MAX || count < 1 || count > 4) return -1;
+    // One or two are the toggles of that net change, all of them insertions.
+    if (count <= 2) {
+        ToggleSet sets[16];
+        int32_t found = find_crc_toggles(toggles, count_of_toggles, byte, count, diff, sets, max < 16 ? max : 16);
+        for (int32_t k = 0; k < found; k++) out[k] = InsertionSet{{sets[k].first, sets[k].second, -1, -1}};
+        return found;
+    }
     int32_t* places = (int32_t*)zero_alloc((size_t)(count_of_toggles + 1) * sizeof(int32_t));
     uint32_t* terms = (uint32_t*)zero_alloc((size_t)(count_of_toggles + 1) * sizeof(uint32_t));
     int32_t n = 0;
@@ -39,19 +46,10 @@ int32_t find_crc_insertions(const CrcToggle* toggles, int32_t count_of_toggles, 
     // on: term(p1) x^24 + term(p2) x^16 + term(p3) x^8 + term(p4) for four.
     const uint32_t x8 = g_crc_zero_powers[0], x16 = g_crc_zero_powers[1];
     const uint32_t x24 = crc_multiply(x16, x8);
-    size_t pair_count = count >= 3 && n > 0 ? (size_t)n * (size_t)(n - 1) / 2 : 0;
+    size_t pair_count = n > 0 ? (size_t)n * (size_t)(n - 1) / 2 : 0;
     PairKey* pairs = pair_count ? (PairKey*)zero_alloc(pair_count * sizeof(PairKey)) : nullptr;
     int32_t found = (places && terms && n >= 0 && (pairs || !pair_count)) ? 0 : -1;
-    for (int32_t i = 0; found >= 0 && count == 1 && i < n && found < max; i++) {
-        if (terms[i] == diff) out[found++] = InsertionSet{{places[i], -1, -1, -1}};
-    }
-    for (int32_t i = 0; found >= 0 && count == 2 && i < n && found < max; i++) {
-        uint32_t lacking = diff ^ crc_multiply(terms[i], x8);
-        for (int32_t j = i + 1; j < n && found < max; j++) {
-            if (terms[j] == lacking) out[found++] = InsertionSet{{places[i], places[j], -1, -1}};
-        }
-    }
-    if (found >= 0 && count >= 3) {
+    if (found >= 0) {
         // The last two places as pairs, looked up by what the first ones lack.
         size_t k = 0;
         for (int32_t i = 0; i < n; i++) {
@@ -99,25 +97,21 @@ static bool key_less(const Keyed& a, const Keyed& b)
     return a.key < b.key || (a.key == b.key && a.index < b.index);
 }
 
-// Pairs first < second with delta (first_delta, second_delta): a later place
-// moves the earlier one's term by x^(8 second_delta). For a later byte put in,
-// term(first) x^8 + term(second) = diff; for one taken out, with both sides times
-// x^8, term(first) + term(second) x^8 = diff x^8.
+// Pairs first < second with delta (first_delta, second_delta): the later place
+// moves the earlier one's term by the byte it puts in or takes out, so
+// moved(term(first)) + term(second) = diff.
 static int32_t find_pairs(const uint32_t* terms, const CrcToggle* toggles, int32_t count, int32_t first_delta,
                           int32_t second_delta, uint32_t diff, Keyed* keyed, ToggleSet* out, int32_t found,
                           int32_t max)
 {
-    const uint32_t x8 = g_crc_zero_powers[0];
     int32_t keys = 0;
     for (int32_t j = 0; j < count; j++) {
-        if (toggles[j].delta != second_delta) continue;
-        keyed[keys++] = Keyed{second_delta > 0 ? terms[j] : crc_multiply(terms[j], x8), j};
+        if (toggles[j].delta == second_delta) keyed[keys++] = Keyed{terms[j], j};
     }
     std::sort(keyed, keyed + keys, key_less);
-    uint32_t wanted = second_delta > 0 ? diff : crc_multiply(diff, x8);
     for (int32_t i = 0; i < count && found < max; i++) {
         if (toggles[i].delta != first_delta) continue;
-        uint32_t key = wanted ^ (second_delta > 0 ? crc_multiply(terms[i], x8) : terms[i]);
+        uint32_t key = diff ^ crc_term_moved(terms[i], second_delta);
         Keyed probe = {key, i + 1};
         for (const Keyed* k = std::lower_bound(keyed, keyed + keys, probe, key_less);
              k < keyed + keys && k->key == key && found < max; k++) {

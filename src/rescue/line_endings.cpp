@@ -668,7 +668,8 @@ static int solve_furthest(Scan& scan, LineSearch& search, uint64_t data_at, cons
         int64_t net = (int64_t)search.length - trace.produced;
         ToggleSet sets[SOLVE_SETS_MAX];
         int32_t set_count = 0;
-        if (net >= -2 && net <= 2) {
+        // Without choices taken up the path is the likelier one, looked at whole above.
+        if (count > 0 && net >= -2 && net <= 2) {
             set_count = find_crc_toggles(trace.toggles, trace.count, CR, (int32_t)net,
                                          (ends[e].crc ^ 0xFFFFFFFFu) ^ trace.reg, sets, SOLVE_SETS_MAX);
         }
